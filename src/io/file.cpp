@@ -1,0 +1,232 @@
+#include "io/file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#if defined(__linux__)
+#include <sys/types.h>
+#include <unistd.h>
+#endif
+#if defined(_WIN32)
+#include <io.h>
+#endif
+
+namespace sonkrate::io {
+
+namespace {
+
+int seekTo(std::FILE* f, std::uint64_t offset) {
+#if defined(_WIN32)
+    return _fseeki64(f, static_cast<long long>(offset), SEEK_SET);
+#else
+    return fseeko(f, static_cast<off_t>(offset), SEEK_SET);
+#endif
+}
+
+int seekEnd(std::FILE* f) {
+#if defined(_WIN32)
+    return _fseeki64(f, 0, SEEK_END);
+#else
+    return fseeko(f, 0, SEEK_END);
+#endif
+}
+
+std::int64_t position(std::FILE* f) {
+#if defined(_WIN32)
+    return _ftelli64(f);
+#else
+    return ftello(f);
+#endif
+}
+
+const char* modeText(FileMode mode) {
+    switch (mode) {
+    case FileMode::Read: return "rb";
+    case FileMode::Write: return "wb";
+    case FileMode::Append: return "ab";
+    case FileMode::ReadWrite: return "r+b";
+    }
+    return "rb";
+}
+
+}  // namespace
+
+std::string systemError(const std::string& what, const std::string& path) {
+    int code = errno;
+    std::string text = what + " " + path;
+    if (code != 0) {
+        text += ": ";
+        text += std::strerror(code);
+    }
+    return text;
+}
+
+File::~File() {
+    if (handle_) std::fclose(handle_);
+}
+
+File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
+    other.handle_ = nullptr;
+}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        if (handle_) std::fclose(handle_);
+        handle_ = other.handle_;
+        path_ = std::move(other.path_);
+        other.handle_ = nullptr;
+    }
+    return *this;
+}
+
+Outcome File::open(const std::string& path, FileMode mode) {
+    if (handle_) {
+        std::fclose(handle_);
+        handle_ = nullptr;
+    }
+    path_ = path;
+    errno = 0;
+    handle_ = std::fopen(path.c_str(), modeText(mode));
+    if (!handle_) return failure(systemError("Cannot open", path));
+    return success();
+}
+
+std::uint64_t File::size() {
+    if (!handle_) return 0;
+    std::fflush(handle_);
+    std::int64_t here = position(handle_);
+    if (seekEnd(handle_) != 0) return 0;
+    std::int64_t end = position(handle_);
+    if (here >= 0) seekTo(handle_, static_cast<std::uint64_t>(here));
+    return end < 0 ? 0 : static_cast<std::uint64_t>(end);
+}
+
+Outcome File::seek(std::uint64_t offset) {
+    errno = 0;
+    if (!handle_ || seekTo(handle_, offset) != 0)
+        return failure(systemError("Cannot seek in", path_));
+    return success();
+}
+
+std::uint64_t File::tell() {
+    if (!handle_) return 0;
+    std::int64_t p = position(handle_);
+    return p < 0 ? 0 : static_cast<std::uint64_t>(p);
+}
+
+std::size_t File::readSome(void* buffer, std::size_t n) {
+    if (!handle_ || n == 0) return 0;
+    return std::fread(buffer, 1, n, handle_);
+}
+
+Outcome File::readExact(void* buffer, std::size_t n) {
+    errno = 0;
+    std::size_t got = readSome(buffer, n);
+    if (got == n) return success();
+    if (handle_ && std::ferror(handle_)) return failure(systemError("Cannot read", path_));
+    return failure(path_ + " is shorter than its header says (it ends before byte " +
+                   std::to_string(tell() + (n - got)) + ")");
+}
+
+Outcome File::readAt(std::uint64_t offset, void* buffer, std::size_t n) {
+    Outcome sought = seek(offset);
+    if (!sought) return sought;
+    return readExact(buffer, n);
+}
+
+Outcome File::write(const void* data, std::size_t n) {
+    errno = 0;
+    if (!handle_) return failure("Cannot write " + path_ + ": the file is not open");
+    if (n != 0 && std::fwrite(data, 1, n, handle_) != n)
+        return failure(systemError("Cannot write", path_));
+    return success();
+}
+
+Outcome File::sync() {
+    errno = 0;
+    if (!handle_) return success();
+    if (std::fflush(handle_) != 0) return failure(systemError("Cannot write", path_));
+#if defined(_WIN32)
+    _commit(_fileno(handle_));
+#else
+    fsync(fileno(handle_));
+#endif
+    return success();
+}
+
+Outcome File::close() {
+    if (!handle_) return success();
+    errno = 0;
+    bool failed = std::ferror(handle_) != 0;
+    failed = (std::fclose(handle_) != 0) || failed;
+    handle_ = nullptr;
+    if (failed) return failure(systemError("Cannot write", path_));
+    return success();
+}
+
+Outcome copyRange(File& in, std::uint64_t offset, std::uint64_t length, File& out) {
+    if (length == 0) return success();
+#if defined(__linux__)
+    // Let the kernel move the bytes: no copy through user space.
+    if (std::fflush(out.handle()) == 0) {
+        int inFd = fileno(in.handle());
+        int outFd = fileno(out.handle());
+        loff_t inOffset = static_cast<loff_t>(offset);
+        std::uint64_t left = length;
+        bool kernelCopy = true;
+        while (left > 0) {
+            std::size_t chunk = left > (1u << 30) ? (1u << 30) : static_cast<std::size_t>(left);
+            errno = 0;
+            ssize_t moved = copy_file_range(inFd, &inOffset, outFd, nullptr, chunk, 0);
+            if (moved <= 0) {
+                if (moved == 0) {
+                    return failure(in.path() + " ends before byte " +
+                                   std::to_string(offset + length));
+                }
+                if (left == length && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                                       errno == EOPNOTSUPP || errno == EBADF)) {
+                    kernelCopy = false;  // fall back to a buffered copy
+                    break;
+                }
+                return failure(systemError("Cannot copy into", out.path()));
+            }
+            left -= static_cast<std::uint64_t>(moved);
+        }
+        if (kernelCopy) {
+            // Bring the stream's idea of its position in line with the descriptor.
+            off_t end = lseek(outFd, 0, SEEK_CUR);
+            if (end < 0 || fseeko(out.handle(), end, SEEK_SET) != 0)
+                return failure(systemError("Cannot seek in", out.path()));
+            return success();
+        }
+    }
+#endif
+    Outcome sought = in.seek(offset);
+    if (!sought) return sought;
+    std::vector<std::uint8_t> buffer(kCopyBufferSize);
+    std::uint64_t left = length;
+    while (left > 0) {
+        std::size_t chunk = left < buffer.size() ? static_cast<std::size_t>(left) : buffer.size();
+        Outcome got = in.readExact(buffer.data(), chunk);
+        if (!got) return got;
+        Outcome put = out.write(buffer.data(), chunk);
+        if (!put) return put;
+        left -= chunk;
+    }
+    return success();
+}
+
+Outcome copyFile(const std::string& from, const std::string& to) {
+    File in;
+    Outcome opened = in.open(from, FileMode::Read);
+    if (!opened) return opened;
+    File out;
+    opened = out.open(to, FileMode::Write);
+    if (!opened) return opened;
+    Outcome copied = copyRange(in, 0, in.size(), out);
+    if (!copied) return copied;
+    return out.close();
+}
+
+}  // namespace sonkrate::io

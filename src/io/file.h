@@ -1,0 +1,71 @@
+// A binary file handle that reports every failure as an Outcome naming the
+// file, plus the buffered range copy that all streaming operations share.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "io/outcome.h"
+
+namespace sonkrate::io {
+
+// Buffer size for streamed copies and block reads.
+inline constexpr std::size_t kCopyBufferSize = 256 * 1024;
+
+enum class FileMode { Read, Write, Append, ReadWrite };
+
+class File {
+public:
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+
+    // Write truncates or creates; Append creates; ReadWrite needs an existing file.
+    Outcome open(const std::string& path, FileMode mode);
+    bool isOpen() const { return handle_ != nullptr; }
+    const std::string& path() const { return path_; }
+
+    // Size of the file in bytes, measured now.
+    std::uint64_t size();
+
+    Outcome seek(std::uint64_t offset);
+    std::uint64_t tell();
+
+    // Reads up to n bytes; returns how many were read (0 at the end or on error).
+    std::size_t readSome(void* buffer, std::size_t n);
+    // Reads exactly n bytes or fails with a sentence saying the file is too short.
+    Outcome readExact(void* buffer, std::size_t n);
+    // Seeks to offset, then reads exactly n bytes.
+    Outcome readAt(std::uint64_t offset, void* buffer, std::size_t n);
+
+    Outcome write(const void* data, std::size_t n);
+    Outcome writeText(const std::string& text) { return write(text.data(), text.size()); }
+
+    // Flushes the library buffer and asks the system to put the data on disk.
+    Outcome sync();
+    // Closes the file; a buffered write that fails now is reported.
+    Outcome close();
+
+    std::FILE* handle() { return handle_; }
+
+private:
+    std::FILE* handle_ = nullptr;
+    std::string path_;
+};
+
+// Copies length bytes starting at offset of in to the current end of out.
+// Uses the kernel's copy where the system has one, large buffers otherwise.
+Outcome copyRange(File& in, std::uint64_t offset, std::uint64_t length, File& out);
+
+// Copies the whole file at from to to (created or truncated).
+Outcome copyFile(const std::string& from, const std::string& to);
+
+// A sentence for the current errno: "<what> <path>: <system reason>".
+std::string systemError(const std::string& what, const std::string& path);
+
+}  // namespace sonkrate::io

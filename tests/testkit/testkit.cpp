@@ -1,0 +1,117 @@
+#include "testkit/testkit.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace testkit {
+
+ScratchDir::ScratchDir() {
+    std::random_device rd;
+    for (int i = 0; i < 100; ++i) {
+        fs::path p = fs::temp_directory_path() / ("sonkrate-test-" + std::to_string(rd()));
+        std::error_code ec;
+        if (fs::create_directory(p, ec)) {
+            path_ = p.string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a scratch folder");
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+std::string ScratchDir::file(const std::string& name) const { return path_ + "/" + name; }
+
+Bytes readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+std::uint64_t fileSize(const std::string& path) {
+    std::error_code ec;
+    auto size = fs::file_size(path, ec);
+    return ec ? 0 : size;
+}
+
+std::uint16_t u16(const Bytes& b, std::size_t at) {
+    return static_cast<std::uint16_t>(b.at(at) | (b.at(at + 1) << 8));
+}
+
+std::uint32_t u32(const Bytes& b, std::size_t at) {
+    return static_cast<std::uint32_t>(u16(b, at)) | (static_cast<std::uint32_t>(u16(b, at + 2)) << 16);
+}
+
+void put16(Bytes& b, std::size_t at, std::uint16_t v) {
+    b.at(at) = static_cast<std::uint8_t>(v);
+    b.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
+}
+
+void put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    put16(b, at, static_cast<std::uint16_t>(v));
+    put16(b, at + 2, static_cast<std::uint16_t>(v >> 16));
+}
+
+std::string text(const Bytes& b, std::size_t at, std::size_t n) {
+    return std::string(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at + n));
+}
+
+std::string quote(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) {
+        if (c == '\'') q += "'\\''";
+        else q += c;
+    }
+    return q + "'";
+}
+
+RunResult run(const std::string& commandLine) {
+    ScratchDir capture;
+    std::string outPath = capture.file("out"), errPath = capture.file("err");
+    std::string line = "(" + commandLine + ") >" + quote(outPath) + " 2>" + quote(errPath) + " </dev/null";
+    int status = std::system(line.c_str());
+    RunResult result;
+    result.exitCode = (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+    result.out = readText(outPath);
+    result.err = readText(errPath);
+    return result;
+}
+
+bool haveTool(const std::string& name) {
+    return std::system(("command -v " + quote(name) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+}  // namespace testkit
