@@ -44,7 +44,8 @@ std::array<std::uint8_t, kCauHeaderSize> serializeCauHeader(const CauHeader& hea
 // Encodes caption text into its block (length, line count, 10, text, five
 // zeros); line feeds become 00 0E 00 00 00, CR and NUL are dropped.
 std::string encodeCaptionBlock(const std::string& captionText);
-// The caption text shown for a block (everything after the 4-byte length).
-std::string decodeCaptionText(const std::uint8_t* afterLength, std::size_t available);
+// The caption text shown for a block that starts at block (its length word
+// first) with available bytes readable; a length below 8 gives "".
+std::string decodeCaptionText(const std::uint8_t* block, std::size_t available);
 
 }  // namespace sonkrate::audio
