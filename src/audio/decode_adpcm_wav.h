@@ -1,0 +1,43 @@
+// Decoding an IMA ADPCM .wav into a 16-bit PCM .wav with the input's own
+// channel count and sample rate, one block at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "io/outcome.h"
+
+namespace sonkrate::audio {
+
+// The refusal of a block alignment outside 512..2056, shown as it stands,
+// and the title of its message box.
+inline constexpr const char* kBlockAlignUnknownText = "Block alignment is unknown.  Conversion may fail . ..";
+inline constexpr const char* kErrorTitle = "Sonkrate - Error";
+
+enum class DecodeStatus {
+    Ok,
+    UnknownBlockAlign,  // reason is kBlockAlignUnknownText; nothing written
+    Failed,             // reason says why; nothing written
+};
+
+struct DecodeAdpcmResult {
+    DecodeStatus status = DecodeStatus::Failed;
+    std::string reason;  // empty when status is Ok
+
+    std::uint16_t channels = 0;
+    std::uint32_t sampleRate = 0;
+    std::uint32_t blockAlign = 0;
+    std::uint64_t framesWritten = 0;  // samples per channel written
+    std::uint64_t blocksDecoded = 0;  // including a short last block
+    bool dataClamped = false;         // the input's data chunk claimed more than the file holds
+
+    bool ok() const { return status == DecodeStatus::Ok; }
+};
+
+// Reads the IMA ADPCM .wav at inputPath and writes the PCM .wav to outputPath
+// (replaced safely; it may be the input itself). Per block: the header's
+// predictor, then every code of the block but its last, per channel; a short
+// last block gives only the samples its codes make.
+DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string& outputPath);
+
+}  // namespace sonkrate::audio
