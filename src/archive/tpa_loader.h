@@ -1,0 +1,55 @@
+// Loading an archive: classifying its layout, class and size, counting its
+// entries and deciding which archive commands it allows. Only the header,
+// two probe words and the file size are read.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "archive/archive_class.h"
+#include "archive/tpa_format.h"
+#include "io/outcome.h"
+
+namespace sonkrate::archive {
+
+// Archives above this size are still played, but no longer added to.
+inline constexpr std::uint64_t kAddSizeLimit = 260000000;
+
+struct TpaArchive {
+    std::string archivePath;
+    std::string archiveName;  // lower-cased, see archiveNameOf
+    std::string backupPath;   // wavsDir + the name with its case kept + ".tpa.backup"
+    TpaLayout layout = TpaLayout::Retail;
+    std::uint32_t layoutTag = 0;
+    std::uint32_t entryCount = 0;
+    std::uint32_t soundCount = 0;
+    std::uint32_t trailerFlag = 0;
+    std::uint32_t soundDataEnd = 0;
+    std::uint64_t fileSize = 0;
+    // The first sound image follows a 56-byte-record table directly.
+    bool standardLayout = false;
+    // Not standard, and a sound image starts 80 bytes after such a table:
+    // entry 0 is a block without sound.
+    bool demoStream = false;
+    ArchiveClass archiveClass = ArchiveClass::General;
+};
+
+struct TpaLoad {
+    io::Outcome outcome;  // on failure nothing below is meaningful
+    TpaArchive archive;
+    bool addCauEnabled = false;
+    bool addWavEnabled = false;
+    bool betaToRetailEnabled = false;
+    std::string summary;  // "There are N entries within selected tpa file . .. "
+};
+
+// Loads the archive at archivePath; wavsDir is the output folder in which
+// the backup of a first add is kept. A file that cannot be opened, is shorter
+// than its header, or shorter than the table its header claims fails with a
+// sentence naming the file.
+TpaLoad loadTpaArchive(const std::string& archivePath, const std::string& wavsDir);
+
+// "There are " + entryCount + " entries within selected tpa file . .. "
+std::string loadSummary(std::uint32_t entryCount);
+
+}  // namespace sonkrate::archive
