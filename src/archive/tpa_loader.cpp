@@ -1,0 +1,116 @@
+#include "archive/tpa_loader.h"
+
+#include "io/byte_order.h"
+#include "io/file.h"
+#include "io/paths.h"
+
+namespace sonkrate::archive {
+
+namespace {
+
+// Where the first image of a retail archive without a gap would carry its
+// formatTag (4 bytes into the image) and where a second image would begin
+// when the first entry is an 80-byte block without a sound header.
+constexpr std::uint64_t kFormatTagProbe = 28;
+constexpr std::uint64_t kDemoStreamProbe = 104;
+
+// Reads n bytes at offset when they lie wholly inside a file of size bytes;
+// a probe past the end simply does not match.
+bool probe(io::File& file, std::uint64_t size, std::uint64_t offset, std::uint8_t* out, std::size_t n) {
+    if (offset > size || size - offset < n) return false;
+    return static_cast<bool>(file.readAt(offset, out, n));
+}
+
+}  // namespace
+
+std::string loadSummary(std::uint32_t entryCount) {
+    return "There are " + std::to_string(entryCount) + " entries within selected tpa file . .. ";
+}
+
+TpaLoad loadTpaArchive(const std::string& archivePath, const std::string& wavsDir) {
+    TpaLoad load;
+    io::File file;
+    io::Outcome opened = file.open(archivePath, io::FileMode::Read);
+    if (!opened) {
+        load.outcome = opened;
+        return load;
+    }
+    const std::uint64_t size = file.size();
+    if (size < kTpaHeaderSize) {
+        load.outcome = io::failure(archivePath + " is not a sound archive: it is " + std::to_string(size) +
+                                   " bytes long, shorter than the 24-byte archive header");
+        return load;
+    }
+    std::uint8_t headerBytes[kTpaHeaderSize];
+    io::Outcome read = file.readAt(0, headerBytes, sizeof headerBytes);
+    if (!read) {
+        load.outcome = read;
+        return load;
+    }
+    const TpaHeader header = parseTpaHeader(headerBytes);
+    const TpaLayout layout = layoutOfTag(header.layoutTag);
+    const std::uint64_t tableEnd = recordOffsetOf(layout, header.entryCount);
+    if (tableEnd > size) {
+        load.outcome = io::failure(
+            archivePath + " is damaged or not a sound archive: its header lists " +
+            std::to_string(header.entryCount) + " entries, whose table needs " + std::to_string(tableEnd) +
+            " bytes, but the file is only " + std::to_string(size) + " bytes long");
+        return load;
+    }
+
+    TpaArchive& a = load.archive;
+    a.archivePath = archivePath;
+    a.layout = layout;
+    a.layoutTag = header.layoutTag;
+    a.entryCount = header.entryCount;
+    a.soundCount = header.soundCount;
+    a.trailerFlag = header.trailerFlag;
+    a.soundDataEnd = header.soundDataEnd;
+    a.fileSize = size;
+
+    load.addCauEnabled = true;
+    load.addWavEnabled = true;
+    load.betaToRetailEnabled = false;
+
+    // Both probes assume 56-byte records whatever the layout: they ask
+    // whether the data region starts where a retail table would end.
+    const std::uint64_t retailTableEnd = recordOffsetOf(TpaLayout::Retail, header.entryCount);
+    std::uint8_t word[4];
+    if (probe(file, size, retailTableEnd + (kFormatTagProbe - kTableOffset), word, 4) &&
+        io::getU32(word) == 110) {
+        a.standardLayout = true;
+    } else {
+        load.addCauEnabled = false;
+        load.addWavEnabled = false;
+        if (probe(file, size, retailTableEnd + (kDemoStreamProbe - kTableOffset), word, 2) &&
+            word[0] == 'W' && word[1] == 'B') {
+            a.demoStream = true;
+        }
+    }
+
+    if (layout != TpaLayout::Retail) {
+        load.addCauEnabled = false;
+        load.addWavEnabled = false;
+        load.betaToRetailEnabled = true;
+    }
+
+    load.summary = loadSummary(a.entryCount);
+
+    std::string baseName = archiveBaseNameOf(archivePath);
+    a.backupPath = io::joinPath(wavsDir, baseName + ".tpa.backup");
+    a.archiveName = io::toLower(baseName);
+    a.archiveClass = archiveClassOf(a.archiveName);
+    if ((a.archiveName == "effects" || a.archiveName == "ambient") && !a.standardLayout)
+        load.addCauEnabled = false;
+
+    file.close();
+
+    if (size > kAddSizeLimit) {
+        load.addCauEnabled = false;
+        load.addWavEnabled = false;
+    }
+    load.outcome = io::success();
+    return load;
+}
+
+}  // namespace sonkrate::archive
