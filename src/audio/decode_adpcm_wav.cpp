@@ -1,0 +1,142 @@
+#include "audio/decode_adpcm_wav.h"
+
+#include <algorithm>
+#include <bit>
+#include <vector>
+
+#include "audio/ima_adpcm.h"
+#include "audio/wav_headers.h"
+#include "audio/wav_reader.h"
+#include "io/byte_order.h"
+#include "io/file.h"
+#include "io/replacement.h"
+
+namespace sonkrate::audio {
+
+namespace {
+
+// Input is read this many bytes at a time, rounded down to whole blocks.
+constexpr std::size_t kReadBytes = 256 * 1024;
+
+DecodeAdpcmResult failed(DecodeAdpcmResult r, DecodeStatus status, std::string reason) {
+    r.status = status;
+    r.reason = std::move(reason);
+    return r;
+}
+
+// Frames (samples per channel) that a block of len bytes yields; 0 when
+// not even its header is there.
+std::uint64_t framesOfBlock(const AdpcmBlockLayout& layout, unsigned channels, std::size_t len) {
+    if (len < layout.headerBytes) return 0;
+    return 1 + codesPresent(layout, channels, len - layout.headerBytes);
+}
+
+// Decodes one block of len bytes into out (interleaved); returns the frames written.
+std::size_t decodeBlock(const AdpcmBlockLayout& layout, unsigned channels, const std::uint8_t* block,
+                        std::size_t len, std::int16_t* out, ImaAdpcmDecoder* state) {
+    if (len < layout.headerBytes) return 0;
+    std::size_t codes = codesPresent(layout, channels, len - layout.headerBytes);
+    const std::uint8_t* data = block + layout.headerBytes;
+    // The header's predictor is the block's first sample.
+    if (channels == 1) {
+        out[0] = io::getI16(block);
+        decodeMonoBlock(state[0], block, out + 1, data, codes);
+    } else {
+        out[0] = io::getI16(block);
+        out[1] = io::getI16(block + 4);
+        decodeStereoBlock(state[0], state[1], block, out + 2, data, codes);
+    }
+    return 1 + codes;
+}
+
+// Samples are written little-endian whatever the host's byte order.
+void toLittleEndian(std::int16_t* samples, std::size_t n) {
+    if constexpr (std::endian::native == std::endian::big) {
+        for (std::size_t i = 0; i < n; ++i) {
+            auto v = static_cast<std::uint16_t>(samples[i]);
+            samples[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>((v >> 8) | (v << 8)));
+        }
+    } else {
+        (void)samples;
+        (void)n;
+    }
+}
+
+}  // namespace
+
+DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string& outputPath) {
+    DecodeAdpcmResult r;
+    io::File in;
+    if (io::Outcome opened = in.open(inputPath, io::FileMode::Read); !opened)
+        return failed(r, DecodeStatus::Failed, opened.reason);
+    WavLayout wav;
+    if (io::Outcome read = readWavLayout(in, wav); !read) return failed(r, DecodeStatus::Failed, read.reason);
+    r.channels = wav.channels;
+    r.sampleRate = wav.sampleRate;
+    r.blockAlign = wav.blockAlign;
+    r.dataClamped = wav.dataClamped;
+
+    if (!isKnownBlockAlign(wav.blockAlign)) return failed(r, DecodeStatus::UnknownBlockAlign, kBlockAlignUnknownText);
+    if (wav.formatTag != kWavFormatImaAdpcm)
+        return failed(r, DecodeStatus::Failed,
+                      inputPath + " is not an IMA ADPCM .wav file (its format tag is " +
+                          std::to_string(wav.formatTag) + ").");
+    const unsigned channels = wav.channels;
+    if (channels != 1 && channels != 2)
+        return failed(r, DecodeStatus::Failed,
+                      inputPath + " has " + std::to_string(channels) +
+                          " channels; only mono and stereo IMA ADPCM sounds can be decoded.");
+
+    const AdpcmBlockLayout layout = adpcmBlockLayout(channels, wav.blockAlign);
+    const std::size_t align = layout.blockBytes;
+    const std::uint64_t fullBlocks = wav.dataLength / align;
+    const std::size_t lastLength = wav.dataLength % align;
+    const std::uint64_t frames =
+        fullBlocks * (layout.codesPerChannel + 1) + framesOfBlock(layout, channels, lastLength);
+    const std::uint64_t pcmBytes = frames * channels * 2;
+    if (pcmBytes > UINT32_MAX - 36)
+        return failed(r, DecodeStatus::Failed,
+                      inputPath + " decodes to more sound than a .wav file can hold (" + std::to_string(pcmBytes) +
+                          " bytes).");
+
+    io::ReplacementFile out;
+    if (io::Outcome begun = out.begin(outputPath); !begun) return failed(r, DecodeStatus::Failed, begun.reason);
+    auto header = pcmWavHeader(static_cast<std::uint16_t>(channels), wav.sampleRate, 16,
+                               static_cast<std::uint32_t>(pcmBytes));
+    if (io::Outcome put = out.file().write(header.data(), header.size()); !put)
+        return failed(r, DecodeStatus::Failed, put.reason);
+
+    const std::size_t blocksPerRead = std::max<std::size_t>(1, kReadBytes / align);
+    std::vector<std::uint8_t> input(blocksPerRead * align);
+    std::vector<std::int16_t> samples(blocksPerRead * (layout.codesPerChannel + 1) * channels);
+    ImaAdpcmDecoder state[2];
+    if (io::Outcome sought = in.seek(wav.dataOffset); !sought) return failed(r, DecodeStatus::Failed, sought.reason);
+
+    std::uint64_t left = wav.dataLength;
+    while (left > 0) {
+        std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(left, input.size()));
+        if (io::Outcome got = in.readExact(input.data(), chunk); !got)
+            return failed(r, DecodeStatus::Failed, got.reason);
+        left -= chunk;
+        std::size_t written = 0;
+        for (std::size_t at = 0; at < chunk; at += align) {
+            std::size_t len = std::min(align, chunk - at);
+            std::size_t n = decodeBlock(layout, channels, input.data() + at, len, samples.data() + written * channels,
+                                        state);
+            if (n > 0) ++r.blocksDecoded;
+            written += n;
+        }
+        toLittleEndian(samples.data(), written * channels);
+        if (io::Outcome put = out.file().write(samples.data(), written * channels * 2); !put)
+            return failed(r, DecodeStatus::Failed, put.reason);
+        r.framesWritten += written;
+    }
+    in.close();
+    if (r.framesWritten != frames)
+        return failed(r, DecodeStatus::Failed, inputPath + " changed while it was being decoded.");
+    if (io::Outcome done = out.commit(); !done) return failed(r, DecodeStatus::Failed, done.reason);
+    r.status = DecodeStatus::Ok;
+    return r;
+}
+
+}  // namespace sonkrate::audio
