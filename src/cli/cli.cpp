@@ -1,0 +1,95 @@
+#include "cli/cli.h"
+
+#include <cstdio>
+
+#if defined(_WIN32)
+#include <io.h>
+#define SONKRATE_ISATTY(fd) _isatty(fd)
+#else
+#include <unistd.h>
+#define SONKRATE_ISATTY(fd) isatty(fd)
+#endif
+
+namespace sonkrate::cli {
+
+static std::vector<Command>& registry() {
+    static std::vector<Command> all;
+    return all;
+}
+
+const std::vector<Command>& commands() { return registry(); }
+
+Registration::Registration(Command command) { registry().push_back(std::move(command)); }
+
+bool Arguments::has(const std::string& flag) const {
+    for (const auto& f : flags)
+        if (f == flag) return true;
+    return false;
+}
+
+std::optional<std::string> Arguments::option(const std::string& name) const {
+    for (const auto& [key, value] : options)
+        if (key == name) return value;
+    return std::nullopt;
+}
+
+int failed(const std::string& reason) {
+    std::fprintf(stderr, "sonkrate-cli: %s\n", reason.c_str());
+    return kExitFailed;
+}
+
+int failed(const io::Outcome& outcome) { return failed(outcome.reason); }
+
+int usageError(const Command& command, const std::string& problem) {
+    std::fprintf(stderr, "sonkrate-cli %s: %s\nusage: sonkrate-cli %s\n", command.name.c_str(),
+                 problem.c_str(), command.synopsis.c_str());
+    return kExitUsage;
+}
+
+int usageError(const std::string& commandName, const std::string& problem) {
+    for (const Command& c : commands())
+        if (c.name == commandName) return usageError(c, problem);
+    std::fprintf(stderr, "sonkrate-cli %s: %s\n", commandName.c_str(), problem.c_str());
+    return kExitUsage;
+}
+
+Progress::Progress(std::string label)
+    : label_(std::move(label)), shown_(SONKRATE_ISATTY(2) != 0) {}
+
+Progress::~Progress() {
+    if (shown_ && lastPercent_ >= 0) std::fputc('\n', stderr);
+}
+
+void Progress::update(std::uint64_t done, std::uint64_t total) {
+    if (!shown_) return;
+    int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+    if (percent == lastPercent_) return;
+    lastPercent_ = percent;
+    std::fprintf(stderr, "\r%s %3d%% (%llu of %llu)", label_.c_str(), percent,
+                 static_cast<unsigned long long>(done), static_cast<unsigned long long>(total));
+    std::fflush(stderr);
+}
+
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace sonkrate::cli

@@ -1,0 +1,39 @@
+// sonkrate-cli id and lookup: sound identifiers of names, and names of identifiers.
+#include <cstdio>
+
+#include "cli/cli.h"
+#include "ids/sound_id.h"
+#include "ids/sound_id_database.h"
+
+namespace sonkrate::cli {
+namespace {
+
+int runId(const Arguments& args) {
+    for (const std::string& name : args.positional)
+        std::printf("%s %s\n", ids::formatSoundId(ids::computeSoundId(name)).c_str(), name.c_str());
+    return kExitOk;
+}
+
+int runLookup(const Arguments& args) {
+    std::optional<ids::SoundId> id = ids::parseSoundId(args.positional[0]);
+    if (!id) return usageError("lookup", "ID must be up to 8 hexadecimal digits");
+    std::optional<std::string> db = args.option("db");
+    if (!db) return usageError("lookup", "--db SNDIDS names the name database");
+    std::printf("%s\n", ids::lookupSoundName(*db, *id).name.c_str());
+    return kExitOk;
+}
+
+const Registration id{{
+    "id", "id NAME...", "the sound identifier of each name",
+    "One line per name: the identifier in 8 lower-case hex digits, a blank, the name.\n"
+    "The identifier is the CRC-32 of the lower-cased name.",
+    {}, {}, 1, static_cast<std::size_t>(-1), runId}};
+
+const Registration lookup{{
+    "lookup", "lookup ID --db SNDIDS", "the name stored for an identifier",
+    "Prints the name that the database SNDIDS stores for the identifier ID\n"
+    "(8 hex digits, either case), or \"unknown\".",
+    {}, {"db"}, 1, 1, runLookup}};
+
+}  // namespace
+}  // namespace sonkrate::cli

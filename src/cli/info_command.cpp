@@ -1,0 +1,55 @@
+// sonkrate-cli info: what the loader learns of an archive.
+#include <cstdio>
+
+#include "archive/archive_class.h"
+#include "archive/tpa_loader.h"
+#include "cli/cli.h"
+
+namespace sonkrate::cli {
+namespace {
+
+const char* yesNo(bool b) { return b ? "yes" : "no"; }
+const char* trueFalse(bool b) { return b ? "true" : "false"; }
+
+int runInfo(const Arguments& args) {
+    // The backup folder plays no part in what info shows.
+    archive::TpaLoad load = archive::loadTpaArchive(args.positional[0], "");
+    if (!load.outcome) return failed(load.outcome);
+    const archive::TpaArchive& a = load.archive;
+    if (args.has("json")) {
+        std::printf("{\"path\": %s, \"archiveName\": %s, \"layout\": \"%s\", \"class\": \"%s\", "
+                    "\"layoutTag\": %u, \"soundCount\": %u, \"entryCount\": %u, \"fileSize\": %llu, "
+                    "\"standardLayout\": %s, \"demoStream\": %s, \"trailerFlag\": %u, "
+                    "\"soundDataEnd\": %u}\n",
+                    jsonString(a.archivePath).c_str(), jsonString(a.archiveName).c_str(),
+                    archive::layoutText(a.layout), archive::archiveClassText(a.archiveClass), a.layoutTag,
+                    a.soundCount, a.entryCount, static_cast<unsigned long long>(a.fileSize),
+                    trueFalse(a.standardLayout), trueFalse(a.demoStream), a.trailerFlag, a.soundDataEnd);
+        return kExitOk;
+    }
+    std::printf("path:            %s\n", a.archivePath.c_str());
+    std::printf("archive name:    %s\n", a.archiveName.c_str());
+    std::printf("layout:          %s (tag 0x%X)\n", archive::layoutText(a.layout), a.layoutTag);
+    std::printf("class:           %s\n", archive::archiveClassText(a.archiveClass));
+    std::printf("entries:         %u\n", a.entryCount);
+    std::printf("sounds:          %u\n", a.soundCount);
+    std::printf("file size:       %llu bytes\n", static_cast<unsigned long long>(a.fileSize));
+    std::printf("standard layout: %s\n", yesNo(a.standardLayout));
+    std::printf("demo stream:     %s\n", yesNo(a.demoStream));
+    std::printf("trailer flag:    %u\n", a.trailerFlag);
+    std::printf("sound data end:  %u\n", a.soundDataEnd);
+    std::printf("can add sounds:  %s\n", yesNo(load.addCauEnabled || load.addWavEnabled));
+    return kExitOk;
+}
+
+const Registration info{{
+    "info", "info ARCHIVE [--json]", "layout, class, counts and size of a .tpa archive",
+    "Reads the header of the archive and tells its layout (retail, beta24 or beta16),\n"
+    "its class (effects, ambient or general), the entry and sound counts, the file\n"
+    "size, whether the first sound follows the table directly (standard layout),\n"
+    "whether entry 0 is a demo stream block, the trailer flag and the end of the\n"
+    "sound data.",
+    {"json"}, {}, 1, 1, runInfo}};
+
+}  // namespace
+}  // namespace sonkrate::cli
