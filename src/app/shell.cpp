@@ -1,0 +1,129 @@
+#include "app/shell.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/command_ids.h"
+#include "app/main_window.h"
+#include "app/menu_table.h"
+
+namespace sonkrate::app {
+
+namespace fs = std::filesystem;
+using platform::CreationPhase;
+
+Shell::Shell(platform::Platform& platform) : platform_(platform), status_(platform) {}
+
+bool Shell::startUp() {
+    paths_ = computeWorkPaths(platform_);
+
+    switch (platform_.createMainWindow(mainWindowSpec(platform_.screenSize()), *this)) {
+    case platform::WindowResult::Created:
+        break;
+    case platform::WindowResult::RegistrationFailed:
+        platform_.messageBox("Window Registration Failed!", "Error!", platform::MessageIcon::Warning,
+                             platform::MessageButtons::Ok);
+        return false;
+    case platform::WindowResult::CreationFailed:
+        platform_.messageBox("Window Creation Failed!", "Error!", platform::MessageIcon::Warning,
+                             platform::MessageButtons::Ok);
+        return false;
+    }
+    platform_.showMainWindow();
+
+    for (const auto& spec : controlTable()) {
+        if (spec.phase != CreationPhase::AfterShow) continue;
+        platform_.createControl(spec);
+        if (spec.id == kProgressBar) platform_.setProgressPosition(kProgressBar, 0);
+    }
+
+    for (const auto& spec : controlTable())
+        if (spec.phase == CreationPhase::Bitmaps) platform_.createControl(spec);
+    platform_.setShown(kRepeatLabel, false);
+    platform_.setShown(kStopLabel, false);
+    return true;
+}
+
+void Shell::onCreate() {
+    for (const auto& spec : controlTable())
+        if (spec.phase == CreationPhase::WithWindow) platform_.createControl(spec);
+    platform_.setEnabled(kTrackbar, false);
+    platform_.installMenu(menuTable());
+}
+
+void Shell::onCommand(int id, int notification) {
+    (void)notification;
+    switch (id) {
+    case kStopButton: stop(); break;
+    case kReplayButton: replay(); break;
+    case kCmdSaveAsWav: saveAsWav(); break;
+    case kCmdHelpFiles: openHelp(); break;
+    case kFileNamesCheckBox: toggleFileNames(); break;
+    case kCmdUpdater: toggleUpdater(); break;
+    default: break;
+    }
+}
+
+void Shell::onTrackbarScroll() { takeTrackbarPosition(); }
+
+void Shell::onLeftButtonUp() { takeTrackbarPosition(); }
+
+void Shell::onMouseMove(int x, int y) { updateHoverLabels(x, y); }
+
+void Shell::onDestroy() {
+    // The sound is stopped first: a file that is being played cannot be
+    // removed everywhere.
+    stopPlayback();
+    for (const auto& path : paths_.filesDeletedAtExit()) {
+        std::error_code ec;
+        if (!path.empty()) fs::remove(path, ec);
+    }
+    platform_.postQuit(0);
+}
+
+void Shell::setPlaybackButtonsEnabled(bool enabled) {
+    for (int id : kPlaybackButtons) platform_.setEnabled(id, enabled);
+}
+
+void Shell::showNumber(int controlId, int value) { platform_.setText(controlId, std::to_string(value)); }
+
+void Shell::updateHoverLabels(int x, int y) {
+    // A point is inside a strip on its left and top edges, outside on its
+    // right and bottom ones.
+    auto inside = [x, y](int stripId) {
+        const platform::ControlSpec* s = findControl(stripId);
+        return s && x >= s->x && x < s->x + s->width && y >= s->y && y < s->y + s->height;
+    };
+    platform_.setShown(kRepeatLabel, inside(kReplayStrip));
+    platform_.setShown(kStopLabel, inside(kStopStrip));
+}
+
+// ---- Options and help ---------------------------------------------------------------
+
+void Shell::toggleFileNames() {
+    state_.useFileNames += 1;
+    platform_.setEnabled(kSoundIdInput, state_.useFileNames % 2 == 0);
+}
+
+void Shell::toggleUpdater() {
+    state_.updateSndIds += 1;
+    status_.beepDone();
+    if (state_.updateSndIds % 2 == 1)
+        status_.setStatus("Option set: Imported sound info will be added to SndIds.dat file");
+    else
+        status_.setStatus("Option unset: Imported sound info will not be added to SndIds.dat file");
+}
+
+void Shell::openHelp() {
+    if (!platform_.openThroughDesktop(paths_.helpFile))
+        platform_.messageBox("Help file could not be opened...", "Error -Sonkrate", platform::MessageIcon::None,
+                             platform::MessageButtons::Ok);
+}
+
+int runSonkrate(platform::Platform& platform) {
+    Shell shell(platform);
+    if (!shell.startUp()) return 0;
+    return platform.runMessageLoop();
+}
+
+}  // namespace sonkrate::app
