@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "audio/ima_adpcm.h"
+#include "audio/ima_adpcm_encoder.h"
+#include "io/byte_order.h"
+#include "audio_fixtures.h"
+
+using namespace sonkrate::audio;
+
+TEST(ImaAdpcm, NibbleStepsFollowTheTablesWithClamping) {
+    // Codes 0 and 8 still move by step >> 3 and lower the index.
+    ImaAdpcmDecoder d{1000, 10};  // step 19
+    EXPECT_EQ(decodeNibble(d, 0x0), 1000 + 2);
+    EXPECT_EQ(d.stepIndex, 9);
+    EXPECT_EQ(decodeNibble(d, 0x8), 1002 - 2);  // step 17 >> 3
+    EXPECT_EQ(d.stepIndex, 8);
+    // The three partial terms are rounded separately: step 16, code 7 = 2 + 16 + 8 + 4.
+    d = {0, 8};
+    EXPECT_EQ(decodeNibble(d, 0x7), 30);
+    EXPECT_EQ(d.stepIndex, 16);
+    // Only the low four bits of the byte count.
+    ImaAdpcmDecoder a{0, 8}, b{0, 8};
+    EXPECT_EQ(decodeNibble(a, 0xF3), decodeNibble(b, 0x03));
+
+    d = {0, 0};
+    for (std::uint8_t code = 0; code <= 3; ++code) {
+        decodeNibble(d, code);
+        EXPECT_EQ(d.stepIndex, 0);
+    }
+    d = {0, 88};
+    for (std::uint8_t code = 4; code <= 7; ++code) {
+        d.predictor = 0;
+        decodeNibble(d, code);
+        EXPECT_EQ(d.stepIndex, 88);
+    }
+    d = {32767, 88};
+    EXPECT_EQ(decodeNibble(d, 0x7), 32767);
+    d = {-32768, 88};
+    EXPECT_EQ(decodeNibble(d, 0xF), -32768);
+}
+
+TEST(ImaAdpcm, MonoBlockTakesLowNibbleFirstAndClampsTheHeaderIndex) {
+    // Header: predictor 0x1234, step index 200 (clamped to 88), reserved.
+    const std::uint8_t header[4] = {0x34, 0x12, 200, 0xEE};
+    const std::uint8_t data[2] = {0x70, 0x05};
+    std::int16_t out[3] = {};
+    ImaAdpcmDecoder d;
+    EXPECT_EQ(decodeMonoBlock(d, header, out, data, 3), 6u);
+
+    ImaAdpcmDecoder ref{0x1234, 88};
+    EXPECT_EQ(out[0], decodeNibble(ref, 0x0));
+    EXPECT_EQ(out[1], decodeNibble(ref, 0x7));
+    EXPECT_EQ(out[2], decodeNibble(ref, 0x5));
+    EXPECT_EQ(d.predictor, ref.predictor);
+    EXPECT_EQ(d.stepIndex, ref.stepIndex);
+}
+
+TEST(ImaAdpcm, StereoWalkersSeparateTheChannelGroups) {
+    std::uint8_t header[8] = {0x10, 0x00, 20, 0, 0xF0, 0xFF, 30, 0};
+    std::uint8_t data[32];
+    for (int i = 0; i < 32; ++i) data[i] = static_cast<std::uint8_t>(i * 37 + 11);
+    // Left-only: the right bytes 4..7, 12..15, ... never matter.
+    std::int16_t left[29], leftAgain[29];
+    ImaAdpcmDecoder d;
+    EXPECT_EQ(decodeStereoLeftBlock(d, header, left, data, 29), 58u);
+    std::uint8_t changed[32];
+    std::copy(data, data + 32, changed);
+    for (int g = 0; g < 4; ++g)
+        for (int k = 4; k < 8; ++k) changed[8 * g + k] ^= 0xFF;
+    changed[4] ^= 0x5A;
+    decodeStereoLeftBlock(d, header, leftAgain, changed, 29);
+    EXPECT_TRUE(std::equal(left, left + 29, leftAgain));
+
+    // Both channels, interleaved: each equals a mono decode of its own bytes.
+    std::int16_t both[2 * 29];
+    ImaAdpcmDecoder l, r;
+    EXPECT_EQ(decodeStereoBlock(l, r, header, both, data, 29), 116u);
+    std::uint8_t leftBytes[16], rightBytes[16];
+    for (int g = 0; g < 4; ++g)
+        for (int k = 0; k < 4; ++k) {
+            leftBytes[4 * g + k] = data[8 * g + k];
+            rightBytes[4 * g + k] = data[8 * g + 4 + k];
+        }
+    std::int16_t monoLeft[29], monoRight[29];
+    ImaAdpcmDecoder m;
+    decodeMonoBlock(m, header, monoLeft, leftBytes, 29);
+    decodeMonoBlock(m, header + 4, monoRight, rightBytes, 29);
+    for (int i = 0; i < 29; ++i) {
+        EXPECT_EQ(both[2 * i], monoLeft[i]) << i;
+        EXPECT_EQ(both[2 * i + 1], monoRight[i]) << i;
+        EXPECT_EQ(left[i], monoLeft[i]) << i;
+    }
+}
+
+TEST(ImaAdpcm, BlockLayoutsAndShortBlocks) {
+    auto m1028 = adpcmBlockLayout(1, 1028);
+    EXPECT_EQ(m1028.dataBytes, 1024u);
+    EXPECT_EQ(m1028.codesPerChannel, 2047u);
+    EXPECT_EQ(adpcmBlockLayout(1, 512).codesPerChannel, 1015u);
+    // Other mono alignments: block data = alignment - 4, every code but the last.
+    EXPECT_EQ(adpcmBlockLayout(1, 2056).codesPerChannel, 2 * 2052u - 1);
+    EXPECT_EQ(adpcmBlockLayout(1, 700).codesPerChannel, 2 * 696u - 1);
+    auto s2056 = adpcmBlockLayout(2, 2056);
+    EXPECT_EQ(s2056.headerBytes, 8u);
+    EXPECT_EQ(s2056.codesPerChannel, 2047u);
+    EXPECT_EQ(adpcmBlockLayout(2, 512).codesPerChannel, 503u);
+    EXPECT_EQ(adpcmBlockLayout(3, 2056).codesPerChannel, 0u);
+
+    EXPECT_EQ(codesPresent(m1028, 1, 1024), 2047u);  // a full block
+    EXPECT_EQ(codesPresent(m1028, 1, 10), 20u);
+    EXPECT_EQ(codesPresent(m1028, 1, 0), 0u);
+    EXPECT_EQ(codesPresent(s2056, 2, 2048), 2047u);
+    EXPECT_EQ(codesPresent(s2056, 2, 16), 16u);
+    EXPECT_EQ(codesPresent(s2056, 2, 20), 16u);  // the right channel has no codes of the third group
+    EXPECT_EQ(codesPresent(s2056, 2, 22), 20u);
+    EXPECT_FALSE(isKnownBlockAlign(511));
+    EXPECT_TRUE(isKnownBlockAlign(512));
+    EXPECT_TRUE(isKnownBlockAlign(2056));
+    EXPECT_FALSE(isKnownBlockAlign(2057));
+}
+
+TEST(ImaAdpcm, EncodedToneDecodesCloseToTheOriginal) {
+    auto samples = audiotest::tone(3 * 2049 + 100, 2);
+    auto blocks = encodeImaBlocks(samples, 2, 2056);
+    // Three full blocks, then a header and 13 groups for the last 99 frames.
+    ASSERT_EQ(blocks.size(), 3 * 2056u + 8 + 13 * 8);
+    auto layout = adpcmBlockLayout(2, 2056);
+    std::vector<std::int16_t> out(2 * 2048);
+    ImaAdpcmDecoder l, r;
+    for (int b = 0; b < 3; ++b) {
+        const std::uint8_t* block = blocks.data() + b * 2056;
+        decodeStereoBlock(l, r, block, out.data(), block + 8, layout.codesPerChannel);
+        std::size_t first = static_cast<std::size_t>(b) * 2049;
+        EXPECT_EQ(sonkrate::io::getI16(block), samples[2 * first]);
+        double worst = 0;
+        // The first block starts from step index 0 and needs a few codes to adapt.
+        for (std::size_t i = b == 0 ? 64 : 0; i < 2047; ++i)
+            for (int c = 0; c < 2; ++c)
+                worst = std::max(worst, std::fabs(out[2 * i + c] - double(samples[2 * (first + 1 + i) + c])));
+        EXPECT_LT(worst, 1500.0) << "block " << b;
+    }
+}
