@@ -1,0 +1,86 @@
+// Appending one sound image (.cau) to a retail archive: the general rewrite,
+// the rewrite for effects and ambient archives (counts kept apart, trailer
+// kept in place) and the rewrite used once per item of a list build. The
+// new archive is written beside the old one and renamed over it, so a
+// failure at any point leaves the archive byte for byte as it was.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "ids/sound_id.h"
+#include "io/outcome.h"
+#include "io/progress.h"
+
+namespace sonkrate::archive {
+
+// addResult, as the shell reports it.
+inline constexpr int kAddDone = 0;
+inline constexpr int kAddRefused = 1;      // a general add asked for the effects archive
+inline constexpr int kAddNothingDone = 3;  // nothing written (bad input, or the overwrite failed)
+
+// The message box of a failed overwrite (caption "SONKRATE", information icon).
+inline constexpr char kOverwriteFailedText[] =
+    "File overwrite has failed. .. (check file attributes make certain file is not marked 'read only')";
+
+struct AddSoundRequest {
+    std::string archivePath;
+    std::string soundPath;      // the .cau appended
+    std::string soundName;      // the name typed; ignored when useFileNames is set
+    bool useFileNames = false;  // name = soundPath's file name without the four characters from its first "."
+    bool updateSndIds = false;  // also append the name record to dbPath
+    std::string dbPath;         // SndIds.dat
+    std::string logPath;        // tpa_logs.log; empty: no log line
+    // General adds only: when no file can be read here, the archive as it was
+    // is copied here first. Empty: no backup.
+    std::string backupPath;
+};
+
+struct AddSoundResult {
+    int addResult = kAddNothingDone;
+    // On addResult 1 or 3 the reason, a sentence naming the file.
+    io::Outcome outcome;
+    // The new archive could not be written or put in place of the old one;
+    // the shell shows kOverwriteFailedText. The archive is unchanged.
+    bool overwriteFailed = false;
+    // The sound was added but its log line or name record could not be written.
+    std::string warning;
+
+    std::string name;  // the name used, case as given
+    ids::SoundId soundId = 0;
+    // The archive after the add (before it on failure).
+    std::uint32_t soundCount = 0;
+    std::uint32_t entryCount = 0;
+    std::uint64_t fileSize = 0;
+    // The new record.
+    std::uint32_t imageOffset = 0;
+    std::uint32_t imageLength = 0;
+    bool backupWritten = false;
+};
+
+// The variant the add commands use: the effects rewrite for "effects" and
+// "ambient", and for "alteffects" when its first image follows the table.
+bool usesEffectsAdd(std::string_view archiveName, bool standardLayout);
+
+// The sound name of a request: soundName, or the file's name when useFileNames.
+std::string addSoundName(const AddSoundRequest& request);
+
+// soundCount and entryCount become N + 1, trailerFlag 0, soundDataEnd the new
+// size; the new record's auxValue is 0. Refused (addResult 1) for an archive
+// named "effects".
+AddSoundResult addSoundGeneral(const AddSoundRequest& request, const io::ProgressCallback& progress = {});
+
+// Both counts are incremented apart and the table keeps the larger of them;
+// an effects archive keeps its trailerFlag and its soundDataEnd moves by 56,
+// an ambient archive gets trailerFlag 0 and soundDataEnd the new size. The new
+// record's auxValue is 1.5f (bytes 00 00 C0 3F).
+AddSoundResult addSoundEffects(const AddSoundRequest& request, const io::ProgressCallback& progress = {});
+
+// One item of a list build: the general rewrite, then the line
+// " Ingame_ID (string sample): " + soundName appended to buildLogPath. No
+// backup and no name record.
+AddSoundResult addSoundFromList(const std::string& archivePath, const std::string& soundName,
+                                const std::string& cauPath, const std::string& buildLogPath);
+
+}  // namespace sonkrate::archive
