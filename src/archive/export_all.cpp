@@ -1,0 +1,211 @@
+#include "archive/export_all.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <unordered_map>
+
+#include "archive/archive_class.h"
+#include "archive/entry_reader.h"
+#include "audio/cau_to_wav.h"
+#include "audio/decode_adpcm_wav.h"
+#include "ids/sound_id.h"
+#include "ids/sound_id_database.h"
+#include "io/file.h"
+#include "io/paths.h"
+
+namespace sonkrate::archive {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kMaxKeptFailures = 100;
+// Longest stem used as it is; with ".cau" it stays well below the usual 255.
+constexpr std::size_t kMaxStemLength = 200;
+// A database up to this size is indexed once; a bigger one is searched per entry.
+constexpr std::uint64_t kMaxIndexedDatabase = 16u << 20;
+// Mirrors the line length the single lookup keeps.
+constexpr std::size_t kMaxNameLine = 4096;
+
+bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
+
+// The names of a database, looked up as ids::lookupSoundName does (the file
+// read as tokens between quotation marks, the first token equal to the
+// identifier winning, the rest of its line giving the name), but with the
+// file read once instead of once per entry.
+class NameIndex {
+public:
+    void load(const std::string& dbPath) {
+        dbPath_ = dbPath;
+        if (dbPath.empty()) return;
+        io::File db;
+        if (!db.open(dbPath, io::FileMode::Read)) return;
+        const std::uint64_t size = db.size();
+        if (size > kMaxIndexedDatabase) {
+            perEntry_ = true;
+            return;
+        }
+        std::string text(static_cast<std::size_t>(size), '\0');
+        if (size > 0 && !db.readExact(text.data(), text.size())) return;
+        index(text);
+    }
+
+    std::string lookup(ids::SoundId id) const {
+        if (perEntry_) return ids::lookupSoundName(dbPath_, id).name;
+        auto found = names_.find(ids::formatSoundId(id));
+        return found == names_.end() ? "unknown" : found->second;
+    }
+
+private:
+    void index(const std::string& s) {
+        std::size_t pos = 0;
+        while (pos < s.size()) {
+            std::size_t delimiter = s.find('"', pos);
+            const bool hasDelimiter = delimiter != std::string::npos;
+            if (!hasDelimiter) delimiter = s.size();
+            if (delimiter - pos == 8) {
+                std::string key = io::toLower(std::string_view(s).substr(pos, 8));
+                if (std::all_of(key.begin(), key.end(), isHexDigit) && names_.find(key) == names_.end())
+                    names_.emplace(key, nameAfter(s, hasDelimiter ? delimiter + 1 : s.size()));
+            }
+            pos = hasDelimiter ? delimiter + 1 : s.size();
+        }
+    }
+
+    // The rest of the line from at: blank, quote, name, quote.
+    static std::string nameAfter(const std::string& s, std::size_t at) {
+        if (at >= s.size()) return "unknown";
+        std::size_t lineEnd = s.find('\n', at);
+        if (lineEnd == std::string::npos) lineEnd = s.size();
+        std::string rest = s.substr(at, std::min(lineEnd - at, kMaxNameLine));
+        if (!rest.empty() && rest.back() == '\r') rest.pop_back();
+        if (rest.size() < 3) return "unknown";
+        std::string name = rest.substr(2, rest.size() - 3);
+        return name.empty() ? "unknown" : name;
+    }
+
+    std::string dbPath_;
+    bool perEntry_ = false;
+    std::unordered_map<std::string, std::string> names_;
+};
+
+bool isReservedDeviceName(std::string_view stem) {
+    std::string base = io::toUpper(stem.substr(0, stem.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" || base == "CONOUT$")
+        return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '0' && base[3] <= '9';
+}
+
+void removeQuietly(const std::string& path) {
+    std::error_code ec;
+    fs::remove(path, ec);
+}
+
+// "WBOR", then bytes 4 .. length-1 of the image. A file that cannot be
+// completed is removed rather than left short.
+io::Outcome writeCau(io::File& archive, const TpaEntry& entry, const std::string& path) {
+    if (entry.imageLength < 4)
+        return io::failure("Entry image at offset " + std::to_string(entry.imageOffset) + " of " + archive.path() +
+                           " is only " + std::to_string(entry.imageLength) + " bytes long");
+    io::File out;
+    io::Outcome done = out.open(path, io::FileMode::Write);
+    if (!done) return done;
+    done = out.write("WBOR", 4);
+    if (done) done = io::copyRange(archive, std::uint64_t{entry.imageOffset} + 4, entry.imageLength - 4u, out);
+    io::Outcome closed = out.close();
+    if (done) done = closed;
+    if (!done) removeQuietly(path);
+    return done;
+}
+
+io::Outcome writeWav(const std::string& archivePath, const TpaEntry& entry, const std::string& path) {
+    audio::CauToWavResult wrapped = audio::cauToWav(archivePath, entry.imageOffset, entry.imageLength, path);
+    if (!wrapped.ok()) return wrapped.outcome;
+    if (wrapped.compressed == 1) {
+        audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(path, path);
+        if (!decoded.ok()) {
+            removeQuietly(path);  // an IMA ADPCM .wav is not what was asked for
+            return io::failure("Cannot decode " + path + ": " + decoded.reason);
+        }
+    }
+    return io::success();
+}
+
+}  // namespace
+
+bool isUsableFileStem(std::string_view name) {
+    if (name.empty() || name.size() > kMaxStemLength) return false;
+    if (name.find("..") != std::string_view::npos) return false;
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7F) return false;
+        switch (c) {
+        case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?': case '*': return false;
+        default: break;
+        }
+    }
+    if (name.back() == ' ' || name.back() == '.') return false;
+    return !isReservedDeviceName(name);
+}
+
+std::string exportFileStem(std::string_view archiveName, std::uint32_t index, std::string_view name) {
+    if (name == "unknown" || name == kMayanFaceJeepName || !isUsableFileStem(name))
+        return std::string(archiveName) + "_" + std::to_string(index);
+    return std::string(name);
+}
+
+ExportAllResult exportAllEntries(const TpaArchive& archive, ExportMode mode, const std::string& outDir,
+                                 const std::string& dbPath, const io::ProgressCallback& progress) {
+    ExportAllResult result;
+    result.entryCount = archive.entryCount;
+    std::error_code ec;
+    if (!fs::is_directory(outDir.empty() ? std::string(".") : outDir, ec)) {
+        result.outcome = io::failure("The output folder " + outDir + " does not exist");
+        return result;
+    }
+    io::File file;
+    if (io::Outcome opened = file.open(archive.archivePath, io::FileMode::Read); !opened) {
+        result.outcome = opened;
+        return result;
+    }
+    NameIndex names;
+    names.load(dbPath);
+    const std::string archiveName =
+        archive.archiveName.empty() ? archiveNameOf(archive.archivePath) : archive.archiveName;
+    const char* extension = mode == ExportMode::Cau ? ".cau" : ".wav";
+
+    io::reportProgress(progress, 0, archive.entryCount);
+    for (std::uint32_t i = 0; i < archive.entryCount; ++i) {
+        io::Outcome done;
+        EntryRead record = readTpaEntry(file, archive, i);
+        if (record.outcome) {
+            const std::string name = names.lookup(record.entry.soundId);
+            const std::string stem = exportFileStem(archiveName, i, name);
+            if (stem != name) ++result.numbered;
+            const std::string path = io::joinPath(outDir, stem + extension);
+            done = mode == ExportMode::Cau ? writeCau(file, record.entry, path)
+                                           : writeWav(archive.archivePath, record.entry, path);
+        } else {
+            done = record.outcome;
+        }
+        if (done) {
+            ++result.filesWritten;
+        } else {
+            ++result.filesFailed;
+            if (result.failures.size() < kMaxKeptFailures) result.failures.push_back(done.reason);
+        }
+        io::reportProgress(progress, i + 1, archive.entryCount);
+    }
+    if (result.filesFailed > 0) {
+        result.outcome = io::failure(std::to_string(result.filesFailed) + " of " + std::to_string(archive.entryCount) +
+                                     " entries of " + archive.archivePath + " could not be written into " + outDir +
+                                     "; the first: " + result.failures.front());
+    } else {
+        result.outcome = io::success();
+    }
+    return result;
+}
+
+}  // namespace sonkrate::archive
