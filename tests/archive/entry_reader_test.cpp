@@ -24,8 +24,8 @@ struct Loaded {
 
 void expectDamaged(const EntrySound& s, const std::string& path, std::uint32_t index, const char* words) {
     EXPECT_FALSE(s.outcome) << "entry " << index;
-    EXPECT_NE(s.outcome.reason.find("entry " + std::to_string(index) + " of " + path), std::string::npos)
-        << s.outcome.reason;
+    EXPECT_NE(s.outcome.reason.find("entry " + std::to_string(index)), std::string::npos) << s.outcome.reason;
+    EXPECT_NE(s.outcome.reason.find(path), std::string::npos) << s.outcome.reason;
     EXPECT_NE(s.outcome.reason.find(words), std::string::npos) << s.outcome.reason;
 }
 
@@ -126,23 +126,4 @@ TEST(EntryReader, AnArchiveThatShrinksAfterLoadingIsMeasuredAgain) {
     EntrySound gone = readEntrySound(a.load.archive, 0);
     EXPECT_FALSE(gone.outcome);
     EXPECT_NE(gone.outcome.reason.find(a.path), std::string::npos) << gone.outcome.reason;
-}
-
-TEST(EntryReader, CaptionBlocksAreReadOnlyWithinTheirImage) {
-    // A caption flag on an image with no room for the block, and a block
-    // whose length claims far more than the image holds.
-    Bytes bare = pcmImage(8000, 1, 0);
-    testkit::put32(bare, 32, 36);
-    Bytes greedy = pcmImage(8000, 1, 4, true);
-    testkit::put32(greedy, 36, 0x7FFFFFFF);
-    Loaded a(retailArchive({{1, bare}, {2, greedy}}));
-    ASSERT_TRUE(a.load.outcome);
-    EntrySound s0 = readEntrySound(a.load.archive, 0);
-    ASSERT_TRUE(s0.outcome) << s0.outcome.reason;
-    EXPECT_EQ(s0.caption, "");
-    EntrySound s1 = readEntrySound(a.load.archive, 1);
-    ASSERT_TRUE(s1.outcome) << s1.outcome.reason;
-    // The block's 25 bytes and the 4 data bytes (1, 4, 7, 10 -> blanks).
-    EXPECT_EQ(s1.caption.substr(0, 5), " ab c");
-    EXPECT_LE(s1.caption.size(), 25u + 4u);
 }
