@@ -1,10 +1,19 @@
-// Playing and saving: the progress animation, replay and stop, the
-// trackbar, and Save_as_Wav.
+// Playing and saving: extracting entries and .cau files, the progress
+// animation, next, previous, replay and stop, the trackbar, the sound list,
+// automatic play with the kill switch, Save_as_Wav and Save_as_Cau.
+#include <cctype>
+#include <optional>
 #include <string>
 
 #include "app/command_ids.h"
 #include "app/shell.h"
+#include "archive/entry_reader.h"
+#include "audio/cau_export.h"
+#include "audio/cau_to_wav.h"
+#include "audio/decode_adpcm_wav.h"
+#include "ids/sound_id_database.h"
 #include "io/copy_replacing.h"
+#include "io/file.h"
 #include "io/paths.h"
 
 namespace sonkrate::app {
@@ -12,6 +21,38 @@ namespace sonkrate::app {
 namespace {
 
 constexpr int kTimerPeriodMs = 100;
+constexpr const char* kKillSwitchTitle = "Auto_Stop (KillSwitch)";
+
+void takeSoundInfo(const audio::CauToWavResult& r, SoundInfo& info, ShellState& state) {
+    info.PlayTimeSeconds = r.playTimeSeconds;
+    info.PlayTimeCount = r.playTimeCount;
+    info.channels = r.channels;
+    info.compressed = r.compressed;
+    info.captionOffset = static_cast<int>(r.captionOffset);
+    // Without a caption the text of the sound before stays; showCaption
+    // learns from captionOffset that there is none.
+    if (r.hasCaption) state.captionText = r.captionText;
+}
+
+// The integer at the start of a text, as the C library reads one; nothing
+// when the text does not start with one.
+std::optional<int> leadingInteger(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
+    long long value = 0;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
+        if (value < 1000000000000LL) value = value * 10 + (text[i] - '0');
+        ++i;
+    }
+    if (negative) value = -value;
+    // Any non-zero number stops, however large.
+    if (value > 2147483647LL) value = 2147483647LL;
+    if (value < -2147483647LL) value = -2147483647LL;
+    return static_cast<int>(value);
+}
 
 // A name from the database is used as a file name only when it cannot reach
 // outside the output folder or trip over characters the file systems refuse.
@@ -67,6 +108,63 @@ void Shell::playLastExtracted() {
         platform_.playWavAsync(paths_.decodedWav);
 }
 
+bool Shell::playExtracted() {
+    if (sound_.compressed == 0) {
+        platform_.playWavAsync(paths_.entriesWav);
+        return true;
+    }
+    if (sound_.compressed != 1) return false;
+    audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(paths_.entriesWav, paths_.decodedWav);
+    if (decoded.status == audio::DecodeStatus::UnknownBlockAlign) {
+        platform_.messageBox(audio::kBlockAlignUnknownText, audio::kErrorTitle, platform::MessageIcon::None,
+                             platform::MessageButtons::Ok);
+        return false;
+    }
+    if (!decoded.ok()) {
+        reportUnplayable(decoded.reason);
+        return false;
+    }
+    platform_.playWavAsync(paths_.decodedWav);
+    return true;
+}
+
+void Shell::reportUnplayable(const std::string& reason) {
+    status_.beepRefused();
+    status_.setStatus("Sound could not be played . . . " + reason);
+}
+
+bool Shell::extractEntry(int index) {
+    archive::EntryRead record = archive::readTpaEntry(archive_, static_cast<std::uint32_t>(index));
+    if (!record.outcome) {
+        reportUnplayable(record.outcome.reason);
+        return false;
+    }
+    audio::CauToWavResult wav =
+        audio::cauToWav(archive_.archivePath, record.entry.imageOffset, record.entry.imageLength, paths_.entriesWav);
+    if (!wav.ok()) {
+        reportUnplayable(wav.outcome.reason);
+        return false;
+    }
+    takeSoundInfo(wav, sound_, state_);
+    ids::SoundNameLookup name = ids::lookupSoundName(paths_.sndIdsDat, record.entry.soundId);
+    state_.soundName = name.name;
+    platform_.setText(kIdsField, "");
+    platform_.setText(kIdsField, name.displayName);
+    platform_.setText(kCrcField, "");
+    platform_.setText(kCrcField, name.key);
+    return true;
+}
+
+bool Shell::extractCauFile(const std::string& path) {
+    audio::CauToWavResult wav = audio::cauToWav(path, paths_.entriesWav);
+    if (!wav.ok()) {
+        reportUnplayable(wav.outcome.reason);
+        return false;
+    }
+    takeSoundInfo(wav, sound_, state_);
+    return true;
+}
+
 void Shell::showCaption() {
     if (state_.captionText.size() > 1 && sound_.captionOffset != 0) status_.setStatus(state_.captionText);
     if (sound_.captionOffset == 0) {
@@ -106,10 +204,134 @@ void Shell::takeTrackbarPosition() {
 
 // ---- Commands ---------------------------------------------------------------------------
 
+bool Shell::archiveReady() const { return state_.archiveOpened && state_.archiveUsable; }
+
+void Shell::next() {
+    if (!archiveReady() || state_.currentIndex >= state_.entryCount - 1) {
+        status_.beepRefused();
+        return;
+    }
+    state_.currentIndex += 1;
+    state_.lastWasEntry = true;
+    state_.cauChosen = false;
+    state_.displayNumber = state_.currentIndex == 0 ? 1 : state_.displayNumber + 1;
+    showNumber(kNumberField, state_.displayNumber);
+    if (state_.currentIndex == 2 || state_.displayNumber == 2) platform_.setEnabled(kTrackbar, true);
+    stopProgress();
+    bool played = extractEntry(state_.currentIndex) && playExtracted();
+    if (played) showCaption();
+    // The thumb follows the number shown, so that taking the trackbar's
+    // position again selects the entry that is playing.
+    platform_.setTrackbarPosition(kTrackbar, state_.displayNumber);
+    platform_.setTrackbarTicFrequency(kTrackbar, 1);
+    if (played) startProgress();
+}
+
+void Shell::previous() {
+    if (!archiveReady() || state_.currentIndex <= 0) {
+        status_.beepRefused();
+        return;
+    }
+    state_.currentIndex -= 1;
+    state_.displayNumber -= 1;
+    showNumber(kNumberField, state_.displayNumber);
+    state_.lastWasEntry = true;
+    state_.cauChosen = false;
+    stopProgress();
+    bool extracted = true;
+    if (state_.demoStream && state_.currentIndex == 0)
+        platform_.messageBox("Demo stream error (no wav data). Replaying last entry . . .", "sonkrate",
+                             platform::MessageIcon::None, platform::MessageButtons::Ok);
+    else
+        extracted = extractEntry(state_.currentIndex);
+    bool played = extracted && playExtracted();
+    if (played) showCaption();
+    platform_.setTrackbarPosition(kTrackbar, state_.displayNumber);
+    platform_.setTrackbarTicFrequency(kTrackbar, 1);
+    if (played) startProgress();
+}
+
+void Shell::selectListing(int notification) {
+    if (notification != platform::kListSelectionChanged) return;
+    state_.selectedListIndex = platform_.listCaretIndex(kEelListBox);
+    std::string text = platform_.listItemText(kEelListBox, state_.selectedListIndex);
+    // Listed paths are compared without regard to case but opened as they
+    // are written, so that they also work where file names have case.
+    std::string lower = io::toLower(text);
+    state_.selectedListPath = text;
+    bool opens = false;
+    {
+        io::File file;
+        opens = file.open(text, io::FileMode::Read).ok;
+    }
+    bool endsInCau = io::endsWith(lower, "cau");
+    if (!endsInCau) state_.selectedListName = text;
+    if (lower.find("cau") != std::string::npos && opens) {
+        stopProgress();
+        state_.selectedListName.clear();
+        if (extractCauFile(state_.selectedListPath) && playExtracted()) {
+            showCaption();
+            startProgress();
+        }
+    } else if (endsInCau) {
+        status_.beepRefused();
+    }
+}
+
+void Shell::readStopFlag() {
+    io::File file;
+    if (!file.open(paths_.tmpConfIni, io::FileMode::Read)) return;
+    char buffer[64];
+    std::size_t got = file.readSome(buffer, sizeof buffer);
+    if (std::optional<int> value = leadingInteger(std::string(buffer, got))) state_.stopRequested = *value;
+}
+
+void Shell::autoPlay() {
+    auto more = [this] {
+        return state_.currentIndex < state_.entryCount - 1 && state_.archiveUsable && state_.stopRequested == 0;
+    };
+    if (state_.currentIndex < state_.entryCount - 1 && state_.archiveUsable) {
+        state_.stopRequested = 0;
+        io::File flag;
+        if (flag.open(paths_.tmpConfIni, io::FileMode::Write)) {
+            flag.writeText("0");
+            flag.close();
+        }
+        platform_.minimiseWindow();
+        if (!platform_.startKillSwitch(paths_.killSwitchExe, paths_.tmpConfIni))
+            platform_.messageBox("kill_switch could not be opened ... ", "sonkrate - Error",
+                                 platform::MessageIcon::None, platform::MessageButtons::Ok);
+    }
+    while (more()) {
+        state_.currentIndex += 1;
+        platform_.setProgressPosition(kProgressBar, 0);
+        bool played = extractEntry(state_.currentIndex) && playExtracted();
+        state_.displayNumber = state_.currentIndex + 1;
+        platform_.setTrackbarPosition(kTrackbar, state_.displayNumber);
+        platform_.setTrackbarTicFrequency(kTrackbar, 1);
+        showNumber(kNumberField, state_.displayNumber);
+        platform_.repaint();
+        readStopFlag();
+        if (played) {
+            // No messages are handled while the sound plays: the only way in
+            // is the stop flag.
+            std::uint64_t end = platform_.milliseconds() + (static_cast<std::uint64_t>(sound_.PlayTimeCount) + 1) * 1000;
+            for (std::uint64_t now = platform_.milliseconds(); now < end; now = platform_.milliseconds())
+                platform_.sleep(static_cast<std::uint32_t>(end - now));
+        }
+        // Read again once the sound has had its time, so that a stop given
+        // while it played ends auto-play before the next entry starts.
+        readStopFlag();
+    }
+    platform_.restoreWindow();
+    platform_.closeKillSwitch(kKillSwitchTitle);
+    if (state_.entryCount == state_.currentIndex + 1 || !state_.archiveUsable) status_.beepRefused();
+}
+
 void Shell::stop() { stopPlayback(); }
 
 void Shell::replay() {
-    bool fromArchive = state_.archiveOpened && state_.archiveUsable && state_.currentIndex > 0;
+    bool fromArchive = archiveReady() && state_.currentIndex > 0;
     if (!state_.cauChosen && !fromArchive) {
         status_.beepRefused();
         return;
@@ -129,7 +351,7 @@ std::string Shell::savedEntryStem() const {
 }
 
 void Shell::saveAsWav() {
-    bool entry = state_.archiveOpened && state_.archiveUsable && state_.currentIndex >= 0;
+    bool entry = archiveReady() && state_.currentIndex >= 0;
     if (!state_.cauChosen && !entry && state_.ExternalPlayKind <= 0) {
         status_.beepRefused();
         return;
@@ -171,6 +393,24 @@ void Shell::saveAsWav() {
         status_.setStatus(".cau file saved as .wav (inside directory of played .cau file)");
     else
         status_.setStatus("tpa entry saved as .wav (documents/tpa_wavs folder)");
+}
+
+void Shell::saveAsCau() {
+    if (!archiveReady() || state_.currentIndex < 0 || !state_.lastWasEntry) {
+        status_.beepRefused();
+        return;
+    }
+    std::string target = io::joinPath(paths_.wavsDir, savedEntryStem() + ".cau");
+    archive::EntryRead record = archive::readTpaEntry(archive_, static_cast<std::uint32_t>(state_.currentIndex));
+    io::Outcome saved = record.outcome;
+    if (saved) saved = audio::exportEntryAsCau(archive_.archivePath, record.entry.imageOffset, record.entry.imageLength, target);
+    if (!saved) {
+        status_.beepRefused();
+        status_.setStatus("tpa entry not saved as .cau file . . . " + saved.reason);
+        return;
+    }
+    status_.beepDone();
+    status_.setStatus("tpa entry saved as .cau file (documents/tpa_wavs folder)");
 }
 
 }  // namespace sonkrate::app

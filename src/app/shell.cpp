@@ -6,6 +6,7 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
+#include "audio/missing_sound.h"
 
 namespace sonkrate::app {
 
@@ -16,6 +17,10 @@ Shell::Shell(platform::Platform& platform) : platform_(platform), status_(platfo
 
 bool Shell::startUp() {
     paths_ = computeWorkPaths(platform_);
+    // The replacement sound is made once; a file already there is kept, and
+    // a failure shows later, in the commands that need the file.
+    bool written = false;
+    audio::writeMissingCauIfAbsent(paths_.missingCau, written);
 
     switch (platform_.createMainWindow(mainWindowSpec(platform_.screenSize()), *this)) {
     case platform::WindowResult::Created:
@@ -52,9 +57,14 @@ void Shell::onCreate() {
 }
 
 void Shell::onCommand(int id, int notification) {
-    (void)notification;
     switch (id) {
+    case kCmdLoadTpa: loadTpa(); break;
+    case kNextButton: next(); break;
+    case kPreviousButton: previous(); break;
     case kStopButton: stop(); break;
+    case kCmdAutoPlay: autoPlay(); break;
+    case kCmdSaveAsCau: saveAsCau(); break;
+    case kEelListBox: selectListing(notification); break;
     case kReplayButton: replay(); break;
     case kCmdSaveAsWav: saveAsWav(); break;
     case kCmdHelpFiles: openHelp(); break;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/shell_state.h"
+#include "archive/tpa_loader.h"
 #include "app/status_line.h"
 #include "app/work_paths.h"
 #include "platform/platform.h"
@@ -33,6 +34,8 @@ public:
 
     const WorkPaths& paths() const { return paths_; }
     ShellState& state() { return state_; }
+    // The archive chosen with Load_Tpa, as the core reads it.
+    const archive::TpaArchive& loadedArchive() const { return archive_; }
     SoundInfo& soundInfo() { return sound_; }
     CommandValues& values() { return values_; }
 
@@ -43,11 +46,30 @@ private:
     void startProgress();
     // Plays the sound that is in the working files without extracting it anew.
     void playLastExtracted();
+    // Plays entriesWav, decoding it into decodedWav first when it is IMA
+    // ADPCM. False, with the reason shown, when nothing could be played.
+    bool playExtracted();
     void showCaption();
+    // Writes entry index of the loaded archive into entriesWav, takes its
+    // SoundInfo and caption, and shows its identifier and name.
+    bool extractEntry(int index);
+    // The same for a .cau file.
+    bool extractCauFile(const std::string& path);
+    void reportUnplayable(const std::string& reason);
+    // Reads the integer at the start of the stop flag file into stopRequested.
+    void readStopFlag();
     void setPlaybackButtonsEnabled(bool enabled);
+    // An archive was chosen and may be played.
+    bool archiveReady() const;
     void showNumber(int controlId, int value);
 
     // Commands.
+    void loadTpa();
+    void next();
+    void previous();
+    void autoPlay();
+    void saveAsCau();
+    void selectListing(int notification);
     void stop();
     void replay();
     void saveAsWav();
@@ -67,6 +89,7 @@ private:
     ShellState state_;
     SoundInfo sound_;
     CommandValues values_;
+    archive::TpaArchive archive_;
 };
 
 // The program from start to exit: start-up, the message loop, and the exit

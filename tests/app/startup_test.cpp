@@ -273,3 +273,20 @@ TEST_F(ShellTest, TheMessageLoopRunsTheUsersActionsAndEndsWithZero) {
     EXPECT_FALSE(platform.windowAlive());
     EXPECT_EQ(beeps().size(), 2u);
 }
+
+TEST_F(ShellTest, StartUpWritesTheReplacementSoundOnlyWhenItIsMissing) {
+    start();
+    testkit::Bytes made = testkit::readFile(inBin("missing.cau"));
+    ASSERT_EQ(made.size(), 22156u);
+    EXPECT_EQ(testkit::text(made, 0, 4), "WBOR");
+    EXPECT_EQ(testkit::u32(made, 12), 2056u);
+
+    // A second start leaves an existing file alone, even one that differs.
+    testkit::writeText(inBin("missing.cau"), "my own replacement");
+    HeadlessPlatform second;
+    second.setExecutablePath(inBin("sonkrate"));
+    second.setDocumentsFolder(docsDir());
+    Shell again(second);
+    ASSERT_TRUE(again.startUp());
+    EXPECT_EQ(testkit::readText(inBin("missing.cau")), "my own replacement");
+}
