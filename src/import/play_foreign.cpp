@@ -1,0 +1,213 @@
+#include "import/play_foreign.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "audio/decode_adpcm_wav.h"
+#include "import/aiff_reader.h"
+#include "import/au_reader.h"
+#include "import/caf_reader.h"
+#include "import/htk_reader.h"
+#include "import/paf_reader.h"
+#include "import/pvf_reader.h"
+#include "import/sphere_reader.h"
+#include "import/voc_reader.h"
+#include "import/wve_reader.h"
+#include "io/byte_order.h"
+#include "io/file.h"
+
+namespace sonkrate::import {
+
+namespace {
+
+const std::array<ForeignReaderRow, 9> kReaders = {{
+    {{"htk", "HTK", nullptr, nullptr}, convertHtk, kPlayingExternalText, true, "HTK"},
+    {{"voc", "VOC", nullptr, nullptr}, convertVoc, kPlayingExternalText, true, "VOC"},
+    {{"au", "AU", "snd", "SND"}, convertAu, kPlayingExternalText, true, "AU"},
+    {{"aiff", "AIFF", "aif", "AIF"}, convertAiff, kPlayingExternalText, true, "AIFF"},
+    {{"caf", "CAF", nullptr, nullptr}, convertCaf, kPlayingExternalText, true, "CAF"},
+    {{"paf", "PAF", nullptr, nullptr}, convertPaf, kPlayingExternalText, true, "PAF"},
+    {{"pvf", "PVF", nullptr, nullptr}, convertPvf, kPlayingExternalText, true, "PVF"},
+    {{"sph", "SPH", nullptr, nullptr}, convertSphere, kPlayingExternalTextShort, true, "SPHERE"},
+    // A failed WVE conversion only beeps; the status line keeps its text.
+    {{"wve", "WVE", nullptr, nullptr}, convertWve, kPlayingExternalTextShort, false, "WVE"},
+}};
+
+}  // namespace
+
+const std::array<ForeignReaderRow, 9>& foreignReaderTable() { return kReaders; }
+
+std::string extensionOf(const std::string& path) {
+    std::size_t dot = path.rfind('.');
+    return dot == std::string::npos ? path : path.substr(dot + 1);
+}
+
+const ForeignReaderRow* readerForExtension(const std::string& extension) {
+    for (const ForeignReaderRow& row : kReaders)
+        for (const char* e : row.extensions)
+            if (e && extension == e) return &row;
+    return nullptr;
+}
+
+bool isWavExtension(const std::string& extension) { return extension == "WAV" || extension == "wav"; }
+
+io::Outcome readDirectWavHeader(const std::string& path, DirectWavHeader& header) {
+    io::File file;
+    io::Outcome opened = file.open(path, io::FileMode::Read);
+    if (!opened) return opened;
+    std::uint8_t b[36] = {};
+    file.readSome(b, sizeof b);
+    header.riffSize = io::getU32(b + 4);
+    header.fmtSize = io::getU32(b + 16);
+    header.formatTag = io::getI16(b + 20);
+    header.channels = io::getI16(b + 22);
+    header.sampleRate = io::getU32(b + 24);
+    header.blockAlign = io::getU16(b + 32);
+    header.bitsPerSample = io::getU16(b + 34);
+    return io::success();
+}
+
+double directWavPlayTime(const DirectWavHeader& h) {
+    // Worked out in unsigned 32-bit arithmetic, as the header fields are.
+    std::uint32_t size = h.riffSize;
+    std::uint32_t rate = h.sampleRate;
+    // Compressed layouts hold about a quarter of the bytes per second.
+    if (h.formatTag > 1) {
+        rate *= 2;
+        size *= 4;
+    }
+    if (h.fmtSize == 40) rate /= 3;
+    const std::uint32_t channels = static_cast<std::uint32_t>(static_cast<std::int32_t>(h.channels));
+    if (h.fmtSize == 18) {
+        std::uint32_t divisor = channels * rate;
+        return divisor == 0 ? 0.0 : static_cast<double>((size * 2) / divisor);
+    }
+    std::uint32_t divisor = (channels * rate * 16) / 8;
+    double seconds = divisor == 0 ? 0.0 : static_cast<double>(size / divisor);
+    if (h.bitsPerSample == 32) seconds /= 2.0;
+    return seconds;
+}
+
+DirectWavHandling directWavHandling(const DirectWavHeader& h) {
+    switch (h.fmtSize) {
+    case 16:
+    case 18:
+    case 30:
+    case 50:
+    case 40: return DirectWavHandling::PlayAsIs;
+    case 20:
+        if (h.blockAlign == 512 || h.blockAlign == 1024 || h.blockAlign == 2048) return DirectWavHandling::PlayAsIs;
+        if (h.blockAlign == 1028 || h.blockAlign == 2056) return DirectWavHandling::DecodeFirst;
+        return DirectWavHandling::NotPlayed;
+    default: return DirectWavHandling::NotPlayed;
+    }
+}
+
+ForeignPlayPlan planForeignPlay(const std::string& chosenPath, const ForeignWorkPaths& paths) {
+    ForeignPlayPlan plan;
+    plan.sourcePath = chosenPath;
+    if (chosenPath.empty()) {
+        plan.route = ForeignRoute::Cancelled;
+        return plan;
+    }
+    if (chosenPath == paths.tempWav || chosenPath == paths.conversionWav) {
+        plan.route = ForeignRoute::Refused;
+        return plan;
+    }
+    const std::string extension = extensionOf(chosenPath);
+    if (const ForeignReaderRow* row = readerForExtension(extension)) {
+        plan.route = ForeignRoute::Reader;
+        plan.row = row;
+        plan.statusWhileConverting = row->statusText;
+    } else if (isWavExtension(extension)) {
+        plan.route = ForeignRoute::DirectWav;
+    } else {
+        plan.route = ForeignRoute::NoMatch;
+    }
+    return plan;
+}
+
+ForeignPlayOutcome runForeignPlay(const ForeignPlayPlan& plan, const ForeignWorkPaths& paths) {
+    ForeignPlayOutcome out;
+    out.route = plan.route;
+    out.statusWhileConverting = plan.statusWhileConverting;
+    const std::string& source = plan.sourcePath;
+
+    switch (plan.route) {
+    case ForeignRoute::Cancelled:
+    case ForeignRoute::NoMatch: return out;
+
+    case ForeignRoute::Refused:
+        out.statusAfter = kSharedAccessText;
+        out.beepRefused = true;
+        out.readFailed = true;
+        out.reason = source + " is a working file of this program and cannot be played while it is in use.";
+        return out;
+
+    case ForeignRoute::Reader: {
+        out.externalPlayKind = 1;
+        ConversionResult converted = plan.row->reader(source, paths.conversionWav);
+        out.layout = converted.layout;
+        out.playTimeSet = converted.playTimeSet;
+        out.playTimeSeconds = converted.playTimeSeconds;
+        out.playTimeCount = converted.playTimeCount;
+        if (converted.readFailed) {
+            out.readFailed = true;
+            out.reason = converted.reason;
+            out.beepRefused = true;
+            if (plan.row->failureShowsText) out.statusAfter = kReadFailText;
+            return out;
+        }
+        out.playPath = paths.conversionWav;
+        return out;
+    }
+
+    case ForeignRoute::DirectWav: {
+        out.externalWavFlag = 1;
+        out.externalPlayKind = 2;
+        DirectWavHeader header;
+        io::Outcome read = readDirectWavHeader(source, header);
+        if (!read) {
+            out.readFailed = true;
+            out.reason = read.reason;
+            out.beepRefused = true;
+            out.statusAfter = kReadFailText;
+            return out;
+        }
+        out.playTimeSet = true;
+        out.playTimeSeconds = directWavPlayTime(header);
+        out.playTimeCount = static_cast<int>(std::min(std::trunc(out.playTimeSeconds), 2147483647.0));
+        switch (directWavHandling(header)) {
+        case DirectWavHandling::PlayAsIs:
+            out.layout = "WAV";
+            out.statusAfter = kPlayingExternalText;
+            out.playPath = source;
+            return out;
+        case DirectWavHandling::DecodeFirst: {
+            out.layout = "WAV IMA ADPCM";
+            audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(source, paths.decodedWav);
+            if (!decoded.ok()) {
+                out.readFailed = true;
+                out.reason = decoded.reason;
+                out.beepRefused = true;
+                out.statusAfter = kReadFailText;
+                return out;
+            }
+            out.statusAfter = kPlayingExternalText;
+            out.playPath = paths.decodedWav;
+            return out;
+        }
+        case DirectWavHandling::NotPlayed: out.layout = "WAV"; return out;
+        }
+        return out;
+    }
+    }
+    return out;
+}
+
+ForeignPlayOutcome playForeignFile(const std::string& chosenPath, const ForeignWorkPaths& paths) {
+    return runForeignPlay(planForeignPlay(chosenPath, paths), paths);
+}
+
+}  // namespace sonkrate::import

@@ -1,0 +1,112 @@
+// Playing a sound file the user picked: the refusal of the readers' own
+// working files, the extension table that picks a reader, and the .wav files
+// that are played as they are or decoded first. This only decides and
+// converts; the shell shows the texts, beeps and plays what it is told.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "import/conversion.h"
+
+namespace sonkrate::import {
+
+inline constexpr const char* kPlayingExternalText = "Playing external wav . . . ";
+// The text of the SPHERE and WVE rows, without the trailing blank.
+inline constexpr const char* kPlayingExternalTextShort = "Playing external wav . . .";
+inline constexpr const char* kReadFailText = "Read fail . . . cannot play audio ";
+inline constexpr const char* kSharedAccessText =
+    "Shared access violation. This file cannot be loaded while  sonkrate is in use.";
+
+// The working files this operation knows (the shell's WorkPaths fields).
+struct ForeignWorkPaths {
+    std::string tempWav;
+    std::string conversionWav;
+    std::string decodedWav;
+};
+
+// One row of the extension table. Extensions are compared exactly, so only
+// the lower-case and the upper-case spellings match.
+struct ForeignReaderRow {
+    std::array<const char*, 4> extensions;  // unused places are null
+    ReaderFunction reader;
+    const char* statusText;     // shown while the reader runs
+    bool failureShowsText;      // a failure sets kReadFailText (else it only beeps)
+    const char* formatName;
+};
+
+// The rows in the order they are tried; the .wav row is not among them.
+const std::array<ForeignReaderRow, 9>& foreignReaderTable();
+
+// The text after the last "." of the path (the whole path when it has none).
+std::string extensionOf(const std::string& path);
+// The reader row for an extension, or null.
+const ForeignReaderRow* readerForExtension(const std::string& extension);
+bool isWavExtension(const std::string& extension);
+
+// The fields of a .wav read at the fixed offsets of the canonical header.
+struct DirectWavHeader {
+    std::uint32_t riffSize = 0;       // at 4
+    std::uint32_t fmtSize = 0;        // at 16
+    std::int16_t formatTag = 0;       // at 20
+    std::int16_t channels = 0;        // at 22
+    std::uint32_t sampleRate = 0;     // at 24
+    std::uint16_t blockAlign = 0;     // at 32
+    std::uint16_t bitsPerSample = 0;  // at 34
+};
+
+enum class DirectWavHandling {
+    PlayAsIs,     // PCM, G.711 and the other layouts the system's player takes
+    DecodeFirst,  // IMA ADPCM of block alignment 1028 or 2056
+    NotPlayed,    // silently left alone
+};
+
+// Reads the header fields; a file shorter than the header gives zeros for
+// the fields it lacks. Fails only when the file cannot be opened.
+io::Outcome readDirectWavHeader(const std::string& path, DirectWavHeader& header);
+// The playing time of a .wav from its header, in seconds (0 without a divisor).
+double directWavPlayTime(const DirectWavHeader& header);
+DirectWavHandling directWavHandling(const DirectWavHeader& header);
+
+enum class ForeignRoute {
+    Cancelled,  // no file was picked
+    Refused,    // one of the readers' working files was picked
+    Reader,     // a foreign format, converted into conversionWav
+    DirectWav,  // a .wav, played as it is or decoded first
+    NoMatch,    // an extension no row matches: nothing happens
+};
+
+// What to do before any file is touched.
+struct ForeignPlayPlan {
+    ForeignRoute route = ForeignRoute::NoMatch;
+    std::string sourcePath;              // ExternalSourcePath
+    const ForeignReaderRow* row = nullptr;  // for Reader
+    // For Reader: set on the status line and shown at once, before the conversion runs.
+    std::string statusWhileConverting;
+};
+
+ForeignPlayPlan planForeignPlay(const std::string& chosenPath, const ForeignWorkPaths& paths);
+
+// What the shell does after the work.
+struct ForeignPlayOutcome {
+    ForeignRoute route = ForeignRoute::NoMatch;
+    std::string statusWhileConverting;   // as in the plan
+    std::string statusAfter;             // set when the work is done; empty: leave the status as it is
+    bool beepRefused = false;
+    std::string playPath;                // the file to play asynchronously; empty: play nothing
+    std::optional<int> externalPlayKind; // ExternalPlayKind; empty: left as it was
+    int externalWavFlag = 0;             // ExternalWavFlag: 1 when a .wav was taken
+    bool readFailed = false;             // ReadFailed
+    std::string reason;                  // why, naming the file, when readFailed
+    bool playTimeSet = false;            // PlayTimeSeconds and PlayTimeCount were computed
+    double playTimeSeconds = 0.0;
+    int playTimeCount = 0;               // x1000 for the readers, whole seconds for a direct .wav
+    std::string layout;                  // what the file was taken for
+};
+
+ForeignPlayOutcome runForeignPlay(const ForeignPlayPlan& plan, const ForeignWorkPaths& paths);
+// Both steps; an empty chosenPath is a cancelled dialog.
+ForeignPlayOutcome playForeignFile(const std::string& chosenPath, const ForeignWorkPaths& paths);
+
+}  // namespace sonkrate::import

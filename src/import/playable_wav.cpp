@@ -1,0 +1,96 @@
+#include "import/playable_wav.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "audio/decode_adpcm_wav.h"
+#include "io/file.h"
+#include "io/paths.h"
+
+namespace sonkrate::import {
+
+namespace {
+
+PlayableWavResult readFailed(PlayableWavResult r, const std::string& reason) {
+    r.readFailed = true;
+    r.outcome = io::failure(std::string(kReadFailText) + "(" + reason + ")");
+    return r;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// The output is written beside its target and moved over it only when the
+// conversion succeeded, so a conversion reported as failed leaves nothing.
+std::string scratchBeside(const std::string& target) {
+    return io::joinPath(io::folderOf(target), "." + io::fileNameOf(target) + ".converting");
+}
+
+}  // namespace
+
+PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::string& outputPath) {
+    PlayableWavResult r;
+    const std::string extension = extensionOf(sourcePath);
+
+    if (const ForeignReaderRow* row = readerForExtension(extension)) {
+        r.route = ForeignRoute::Reader;
+        const std::string scratch = scratchBeside(outputPath);
+        ConversionResult converted = row->reader(sourcePath, scratch);
+        r.layout = converted.layout;
+        r.playTimeSeconds = converted.playTimeSeconds;
+        r.playTimeCount = converted.playTimeCount;
+        std::error_code ec;
+        if (converted.readFailed) {
+            std::filesystem::remove(scratch, ec);
+            return readFailed(r, converted.reason);
+        }
+        std::filesystem::rename(scratch, outputPath, ec);
+        if (ec) {
+            std::filesystem::remove(scratch, ec);
+            r.outcome = io::failure("Cannot write " + outputPath + " (" + ec.message() + ")");
+        }
+        return r;
+    }
+
+    if (!isWavExtension(extension)) {
+        r.route = ForeignRoute::NoMatch;
+        r.outcome = io::failure(sourcePath + " is not a sound file that can be played: its extension \"" + extension +
+                                "\" is none of wav, aiff, aif, au, snd, sph, voc, wve, htk, caf, paf, pvf "
+                                "(all in lower or all in upper case).");
+        return r;
+    }
+
+    r.route = ForeignRoute::DirectWav;
+    DirectWavHeader header;
+    io::Outcome read = readDirectWavHeader(sourcePath, header);
+    if (!read) return readFailed(r, read.reason);
+    r.playTimeSeconds = directWavPlayTime(header);
+    r.playTimeCount = static_cast<int>(std::min(r.playTimeSeconds, 2147483647.0));
+
+    switch (directWavHandling(header)) {
+    case DirectWavHandling::PlayAsIs: {
+        r.layout = "WAV";
+        if (sameFile(sourcePath, outputPath)) return r;
+        io::Outcome copied = io::copyFile(sourcePath, outputPath);
+        if (!copied) r.outcome = copied;
+        return r;
+    }
+    case DirectWavHandling::DecodeFirst: {
+        r.layout = "WAV IMA ADPCM";
+        audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(sourcePath, outputPath);
+        if (!decoded.ok()) return readFailed(r, decoded.reason);
+        return r;
+    }
+    case DirectWavHandling::NotPlayed: break;
+    }
+    r.layout = "WAV";
+    r.outcome = io::failure(sourcePath + " is a .wav file whose header (fmt chunk of " +
+                            std::to_string(header.fmtSize) + " bytes, block alignment " +
+                            std::to_string(header.blockAlign) + ") is not one that is played.");
+    return r;
+}
+
+}  // namespace sonkrate::import
