@@ -1,19 +1,36 @@
-// The menu commands that work on archives: Load_Tpa.
+// The menu commands that work on archives: Load_Tpa, New_Tpa, Add_Cau,
+// SaveAll_Cau and SaveAll_Wav, Beta_to_Retail and *caus_to_*tpa.
 #include "app/command_ids.h"
 #include "app/shell.h"
+#include "archive/add_sound.h"
+#include "archive/beta_to_retail.h"
+#include "archive/build_from_cau_dir.h"
+#include "archive/create_archive.h"
+#include "archive/export_all.h"
 #include "archive/tpa_loader.h"
+#include "io/paths.h"
 
 namespace sonkrate::app {
 
 namespace {
 
-platform::FileDialogSpec tpaOpenDialog() {
+constexpr unsigned kOpenFlags =
+    platform::kExplorer | platform::kFileMustExist | platform::kPathMustExist | platform::kHideReadOnly;
+constexpr unsigned kSaveFlags = platform::kExplorer | platform::kPathMustExist;
+
+platform::FileDialogSpec dialog(const char* filterText, const char* pattern, unsigned flags) {
     platform::FileDialogSpec spec;
-    spec.filterText = "Tpa File (*.tpa)";
-    spec.filterPattern = "*.tpa";
-    spec.flags = platform::kExplorer | platform::kFileMustExist | platform::kPathMustExist | platform::kHideReadOnly;
+    spec.filterText = filterText;
+    spec.filterPattern = pattern;
+    spec.flags = flags;
     return spec;
 }
+
+platform::FileDialogSpec tpaOpenDialog() { return dialog("Tpa File (*.tpa)", "*.tpa", kOpenFlags); }
+platform::FileDialogSpec tpaSaveDialog() { return dialog("Tpa File (*.tpa)", "*.tpa", kSaveFlags); }
+platform::FileDialogSpec cauOpenDialog() { return dialog("Cau File (*.cau)", "*.cau", kOpenFlags); }
+
+constexpr const char* kCanceledByUser = " Operation canceled by user . . .";
 
 }  // namespace
 
@@ -81,6 +98,210 @@ void Shell::loadTpa() {
         status_.beepDone();
         status_.setStatus(state_.captionText);
     }
+}
+
+void Shell::newTpa() {
+    if (state_.archivePath == paths_.streamTpa) {
+        status_.beepRefused();
+        status_.setStatus("Access violation - file is currently loaded in player and cannot be overwritten!");
+        return;
+    }
+    std::optional<std::string> target = platform_.saveFileDialog(tpaSaveDialog());
+    if (!target) {
+        status_.beepRefused();
+        status_.setStatus("Tpa file export canceled . . .");
+        return;
+    }
+    archive::CreateArchiveResult made = archive::createDefaultArchive(*target);
+    if (!made.outcome) {
+        status_.beepRefused();
+        status_.setStatus("Tpa file not created . . . " + made.outcome.reason);
+        return;
+    }
+    status_.beepDone();
+    status_.setStatus("New .tpa file created in chosen directory. . .");
+}
+
+void Shell::addSound(bool wav) {
+    if (!archiveReady()) {
+        status_.beepRefused();
+        status_.setStatus("You must select a tpa file before a sound can be added.");
+        values_.addingWav = false;
+        setPlaybackButtonsEnabled(true);
+        return;
+    }
+    values_.enteredName.clear();
+    std::string typed = platform_.text(kSoundIdInput);
+    bool fileNames = state_.useFileNames % 2 == 1;
+    if (typed.size() > 2 || fileNames) {
+        platform_.setTrackbarPosition(kTrackbar, 0);
+        if (!fileNames) values_.enteredName = typed;
+        values_.addingWav = wav;
+        setPlaybackButtonsEnabled(false);
+        runAdd();
+        switch (values_.addResult) {
+        case archive::kAddDone:
+            status_.beepDone();
+            status_.setStatus("Operation completed. ..  file reset to 1st entry");
+            state_.archiveUsable = true;
+            platform_.setTrackbarRange(kTrackbar, 1, state_.entryCount);
+            platform_.setTrackbarPosition(kTrackbar, 0);
+            platform_.setTrackbarTicFrequency(kTrackbar, 1);
+            platform_.setText(kSoundIdInput, "");
+            break;
+        case archive::kAddRefused:
+            status_.beepRefused();
+            status_.setStatus("Aborted (file closed) - tpa id'd as effects, ambient with mismatched no# of entries, "
+                              "or other incompatible tpa");
+            platform_.setTrackbarPosition(kTrackbar, 0);
+            state_.archiveUsable = false;
+            break;
+        default:
+            if (!values_.addFailure.empty()) {
+                // A sound that could not be added says why; the archive is as it was.
+                status_.beepRefused();
+                status_.setStatus("Sound not added . . . " + values_.addFailure);
+            } else {
+                status_.beepDone();
+                status_.setStatus(wav ? "Operation canceled. .. (incompatible wav)  file reset to 1st entry"
+                                      : "Operation canceled. ..  file reset to 1st entry");
+            }
+            platform_.setTrackbarPosition(kTrackbar, 0);
+            state_.archiveUsable = true;
+            break;
+        }
+        state_.currentIndex = -1;
+    } else if (wav) {
+        status_.beepRefused();
+        status_.setStatus("You must enter a sound id name before a wav   file can be added (4 or more characters in "
+                          "length).");
+    } else {
+        status_.beepRefused();
+        status_.setStatus("You must enter a sound id name before a cau   file can be added (3 or more characters in "
+                          "length).");
+    }
+    values_.addingWav = false;
+    setPlaybackButtonsEnabled(true);
+}
+
+void Shell::runAdd() {
+    values_.addResult = archive::kAddNothingDone;
+    values_.addFailure.clear();
+    std::string sound;
+    if (values_.addingWav) {
+        sound = values_.addWavCau;
+    } else if (std::optional<std::string> chosen = platform_.openFileDialog(cauOpenDialog())) {
+        sound = *chosen;
+    }
+    if (sound.empty()) return;
+
+    archive::AddSoundRequest request;
+    request.archivePath = archive_.archivePath;
+    request.soundPath = sound;
+    request.soundName = values_.enteredName;
+    request.useFileNames = state_.useFileNames % 2 == 1;
+    request.updateSndIds = state_.updateSndIds % 2 == 1;
+    request.dbPath = paths_.sndIdsDat;
+    request.logPath = paths_.logFile;
+    request.backupPath = archive_.backupPath;
+
+    status_.setStatus(values_.addingWav ? "Adding .wav data, please wait. .." : "Adding .cau data, please wait. ..");
+    platform_.repaint();
+    archive::AddSoundResult added = archive::usesEffectsAdd(state_.archiveName, state_.standardLayout)
+                                        ? archive::addSoundEffects(request)
+                                        : archive::addSoundGeneral(request);
+    platform_.repaint();
+    values_.addResult = added.addResult;
+    if (added.addResult == archive::kAddRefused) return;
+    if (added.overwriteFailed) {
+        platform_.messageBox(archive::kOverwriteFailedText, "SONKRATE", platform::MessageIcon::Information,
+                             platform::MessageButtons::Ok);
+    } else if (added.addResult == archive::kAddNothingDone && !added.outcome) {
+        values_.addFailure = added.outcome.reason;
+    }
+    if (added.addResult == archive::kAddDone) {
+        archive_.soundCount = added.soundCount;
+        archive_.entryCount = added.entryCount;
+        archive_.fileSize = added.fileSize;
+        state_.entryCount = static_cast<int>(added.entryCount);
+    }
+    showNumber(kNumberField, 0);
+    showNumber(kEntriesField, state_.entryCount);
+}
+
+void Shell::saveAll(bool wav) {
+    if (!archiveReady()) {
+        status_.beepRefused();
+        return;
+    }
+    values_.exportingAllWav = wav;
+    platform_.stopSound();
+    status_.beepDone();
+    stopProgress();
+    platform_.messageBox(wav ? "Note: Exporting all .wavs may take 60+ seconds . . ."
+                             : "Note: Exporting all .caus may 15 seconds or more . . .",
+                         "sonkrate", platform::MessageIcon::None, platform::MessageButtons::Ok);
+    setPlaybackButtonsEnabled(false);
+    archive::ExportAllResult exported =
+        archive::exportAllEntries(archive_, wav ? archive::ExportMode::Wav : archive::ExportMode::Cau, paths_.wavsDir,
+                                  paths_.sndIdsDat, [this](std::uint64_t, std::uint64_t) { platform_.repaint(); });
+    if (exported.outcome) {
+        status_.beepDone();
+        status_.setStatus("All Done! Files exported to Documents\\Tpa_Wavs Folder");
+    } else {
+        status_.beepRefused();
+        status_.setStatus("Export incomplete . . . " + exported.outcome.reason);
+    }
+    setPlaybackButtonsEnabled(true);
+    values_.exportingAllWav = false;
+}
+
+void Shell::betaToRetail() {
+    if (!archiveReady()) {
+        status_.beepRefused();
+        return;
+    }
+    status_.setStatus("Processing file, please wait . . .");
+    platform_.messageBox("Please note, this process may take 10+ seconds to complete. Perform no other operation "
+                         "until conversion is finished.",
+                         "Sonkrate", platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+    archive::BetaToRetailResult converted = archive::convertBetaToRetail(archive_);
+    if (!converted.outcome) {
+        status_.beepRefused();
+        status_.setStatus("Beta to retail conversion failed . . . " + converted.outcome.reason);
+        return;
+    }
+    status_.beepDone();
+    status_.setStatus(" Alt" + state_.archiveName +
+                      " has been saved in directory where currently loaded beta file resides. . .");
+}
+
+void Shell::causToTpa() {
+    std::optional<std::string> source = platform_.openFileDialog(cauOpenDialog());
+    if (!source) {
+        status_.beepDone();
+        status_.setStatus(kCanceledByUser);
+        return;
+    }
+    std::optional<std::string> target = platform_.saveFileDialog(tpaSaveDialog());
+    if (!target) {
+        status_.beepDone();
+        status_.setStatus(kCanceledByUser);
+        return;
+    }
+    archive::BuildFromCauDirResult built = archive::buildArchiveFromCauDir(io::folderOf(*source), *target);
+    if (built.buildState == archive::kBuildTooFewCaus) {
+        status_.beepRefused();
+        status_.setStatus(archive::kTooFewCausText);
+        return;
+    }
+    if (!built.outcome) {
+        status_.beepRefused();
+        status_.setStatus("tpa build failed . . . " + built.outcome.reason);
+        return;
+    }
+    status_.beepDone();
+    status_.setStatus("  File Done!");
 }
 
 }  // namespace sonkrate::app

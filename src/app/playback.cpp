@@ -8,6 +8,7 @@
 #include "app/command_ids.h"
 #include "app/shell.h"
 #include "archive/entry_reader.h"
+#include "archive/export_all.h"
 #include "audio/cau_export.h"
 #include "audio/cau_to_wav.h"
 #include "audio/decode_adpcm_wav.h"
@@ -52,23 +53,6 @@ std::optional<int> leadingInteger(const std::string& text) {
     if (value > 2147483647LL) value = 2147483647LL;
     if (value < -2147483647LL) value = -2147483647LL;
     return static_cast<int>(value);
-}
-
-// A name from the database is used as a file name only when it cannot reach
-// outside the output folder or trip over characters the file systems refuse.
-bool usableAsFileName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    if (name.find("..") != std::string::npos) return false;
-    for (unsigned char c : name) {
-        if (c < 32 || c == 127) return false;
-        switch (c) {
-        case '/': case '\\': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
-            return false;
-        default:
-            break;
-        }
-    }
-    return name.back() != ' ' && name.back() != '.';
 }
 
 }  // namespace
@@ -344,10 +328,10 @@ void Shell::replay() {
 }
 
 std::string Shell::savedEntryStem() const {
-    const std::string& name = state_.soundName;
-    if (name == "unknown" || name == "MUSIC - MAYAN FACE/JEEP" || !usableAsFileName(name))
-        return state_.archiveName + "_" + std::to_string(state_.currentIndex);
-    return name;
+    // Numbered like the export of all entries when the database has no name
+    // or one that cannot serve as a file name.
+    return archive::exportFileStem(state_.archiveName, static_cast<std::uint32_t>(state_.currentIndex),
+                                   state_.soundName);
 }
 
 void Shell::saveAsWav() {

@@ -64,6 +64,12 @@ void Shell::onCommand(int id, int notification) {
     case kStopButton: stop(); break;
     case kCmdAutoPlay: autoPlay(); break;
     case kCmdSaveAsCau: saveAsCau(); break;
+    case kCmdAddCau: addSound(false); break;
+    case kCmdNewTpa: newTpa(); break;
+    case kCmdBetaToRetail: betaToRetail(); break;
+    case kCmdCausToTpa: causToTpa(); break;
+    case kCmdSaveAllCau: saveAll(false); break;
+    case kCmdSaveAllWav: saveAll(true); break;
     case kEelListBox: selectListing(notification); break;
     case kReplayButton: replay(); break;
     case kCmdSaveAsWav: saveAsWav(); break;

@@ -65,6 +65,16 @@ private:
 
     // Commands.
     void loadTpa();
+    void newTpa();
+    // Add_Wav (wav) and Add_Cau.
+    void addSound(bool wav);
+    // The adder: asks for the .cau (unless Add_Wav made one), appends it and
+    // leaves addResult.
+    void runAdd();
+    // SaveAll_Wav (wav) and SaveAll_Cau.
+    void saveAll(bool wav);
+    void betaToRetail();
+    void causToTpa();
     void next();
     void previous();
     void autoPlay();

@@ -54,6 +54,8 @@ struct CommandValues {
     std::string captionInput;  // taken from the caption input for Wav_to_Cau
     bool addingWav = false;
     int addResult = 3;         // 0 completed, 1 refused with the archive closed, 3 nothing done
+    std::string addFailure;    // why nothing was added, when it was not a cancel
+    std::string addWavCau;     // the .cau made by Add_Wav's conversion, or empty
     bool exportingAllWav = false;
     bool ExternalWavFlag = false;
 };
