@@ -70,6 +70,7 @@ void Shell::onCommand(int id, int notification) {
     case kCmdCausToTpa: causToTpa(); break;
     case kCmdSaveAllCau: saveAll(false); break;
     case kCmdSaveAllWav: saveAll(true); break;
+    case kCmdPlayWav: playWav(); break;
     case kEelListBox: selectListing(notification); break;
     case kReplayButton: replay(); break;
     case kCmdSaveAsWav: saveAsWav(); break;

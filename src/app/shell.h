@@ -74,6 +74,7 @@ private:
     // SaveAll_Wav (wav) and SaveAll_Cau.
     void saveAll(bool wav);
     void betaToRetail();
+    void playWav();
     void causToTpa();
     void next();
     void previous();
