@@ -1,0 +1,43 @@
+// sonkrate-cli build-dir: an archive from every .cau of a folder, with the
+// list file of their identifiers.
+#include <cstdio>
+
+#include "archive/build_from_cau_dir.h"
+#include "cli/cli.h"
+
+namespace sonkrate::cli {
+namespace {
+
+int runBuildDir(const Arguments& args) {
+    archive::BuildFromCauDirResult r;
+    {
+        Progress progress("building");
+        r = archive::buildArchiveFromCauDir(args.positional[0], args.positional[1],
+                                            [&](std::uint64_t done, std::uint64_t total) {
+                                                progress.update(done, total);
+                                            });
+    }
+    if (!r.outcome) {
+        if (r.fileSize == 0) return failed(r.outcome);
+        // The archive stands; only its list file is missing.
+        std::fprintf(stderr, "sonkrate-cli: %s\n", r.outcome.reason.c_str());
+        return kExitFailed;
+    }
+    std::printf("%s: the default sound and %zu sounds, %u entries, %llu bytes\n", r.targetPath.c_str(),
+                r.cauFiles.size(), r.entryCount, static_cast<unsigned long long>(r.fileSize));
+    std::printf("identifiers: %s\n", r.listPath.c_str());
+    return kExitOk;
+}
+
+const Registration buildDir{{
+    "build-dir", "build-dir CAUDIR OUT.tpa", "an archive from every .cau of a folder",
+    "Writes a retail archive whose entry 0 is the default sound, followed by every\n"
+    ".cau file of CAUDIR in name order, each named after its file name without the\n"
+    "last four characters. At least 3 .cau files are needed, and every one must be\n"
+    "a whole sound image. Beside OUT goes the identifier list\n"
+    "<OUT without its last four characters>_SampleIDs_list.txt. OUT is replaced only\n"
+    "once the whole archive is written.",
+    {}, {}, 2, 2, runBuildDir}};
+
+}  // namespace
+}  // namespace sonkrate::cli

@@ -1,0 +1,49 @@
+// sonkrate-cli export-all: every entry of an archive as its own .cau or .wav.
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "archive/export_all.h"
+#include "archive/tpa_loader.h"
+#include "cli/cli.h"
+
+namespace sonkrate::cli {
+namespace {
+
+int runExportAll(const Arguments& args) {
+    const std::string& archivePath = args.positional[0];
+    const std::string& outDir = args.positional[1];
+    archive::TpaLoad load = archive::loadTpaArchive(archivePath, "");
+    if (!load.outcome) return failed(load.outcome);
+    std::error_code ec;
+    std::filesystem::create_directories(outDir, ec);
+    if (ec) return failed("Cannot create the folder " + outDir + ": " + ec.message());
+
+    const bool wav = args.has("wav");
+    archive::ExportAllResult r;
+    {
+        Progress progress("exporting");
+        r = archive::exportAllEntries(load.archive, wav ? archive::ExportMode::Wav : archive::ExportMode::Cau, outDir,
+                                      args.option("db").value_or(""),
+                                      [&](std::uint64_t done, std::uint64_t total) { progress.update(done, total); });
+    }
+    for (const std::string& failure : r.failures) std::fprintf(stderr, "sonkrate-cli: %s\n", failure.c_str());
+    std::printf("%u of %u entries written into %s as %s files (%u numbered)\n", r.filesWritten, r.entryCount,
+                outDir.c_str(), wav ? ".wav" : ".cau", r.numbered);
+    if (!r.outcome) return failed(r.outcome);
+    return kExitOk;
+}
+
+const Registration exportAll{{
+    "export-all", "export-all ARCHIVE OUTDIR [--wav] [--db SNDIDS]", "every entry as a .cau or .wav file",
+    "Writes each entry into OUTDIR (created when missing) as NAME.cau, the sound\n"
+    "image with \"WBOR\" first, or with --wav as NAME.wav, a PCM .wav (IMA ADPCM\n"
+    "decoded). NAME is the sound's name in the name database SNDIDS; an entry whose\n"
+    "name is unknown, or cannot be a file name (a path separator, \"..\", a character\n"
+    "Windows forbids, a control character), is named <archive name>_<index>.\n"
+    "Existing files are replaced. Entries that cannot be written are reported and\n"
+    "make the exit code 1; the others are still written.",
+    {"wav"}, {"db"}, 2, 2, runExportAll}};
+
+}  // namespace
+}  // namespace sonkrate::cli

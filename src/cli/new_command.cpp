@@ -1,0 +1,27 @@
+// sonkrate-cli new: an archive holding only the default sound.
+#include <cstdio>
+
+#include "archive/create_archive.h"
+#include "archive/default_sound.h"
+#include "cli/cli.h"
+
+namespace sonkrate::cli {
+namespace {
+
+int runNew(const Arguments& args) {
+    archive::CreateArchiveResult r = archive::createDefaultArchive(args.positional[0]);
+    if (!r.created) return failed(r.outcome);
+    std::printf("%s: new archive, 1 entry (the default sound \"%s\"), %u bytes\n", r.targetPath.c_str(),
+                archive::kDefaultSoundName, archive::kNewArchiveSize);
+    return kExitOk;
+}
+
+const Registration newArchive{{
+    "new", "new OUT.tpa", "a new archive holding the default sound",
+    "Writes a retail archive of 88316 bytes whose one entry is the built-in default\n"
+    "sound \"missing\" (one second of a 1 kHz tone). An existing OUT is replaced,\n"
+    "but only once the new archive is completely written.",
+    {}, {}, 1, 1, runNew}};
+
+}  // namespace
+}  // namespace sonkrate::cli
