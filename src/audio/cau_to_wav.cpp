@@ -68,7 +68,8 @@ CauToWavResult writeWav(io::File& in, const CauImage& image, const std::string& 
         }
     }
     if (r.outcome.ok) r.outcome = io::copyRange(in, image.dataStart, image.dataSize, out.file());
-    if (r.outcome.ok) r.outcome = out.commit();
+    // A working file made again from its source at will: replaced atomically, not synced.
+    if (r.outcome.ok) r.outcome = out.commit(false);
     return r;
 }
 

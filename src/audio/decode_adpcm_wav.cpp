@@ -134,7 +134,8 @@ DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string
     in.close();
     if (r.framesWritten != frames)
         return failed(r, DecodeStatus::Failed, inputPath + " changed while it was being decoded.");
-    if (io::Outcome done = out.commit(); !done) return failed(r, DecodeStatus::Failed, done.reason);
+    // A working file made again from its source at will: replaced atomically, not synced.
+    if (io::Outcome done = out.commit(false); !done) return failed(r, DecodeStatus::Failed, done.reason);
     r.status = DecodeStatus::Ok;
     return r;
 }

@@ -14,50 +14,67 @@ void loadBlockHeader(ImaAdpcmDecoder& d, const std::uint8_t* channelHeader) {
     d.stepIndex = std::min<std::uint8_t>(channelHeader[2], kImaMaxStepIndex);
 }
 
-std::size_t decodeMonoBlock(ImaAdpcmDecoder& decoder, const std::uint8_t* header, std::int16_t* out,
-                            const std::uint8_t* data, std::size_t count) {
-    loadBlockHeader(decoder, header);
-    ImaAdpcmDecoder d = decoder;  // a local copy stays in registers
-    std::size_t pairs = count / 2;
-    for (std::size_t i = 0; i < pairs; ++i) {
-        std::uint8_t b = data[i];
-        out[2 * i] = decodeNibble(d, b & 0x0F);
-        out[2 * i + 1] = decodeNibble(d, b >> 4);
-    }
-    if (count & 1) out[count - 1] = decodeNibble(d, data[pairs] & 0x0F);
-    decoder = d;
-    return 2 * count;
-}
-
 namespace {
+
+using detail::stepCode;
+
+// A channel's state as plain integers for the inner loops.
+struct Channel {
+    int predictor;
+    unsigned row;  // step index x 16
+    explicit Channel(const ImaAdpcmDecoder& d) : predictor(d.predictor), row(unsigned{d.stepIndex} << 4) {}
+    void storeIn(ImaAdpcmDecoder& d) const {
+        d.predictor = static_cast<std::int16_t>(predictor);
+        d.stepIndex = static_cast<std::uint8_t>(row >> 4);
+    }
+};
+
+inline std::int16_t next(Channel& c, unsigned code) {
+    return static_cast<std::int16_t>(stepCode(c.predictor, c.row, code));
+}
 
 // Decodes n (<= 8) codes of one channel from its 4 bytes of a group; writes
 // every stride-th sample.
-inline void decodeGroup(ImaAdpcmDecoder& d, const std::uint8_t* bytes, std::size_t n, std::int16_t* out,
+inline void decodeGroup(Channel& c, const std::uint8_t* bytes, std::size_t n, std::int16_t* out,
                         std::size_t stride) {
     for (std::size_t j = 0; j < n; ++j) {
         std::uint8_t b = bytes[j / 2];
-        out[j * stride] = decodeNibble(d, (j & 1) ? (b >> 4) : (b & 0x0F));
+        out[j * stride] = next(c, (j & 1) ? (b >> 4) : (b & 0x0F));
     }
 }
 
 }  // namespace
 
+std::size_t decodeMonoBlock(ImaAdpcmDecoder& decoder, const std::uint8_t* header, std::int16_t* out,
+                            const std::uint8_t* data, std::size_t count) {
+    loadBlockHeader(decoder, header);
+    Channel c(decoder);
+    std::size_t pairs = count / 2;
+    for (std::size_t i = 0; i < pairs; ++i) {
+        std::uint8_t b = data[i];
+        out[2 * i] = next(c, b & 0x0F);
+        out[2 * i + 1] = next(c, b >> 4);
+    }
+    if (count & 1) out[count - 1] = next(c, data[pairs] & 0x0F);
+    c.storeIn(decoder);
+    return 2 * count;
+}
+
 std::size_t decodeStereoLeftBlock(ImaAdpcmDecoder& decoder, const std::uint8_t* header, std::int16_t* out,
                                   const std::uint8_t* data, std::size_t count) {
     loadBlockHeader(decoder, header);
-    ImaAdpcmDecoder d = decoder;
+    Channel c(decoder);
     std::size_t groups = count / 8;
     for (std::size_t g = 0; g < groups; ++g) {
         const std::uint8_t* left = data + 8 * g;
         std::int16_t* o = out + 8 * g;
         for (int k = 0; k < 4; ++k) {
-            o[2 * k] = decodeNibble(d, left[k] & 0x0F);
-            o[2 * k + 1] = decodeNibble(d, left[k] >> 4);
+            o[2 * k] = next(c, left[k] & 0x0F);
+            o[2 * k + 1] = next(c, left[k] >> 4);
         }
     }
-    decodeGroup(d, data + 8 * groups, count % 8, out + 8 * groups, 1);
-    decoder = d;
+    decodeGroup(c, data + 8 * groups, count % 8, out + 8 * groups, 1);
+    c.storeIn(decoder);
     return 2 * count;
 }
 
@@ -66,25 +83,26 @@ std::size_t decodeStereoBlock(ImaAdpcmDecoder& leftDecoder, ImaAdpcmDecoder& rig
                               std::size_t count) {
     loadBlockHeader(leftDecoder, header);
     loadBlockHeader(rightDecoder, header + 4);
-    ImaAdpcmDecoder l = leftDecoder;
-    ImaAdpcmDecoder r = rightDecoder;
+    Channel l(leftDecoder), r(rightDecoder);
     std::size_t groups = count / 8;
+    // The two channels are independent chains; stepping them in turn lets
+    // the processor work on both at once.
     for (std::size_t g = 0; g < groups; ++g) {
         const std::uint8_t* left = data + 8 * g;
         const std::uint8_t* right = left + 4;
         std::int16_t* o = out + 16 * g;
         for (int k = 0; k < 4; ++k) {
-            o[4 * k] = decodeNibble(l, left[k] & 0x0F);
-            o[4 * k + 2] = decodeNibble(l, left[k] >> 4);
-            o[4 * k + 1] = decodeNibble(r, right[k] & 0x0F);
-            o[4 * k + 3] = decodeNibble(r, right[k] >> 4);
+            o[4 * k] = next(l, left[k] & 0x0F);
+            o[4 * k + 1] = next(r, right[k] & 0x0F);
+            o[4 * k + 2] = next(l, left[k] >> 4);
+            o[4 * k + 3] = next(r, right[k] >> 4);
         }
     }
     std::size_t rest = count % 8;
     decodeGroup(l, data + 8 * groups, rest, out + 16 * groups, 2);
     decodeGroup(r, data + 8 * groups + 4, rest, out + 16 * groups + 1, 2);
-    leftDecoder = l;
-    rightDecoder = r;
+    l.storeIn(leftDecoder);
+    r.storeIn(rightDecoder);
     return 4 * count;
 }
 

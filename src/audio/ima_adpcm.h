@@ -28,20 +28,64 @@ struct ImaAdpcmDecoder {
     std::uint8_t stepIndex = 0;  // 0..88
 };
 
-// One decoding step: only the low four bits of code count. Returns the new predictor.
+namespace detail {
+
+// Every (step index, code) pair precomputed, indexed by step index x 16 +
+// code: the signed difference the code adds to the predictor, and the next
+// step index x 16, which is already the row of the next lookup.
+struct ImaCodeTables {
+    std::array<std::int32_t, 89 * 16> diff{};
+    std::array<std::uint16_t, 89 * 16> nextRow{};
+};
+
+constexpr ImaCodeTables makeImaCodeTables() {
+    ImaCodeTables t;
+    for (int index = 0; index <= kImaMaxStepIndex; ++index) {
+        for (int code = 0; code < 16; ++code) {
+            const int step = ImaStepTable[static_cast<std::size_t>(index)];
+            int next = index + ImaIndexTable[static_cast<std::size_t>(code & 7)];
+            next = next < 0 ? 0 : (next > kImaMaxStepIndex ? kImaMaxStepIndex : next);
+            // Three shifted terms, not a multiplication: their rounding is part of the result.
+            int diff = step >> 3;
+            if (code & 4) diff += step;
+            if (code & 2) diff += step >> 1;
+            if (code & 1) diff += step >> 2;
+            const auto at = static_cast<std::size_t>(index * 16 + code);
+            t.diff[at] = (code & 8) ? -diff : diff;
+            t.nextRow[at] = static_cast<std::uint16_t>(next * 16);
+        }
+    }
+    return t;
+}
+
+inline constexpr ImaCodeTables ImaCodes = makeImaCodeTables();
+
+// One step on a predictor and a table row (step index x 16) held in plain
+// integers; the block walkers keep their state this way, in registers.
+inline int stepCode(int& predictor, unsigned& row, unsigned code) {
+    const unsigned at = row | (code & 15);
+    int value = predictor + ImaCodes.diff[at];
+    row = ImaCodes.nextRow[at];
+    // One test for both ends; real sound seldom reaches them.
+    if (static_cast<unsigned>(value + 32768) > 65535u) [[unlikely]]
+        value = value < 0 ? -32768 : 32767;
+    predictor = value;
+    return value;
+}
+
+}  // namespace detail
+
+// One decoding step: only the low four bits of code count. The step is taken
+// at the current index, the index moves by ImaIndexTable and is kept in
+// 0..88, and the predictor moves by the sum of step >> 3 and, for bits 2, 1
+// and 0 of the code, step, step >> 1 and step >> 2 (down when bit 3 is set),
+// clamped to 16 bits. Returns the new predictor.
 inline std::int16_t decodeNibble(ImaAdpcmDecoder& d, std::uint8_t code) {
-    const int step = ImaStepTable[d.stepIndex];
-    int index = d.stepIndex + ImaIndexTable[code & 7];
-    d.stepIndex = static_cast<std::uint8_t>(index < 0 ? 0 : (index > kImaMaxStepIndex ? kImaMaxStepIndex : index));
-    // Three shifted terms, not a multiplication: their rounding is part of the result.
-    int diff = step >> 3;
-    if (code & 4) diff += step;
-    if (code & 2) diff += step >> 1;
-    if (code & 1) diff += step >> 2;
-    int value = (code & 8) ? d.predictor - diff : d.predictor + diff;
-    if (value > 32767) value = 32767;
-    if (value < -32768) value = -32768;
-    d.predictor = static_cast<std::int16_t>(value);
+    int predictor = d.predictor;
+    unsigned row = unsigned{d.stepIndex} << 4;
+    detail::stepCode(predictor, row, code);
+    d.predictor = static_cast<std::int16_t>(predictor);
+    d.stepIndex = static_cast<std::uint8_t>(row >> 4);
     return d.predictor;
 }
 

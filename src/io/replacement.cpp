@@ -41,9 +41,9 @@ Outcome ReplacementFile::begin(const std::string& target) {
     return failure("Cannot create a temporary file beside " + target);
 }
 
-Outcome ReplacementFile::commit() {
+Outcome ReplacementFile::commit(bool syncToDisk) {
     if (!active_) return failure("Nothing was written for " + target_);
-    Outcome done = file_.sync();
+    Outcome done = syncToDisk ? file_.sync() : success();
     if (done) done = file_.close();
     if (!done) {
         discard();

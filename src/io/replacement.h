@@ -23,8 +23,10 @@ public:
     const std::string& temporaryPath() const { return temporary_; }
     const std::string& target() const { return target_; }
 
-    // Flushes, closes and renames the temporary file over the target.
-    Outcome commit();
+    // Flushes, closes and renames the temporary file over the target. With
+    // syncToDisk false the data is not forced to the disk first: for working
+    // files, where only the atomic replacement matters.
+    Outcome commit(bool syncToDisk = true);
     // Closes and removes the temporary file; the target is untouched.
     void discard();
 
