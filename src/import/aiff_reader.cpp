@@ -174,9 +174,6 @@ ConversionResult convertAiff8OrAifc(const std::string& sourcePath, const std::st
     const bool aLaw = compression == "alaw";
     const bool muLaw = compression == "ulaw";
     result.layout = aLaw ? "AIFC A-law" : muLaw ? "AIFC mu-law" : "AIFC uncompressed";
-    if (!source.holds(72)) {
-        return readFailure(tooShortReason(source, result.layout, 72), result.layout);
-    }
     std::uint32_t size = 0;
     if (!dataSize(source, 74, result.layout, size, result)) return result;
 

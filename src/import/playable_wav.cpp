@@ -12,7 +12,7 @@ namespace sonkrate::import {
 
 namespace {
 
-PlayableWavResult readFailed(PlayableWavResult r, const std::string& reason) {
+PlayableWavResult asReadFailure(PlayableWavResult r, const std::string& reason) {
     r.readFailed = true;
     r.outcome = io::failure(std::string(kReadFailText) + "(" + reason + ")");
     return r;
@@ -45,7 +45,7 @@ PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::str
         std::error_code ec;
         if (converted.readFailed) {
             std::filesystem::remove(scratch, ec);
-            return readFailed(r, converted.reason);
+            return asReadFailure(r, converted.reason);
         }
         std::filesystem::rename(scratch, outputPath, ec);
         if (ec) {
@@ -66,7 +66,7 @@ PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::str
     r.route = ForeignRoute::DirectWav;
     DirectWavHeader header;
     io::Outcome read = readDirectWavHeader(sourcePath, header);
-    if (!read) return readFailed(r, read.reason);
+    if (!read) return asReadFailure(r, read.reason);
     r.playTimeSeconds = directWavPlayTime(header);
     r.playTimeCount = static_cast<int>(std::min(r.playTimeSeconds, 2147483647.0));
 
@@ -81,7 +81,7 @@ PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::str
     case DirectWavHandling::DecodeFirst: {
         r.layout = "WAV IMA ADPCM";
         audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(sourcePath, outputPath);
-        if (!decoded.ok()) return readFailed(r, decoded.reason);
+        if (!decoded.ok()) return asReadFailure(r, decoded.reason);
         return r;
     }
     case DirectWavHandling::NotPlayed: break;

@@ -70,12 +70,8 @@ TEST(PlayForeign, ExtensionsMatchInLowerOrUpperCaseOnly) {
         const char* format;  // the reader row, for Reader
     };
     const Case cases[] = {
-        {"a/sound.htk", ForeignRoute::Reader, "HTK"},   {"a/sound.VOC", ForeignRoute::Reader, "VOC"},
-        {"a/sound.snd", ForeignRoute::Reader, "AU"},    {"a/sound.AU", ForeignRoute::Reader, "AU"},
-        {"a/sound.AIF", ForeignRoute::Reader, "AIFF"},  {"a/sound.aiff", ForeignRoute::Reader, "AIFF"},
-        {"a/sound.caf", ForeignRoute::Reader, "CAF"},   {"a/sound.PAF", ForeignRoute::Reader, "PAF"},
-        {"a/sound.pvf", ForeignRoute::Reader, "PVF"},   {"a/sound.SPH", ForeignRoute::Reader, "SPHERE"},
-        {"a/sound.wve", ForeignRoute::Reader, "WVE"},   {"a/sound.WAV", ForeignRoute::DirectWav, nullptr},
+        {"a/sound.snd", ForeignRoute::Reader, "AU"},    {"a/sound.SPH", ForeignRoute::Reader, "SPHERE"},
+        {"a/sound.AIF", ForeignRoute::Reader, "AIFF"},  {"a/sound.WAV", ForeignRoute::DirectWav, nullptr},
         {"a/sound.Aiff", ForeignRoute::NoMatch, nullptr}, {"a/sound.Wav", ForeignRoute::NoMatch, nullptr},
         {"a/sound.aifc", ForeignRoute::NoMatch, nullptr}, {"dir.old/noext", ForeignRoute::NoMatch, nullptr},
         {"a/sound.tar.wav", ForeignRoute::DirectWav, nullptr}, {"a/sound.", ForeignRoute::NoMatch, nullptr},
