@@ -65,7 +65,8 @@ io::Outcome writeConversion(ForeignSource& source, const std::string& outputPath
     if (!put) return put;
     io::Outcome copied = copySteps(source.file(), source.length(), plan.offset, plan.count, plan.step, output.file());
     if (!copied) return copied;
-    io::Outcome committed = output.commit();
+    // The output is a working file: only the atomic replacement matters, not a disk sync.
+    io::Outcome committed = output.commit(false);
     if (!committed) return io::failure("Cannot write " + outputPath + " (" + committed.reason + ")");
     return io::success();
 }
