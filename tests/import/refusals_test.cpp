@@ -195,6 +195,15 @@ TEST(Refusals, FilesShorterThanTheirDataOffsetAreReadFailures) {
     ConversionResult blocked = convertHtk(dir.file("ok.htk"), dir.file("no-such-folder/out.wav"));
     EXPECT_TRUE(blocked.readFailed);
     EXPECT_NE(blocked.reason.find("no-such-folder"), std::string::npos) << blocked.reason;
+    // A file of 2 GiB or more does not fit the 32-bit sizes (a sparse file, nothing is read).
+    std::error_code ec;
+    std::filesystem::resize_file(dir.file("ok.htk"), std::uint64_t{1} << 31, ec);
+    if (!ec) {
+        ConversionResult huge = convertHtk(dir.file("ok.htk"), dir.file("huge.wav"));
+        EXPECT_TRUE(huge.readFailed);
+        EXPECT_NE(huge.reason.find("too large"), std::string::npos) << huge.reason;
+        EXPECT_FALSE(testkit::fileExists(dir.file("huge.wav")));
+    }
 }
 
 TEST(ReaderEdges, RateTablesFallBackAndZeroRatesGiveNoPlayingTime) {
