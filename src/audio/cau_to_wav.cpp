@@ -52,6 +52,11 @@ CauToWavResult writeWav(io::File& in, const CauImage& image, const std::string& 
     r.captionText = image.captionText;
     fillSoundInfo(r, fromEntry);
     const CauHeader& h = image.header;
+    if (h.compression > 1) {
+        r.outcome = io::failure(in.path() + " holds sound of an unknown kind (compression " +
+                                std::to_string(h.compression) + "); only PCM and IMA ADPCM can be converted.");
+        return r;
+    }
     if (h.dataSize > UINT32_MAX - 52) {
         r.outcome = io::failure(in.path() + " holds more sound data than a .wav file can.");
         return r;

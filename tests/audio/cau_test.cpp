@@ -176,6 +176,9 @@ TEST(CauToWav, LyingImagesFailAndLeaveTheOutputAlone) {
     b = good;
     b.resize(b.size() - 1);  // one byte short
     refused("truncated", file(b));
+    b = good;
+    b[30] = 7;  // neither PCM nor IMA ADPCM
+    refused("compression", file(b));
 
     testkit::writeFile(dir.file("a.tpa"), audiotest::embed(good, 50));
     refused("entry past the end", [&] { return cauToWav(dir.file("a.tpa"), 50, good.size() + 1, out); });

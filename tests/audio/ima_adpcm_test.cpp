@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "audio/ima_adpcm.h"
@@ -140,5 +141,27 @@ TEST(ImaAdpcm, EncodedToneDecodesCloseToTheOriginal) {
             for (int c = 0; c < 2; ++c)
                 worst = std::max(worst, std::fabs(out[2 * i + c] - double(samples[2 * (first + 1 + i) + c])));
         EXPECT_LT(worst, 1500.0) << "block " << b;
+    }
+}
+
+// The precomputed tables against the rule applied step by step, for every
+// step index and code, from predictors near both limits and in between.
+TEST(ImaAdpcm, PrecomputedStepsMatchTheRuleEverywhere) {
+    for (int index = 0; index <= 88; ++index) {
+        for (int code = 0; code < 16; ++code) {
+            for (int predictor : {-32768, -32000, -1000, 0, 1, 777, 32000, 32767}) {
+                int step = ImaStepTable[static_cast<std::size_t>(index)];
+                int diff = step >> 3;
+                if (code & 4) diff += step;
+                if (code & 2) diff += step >> 1;
+                if (code & 1) diff += step >> 2;
+                int expected = std::clamp((code & 8) ? predictor - diff : predictor + diff, -32768, 32767);
+                int expectedIndex = std::clamp(index + ImaIndexTable[static_cast<std::size_t>(code & 7)], 0, 88);
+                ImaAdpcmDecoder d{static_cast<std::int16_t>(predictor), static_cast<std::uint8_t>(index)};
+                ASSERT_EQ(decodeNibble(d, static_cast<std::uint8_t>(code)), expected)
+                    << "index " << index << " code " << code << " predictor " << predictor;
+                ASSERT_EQ(d.stepIndex, expectedIndex) << "index " << index << " code " << code;
+            }
+        }
     }
 }
