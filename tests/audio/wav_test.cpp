@@ -42,26 +42,6 @@ WavLayout layoutOf(const testkit::ScratchDir& dir, const Bytes& file, bool expec
 
 }  // namespace
 
-TEST(WavHeaders, PcmHeaderLayout) {
-    auto h = pcmWavHeader(2, 44100, 16, 1000);
-    Bytes b(h.begin(), h.end());
-    EXPECT_EQ(text(b, 0, 4), "RIFF");
-    EXPECT_EQ(u32(b, 4), 1036u);
-    EXPECT_EQ(text(b, 8, 8), "WAVEfmt ");
-    EXPECT_EQ(u32(b, 16), 16u);
-    EXPECT_EQ(u16(b, 20), 1);
-    EXPECT_EQ(u16(b, 22), 2);
-    EXPECT_EQ(u32(b, 24), 44100u);
-    EXPECT_EQ(u32(b, 28), 176400u);
-    EXPECT_EQ(u16(b, 32), 4);
-    EXPECT_EQ(u16(b, 34), 16);
-    EXPECT_EQ(text(b, 36, 4), "data");
-    EXPECT_EQ(u32(b, 40), 1000u);
-    auto eight = pcmWavHeader(1, 11025, 8, 7);
-    EXPECT_EQ(eight[28], 0x11);  // 11025 bytes per second
-    EXPECT_EQ(eight[32], 1);
-}
-
 TEST(WavHeaders, ImaHeaderLayoutAndItsBitsField) {
     auto h = imaWavHeader(1, 22050, 1028, 4096, 2056);
     Bytes b(h.begin(), h.end());
