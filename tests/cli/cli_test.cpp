@@ -175,3 +175,27 @@ TEST(Cli, IdentifiersAndUsage) {
     EXPECT_NE(help.out.find("usage: sonkrate-cli list ARCHIVE"), std::string::npos);
     EXPECT_EQ(run(cli("--version")).exitCode, 0);
 }
+
+TEST(Cli, ConvertWritesWhatWouldBePlayedOrSaysWhyNot) {
+    if (!testkit::haveTool("sox") || !testkit::haveTool("sndfile-convert")) GTEST_SKIP() << "needs sox and sndfile-convert";
+    testkit::ScratchDir dir;
+    ASSERT_EQ(run("sox -n -r 22050 -c 2 -b 16 " + quote(dir.file("t.wav")) + " synth 1 sine 440").exitCode, 0);
+    ASSERT_EQ(run("sndfile-convert -pcm16 " + quote(dir.file("t.wav")) + " " + quote(dir.file("t.aiff"))).exitCode, 0);
+
+    auto ok = run(cli("convert " + quote(dir.file("t.aiff"))));
+    ASSERT_EQ(ok.exitCode, 0) << ok.err;
+    Bytes w = testkit::readFile(dir.file("t.wav"));  // the default target replaced the source tone
+    ASSERT_GT(w.size(), 44u);
+    EXPECT_EQ(testkit::text(w, 0, 4), "RIFF");
+    EXPECT_EQ(testkit::u16(w, 22), 2);
+    EXPECT_EQ(testkit::u32(w, 24), 22050u);
+    EXPECT_EQ(run("sndfile-info " + quote(dir.file("t.wav"))).exitCode, 0);
+
+    testkit::writeFile(dir.file("bad.caf"), Bytes(100, 0x7F));
+    auto bad = run(cli("convert " + quote(dir.file("bad.caf")) + " " + quote(dir.file("bad.wav"))));
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("Read fail . . . cannot play audio"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("bad.caf"), std::string::npos) << bad.err;
+    EXPECT_FALSE(testkit::fileExists(dir.file("bad.wav")));
+    EXPECT_EQ(run(cli("convert " + quote(dir.file("t.aiff")) + " " + quote(dir.file("t.aiff")))).exitCode, 1);
+}

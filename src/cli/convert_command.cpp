@@ -1,0 +1,44 @@
+// sonkrate-cli convert: a foreign sound file as the .wav that would be played.
+#include <cstdio>
+
+#include "cli/cli.h"
+#include "import/playable_wav.h"
+
+namespace sonkrate::cli {
+namespace {
+
+// Default target: the source with everything from its last "." replaced by ".wav",
+// or "<source>.converted.wav" when that would be the source itself.
+std::string defaultTarget(const std::string& source) {
+    std::size_t dot = source.rfind('.');
+    std::size_t slash = source.find_last_of("/\\");
+    std::string stem = (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+                           ? source
+                           : source.substr(0, dot);
+    std::string target = stem + ".wav";
+    if (target == source) target = stem + ".converted.wav";
+    return target;
+}
+
+int runConvert(const Arguments& args) {
+    const std::string& source = args.positional[0];
+    std::string target = args.positional.size() > 1 ? args.positional[1] : defaultTarget(source);
+    if (target == source) return failed("The output " + target + " would replace the input");
+    import::PlayableWavResult result = import::writePlayableWav(source, target);
+    if (!result.ok()) return failed(result.outcome);
+    std::printf("%s: %s, playing time %.3f s\n", target.c_str(), result.layout.c_str(), result.playTimeSeconds);
+    return kExitOk;
+}
+
+const Registration convert{{
+    "convert", "convert FOREIGN [OUT.wav]", "a foreign sound file as the .wav that would be played",
+    "Reads AIFF/AIFC (.aiff, .aif), AU (.au, .snd), VOC, CAF, NIST SPHERE (.sph), PAF,\n"
+    "PVF, WVE, HTK and .wav files (extensions in lower or upper case) and writes what\n"
+    "the window would play: the converted file, the decoded IMA ADPCM file, or a copy\n"
+    "of a .wav that is played as it is. OUT defaults to FOREIGN with .wav in place of\n"
+    "its extension. A file that cannot be read fails with\n"
+    "\"Read fail . . . cannot play audio \" and the reason.",
+    {}, {}, 1, 2, runConvert}};
+
+}  // namespace
+}  // namespace sonkrate::cli
