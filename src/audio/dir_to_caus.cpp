@@ -1,0 +1,56 @@
+#include "audio/dir_to_caus.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "audio/target_names.h"
+#include "io/paths.h"
+
+namespace sonkrate::audio {
+
+namespace fs = std::filesystem;
+
+io::Outcome listWavNames(const std::string& folder, std::vector<std::string>& names) {
+    names.clear();
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+    if (ec) return io::failure("Cannot list the folder " + folder + ": " + ec.message());
+    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+        if (ec) break;
+        std::error_code typeError;
+        if (it->is_directory(typeError)) continue;
+        std::string name = it->path().filename().string();
+        if (io::endsWith(io::toLower(name), "wav")) names.push_back(std::move(name));
+    }
+    if (ec) return io::failure("Cannot list the folder " + folder + ": " + ec.message());
+    std::sort(names.begin(), names.end());
+    return io::success();
+}
+
+DirToCausResult dirToCaus(const std::string& folder, const io::ItemProgressCallback& progress) {
+    DirToCausResult result;
+    std::vector<std::string> names;
+    if (!(result.outcome = listWavNames(folder, names))) return result;
+    const std::uint64_t total = names.size();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        io::reportItemProgress(progress, i, total, names[i]);
+        DirToCausItem item;
+        item.wavPath = io::joinPath(folder, names[i]);
+        item.cauPath = dirToCausTarget(item.wavPath);
+        WavToCauResult converted = wavToCau(item.wavPath, item.cauPath, "");
+        item.status = converted.status;
+        item.kind = converted.kind;
+        item.reason = converted.outcome.reason;
+        switch (item.status) {
+        case WavToCauStatus::Written: ++result.converted; break;
+        case WavToCauStatus::Refused: ++result.refused; break;
+        case WavToCauStatus::Failed: ++result.failed; break;
+        }
+        result.items.push_back(std::move(item));
+    }
+    io::reportItemProgress(progress, total, total, "");
+    return result;
+}
+
+}  // namespace sonkrate::audio
