@@ -1,0 +1,75 @@
+#include "lists/make_eel.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "io/paths.h"
+#include "io/replacement.h"
+#include "lists/eel_format.h"
+
+namespace sonkrate::lists {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+io::Outcome listCauNames(const std::string& folder, std::vector<std::string>& names) {
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+    if (ec) return io::failure("Cannot list the folder " + folder + ": " + ec.message());
+    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+        if (ec) break;
+        std::error_code typeError;
+        if (it->is_directory(typeError)) continue;
+        std::string name = it->path().filename().string();
+        if (io::endsWith(io::toLower(name), ".cau")) names.push_back(std::move(name));
+    }
+    if (ec) return io::failure("Cannot list the folder " + folder + ": " + ec.message());
+    std::sort(names.begin(), names.end());
+    return io::success();
+}
+
+}  // namespace
+
+MakeEelResult makeEelFromCaus(const std::string& folder, const std::string& listName) {
+    MakeEelResult result;
+    if (listName.empty()) {
+        result.outcome = io::failure("No name was given for the sound list to make in " + folder);
+        return result;
+    }
+    result.listPath = io::joinPath(folder, listName + ".eel");
+
+    std::vector<std::string> names;
+    if (!(result.outcome = listCauNames(folder, names))) return result;
+    std::vector<EelListing> listings;
+    for (const std::string& name : names) {
+        EelListing listing{name.substr(0, name.size() - 4), io::joinPath(folder, name)};
+        if (!listingProblem(listing.name, listing.path).empty()) {
+            result.skipped.push_back(name);
+            continue;
+        }
+        listings.push_back(std::move(listing));
+    }
+
+    io::ReplacementFile out;
+    if (!(result.outcome = out.begin(result.listPath))) return result;
+    io::File& file = out.file();
+    auto write = [&]() -> io::Outcome {
+        if (io::Outcome done = writeEelLine(file, kEelFormatLine); !done) return done;
+        if (io::Outcome done = writeEelLine(file, std::to_string(listings.size() + 1)); !done) return done;
+        if (io::Outcome done = writeEelListing(file, EelListing{std::string(kPlaceholderName),
+                                                                std::string(kPlaceholderFileName)});
+            !done)
+            return done;
+        for (const EelListing& listing : listings)
+            if (io::Outcome done = writeEelListing(file, listing); !done) return done;
+        if (io::Outcome done = writeEelTerminator(file); !done) return done;
+        return out.commit();
+    };
+    if (!(result.outcome = write())) return result;
+    result.listed = listings.size();
+    return result;
+}
+
+}  // namespace sonkrate::lists
