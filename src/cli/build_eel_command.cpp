@@ -1,0 +1,75 @@
+// sonkrate-cli build-eel: an archive from an .eel list, missing sounds
+// replaced by the built-in missing sound and reported.
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#include "cli/cli.h"
+#include "lists/eel_build.h"
+#include "lists/eel_build_archive.h"
+#include "lists/eel_list.h"
+
+namespace sonkrate::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Where the built-in missing sound goes for one run when no --missing is given.
+std::string temporaryMissingCau() {
+    std::error_code ec;
+    fs::path folder = fs::temp_directory_path(ec);
+    if (ec) folder = ".";
+    std::random_device random;
+    return (folder / ("sonkrate-missing-" + std::to_string(random()) + ".cau")).string();
+}
+
+int runBuildEel(const Arguments& args) {
+    const std::string& listPath = args.positional[0];
+    const std::string& target = args.positional[1];
+
+    lists::EelList list;
+    list.workPath = listPath;
+    lists::EelListView view = lists::readEelListView(listPath, list.size);
+    if (!view.outcome) return failed(view.outcome);
+
+    std::optional<std::string> given = args.option("missing");
+    std::string missingCau = given ? *given : temporaryMissingCau();
+    lists::EelBuildResult r;
+    {
+        Progress progress("building");
+        r = lists::buildArchiveFromEel(list, target, missingCau, lists::archiveBuildSteps(),
+                                       [&](std::uint64_t done, std::uint64_t total, const std::string&) {
+                                           progress.update(done, total);
+                                       });
+    }
+    if (!given) {
+        std::error_code ec;
+        fs::remove(missingCau, ec);
+    }
+    for (const std::string& problem : r.problems) std::fprintf(stderr, "sonkrate-cli: warning: %s\n", problem.c_str());
+    if (!r.outcome) return failed(r.outcome);
+
+    std::printf("%s: %zu sound%s added\n", target.c_str(), r.appended, r.appended == 1 ? "" : "s");
+    if (!r.idListPath.empty()) std::printf("identifiers: %s\n", r.idListPath.c_str());
+    if (!r.missingNames.empty()) {
+        std::printf("%zu replaced by the missing sound:", r.missingNames.size());
+        for (const std::string& name : r.missingNames) std::printf(" %s", name.c_str());
+        std::printf("\nreport: %s\n", r.missingReportPath.c_str());
+    }
+    return kExitOk;
+}
+
+const Registration buildEel{{
+    "build-eel", "build-eel LIST.eel OUT.tpa [--missing CAU]", "an archive from an .eel list",
+    "Writes a new archive holding the default sound, then every listing of the list\n"
+    "but the first, in list order. A listed file that cannot be found (or is not a\n"
+    "sound image) is replaced by the missing sound and named in the report beside\n"
+    "OUT (xIDs__missing.txt for x.tpa); the identifiers of the sounds added go to\n"
+    "xIDs__list.txt. --missing names the replacement sound file (the built-in\n"
+    "one is written there when it does not exist). OUT is replaced only once the\n"
+    "whole archive is built.",
+    {}, {"missing"}, 2, 2, runBuildEel}};
+
+}  // namespace
+}  // namespace sonkrate::cli

@@ -1,0 +1,40 @@
+// sonkrate-cli dir-to-caus: every convertible .wav of a folder as a .cau beside it.
+#include <cstdio>
+
+#include "audio/dir_to_caus.h"
+#include "cli/cli.h"
+
+namespace sonkrate::cli {
+namespace {
+
+int runDirToCaus(const Arguments& args) {
+    const std::string& folder = args.positional[0];
+    audio::DirToCausResult r;
+    {
+        Progress progress("converting");
+        r = audio::dirToCaus(folder, [&](std::uint64_t done, std::uint64_t total, const std::string&) {
+            progress.update(done, total);
+        });
+    }
+    if (!r.outcome) return failed(r.outcome);
+    for (const audio::DirToCausItem& item : r.items) {
+        if (item.status == audio::WavToCauStatus::Written)
+            std::printf("%s\n", item.cauPath.c_str());
+        else
+            std::fprintf(stderr, "sonkrate-cli: %s: %s\n",
+                         item.status == audio::WavToCauStatus::Refused ? "skipped" : "failed", item.reason.c_str());
+    }
+    std::printf("%zu converted, %zu skipped, %zu failed\n", r.converted, r.refused, r.failed);
+    return r.failed == 0 ? kExitOk : kExitFailed;
+}
+
+const Registration dirToCaus{{
+    "dir-to-caus", "dir-to-caus WAVDIR", "every convertible .wav of a folder as a .cau beside it",
+    "Every file whose name ends in \"wav\" is converted as wav2cau would, without\n"
+    "caption, to the same name with its last three letters replaced by \"cau\".\n"
+    "Files that cannot become a .cau are skipped and named on stderr. The exit\n"
+    "code is 1 when a file could not be read or its .cau not written.",
+    {}, {}, 1, 1, runDirToCaus}};
+
+}  // namespace
+}  // namespace sonkrate::cli
