@@ -206,17 +206,25 @@ WindowResult FltkPlatform::createMainWindow(const WindowSpec& spec, EventSink& s
             // Escape does not close this window, and neither does anything
             // while a command is running.
             if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
-            if (self->blocked_ > 0 || self->quit_) return;
+            if (self->blocked_ > 0 || self->dispatching_ > 0 || self->quit_) return;
             if (self->sink_) self->sink_->onDestroy();
             self->window_->hide();
         },
         this);
     window_->mouseMoved = [this](int x, int y) {
-        if (blocked_ == 0 && sink_) sink_->onMouseMove(x, y);
+        if (blocked_ == 0 && sink_) {
+            ++dispatching_;
+            sink_->onMouseMove(x, y);
+            --dispatching_;
+        }
         changed();
     };
     window_->leftButtonUp = [this] {
-        if (blocked_ == 0 && sink_) sink_->onLeftButtonUp();
+        if (blocked_ == 0 && sink_) {
+            ++dispatching_;
+            sink_->onLeftButtonUp();
+            --dispatching_;
+        }
         changed();
     };
     window_->touched = [this] { changed(); };
@@ -357,7 +365,11 @@ Fl_Widget* FltkPlatform::makeWidget(Control& c) {
                     if (control.widget != widget) continue;
                     control.position = static_cast<int>(static_cast<Trackbar*>(widget)->value());
                     self->changed();
-                    if (self->blocked_ == 0 && self->sink_) self->sink_->onTrackbarScroll();
+                    if (self->blocked_ == 0 && self->sink_) {
+                        ++self->dispatching_;
+                        self->sink_->onTrackbarScroll();
+                        --self->dispatching_;
+                    }
                     break;
                 }
             },
@@ -408,7 +420,9 @@ void FltkPlatform::installMenu(const std::vector<MenuPopup>& menu) {
 void FltkPlatform::command(int id, int notification) {
     changed();
     if (blocked_ > 0 || !sink_ || quit_) return;
+    ++dispatching_;
     sink_->onCommand(id, notification);
+    --dispatching_;
 }
 
 int FltkPlatform::runMessageLoop() {
@@ -666,7 +680,11 @@ void FltkPlatform::timerFired(void* data) {
     auto* t = static_cast<Timer*>(data);
     FltkPlatform* self = t->owner;
     unsigned generation = t->generation;
-    if (self->blocked_ == 0 && self->sink_ && !self->quit_) self->sink_->onTimer(t->id);
+    if (self->blocked_ == 0 && self->sink_ && !self->quit_) {
+        ++self->dispatching_;
+        self->sink_->onTimer(t->id);
+        --self->dispatching_;
+    }
     // The shell may have stopped or restarted the timer from its handler.
     if (t->running && t->generation == generation) Fl::repeat_timeout(t->period, &FltkPlatform::timerFired, t);
 }
@@ -712,7 +730,7 @@ void FltkPlatform::keepHouse() {
     if (wasPlaying != player_.playing()) changed();
     reapChildren();
     // A signal to end asks for what the close button does.
-    if (gCloseRequested && blocked_ == 0 && !quit_ && window_) {
+    if (gCloseRequested && blocked_ == 0 && dispatching_ == 0 && !quit_ && window_) {
         gCloseRequested = 0;
         if (sink_) sink_->onDestroy();
         if (!quit_) postQuit(0);

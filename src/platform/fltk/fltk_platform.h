@@ -127,6 +127,9 @@ private:
     // While above 0 (automatic play sleeping, a forced repaint) user input
     // and timer ticks do not reach the shell.
     int blocked_ = 0;
+    // Calls into the shell under way; a close asked for by a signal waits
+    // until none is.
+    int dispatching_ = 0;
 
     SoundPlayer player_;
     std::string lastPlayed_;

@@ -238,11 +238,12 @@ void WavSource::decodeMsBlock(const std::uint8_t* block, std::size_t bytes) {
         Channel& s = st[i % ch];
         int code = (i & 1) ? (data[i / 2] & 0x0F) : (data[i / 2] >> 4);
         int signedCode = code >= 8 ? code - 16 : code;
-        int predicted = (s.s1 * s.c1 + s.s2 * s.c2) / 256 + signedCode * s.delta;
+        // The prediction is shifted, not divided: it rounds towards minus infinity.
+        int predicted = ((s.s1 * s.c1 + s.s2 * s.c2) >> 8) + signedCode * s.delta;
         predicted = std::clamp(predicted, -32768, 32767);
         s.s2 = s.s1;
         s.s1 = predicted;
-        s.delta = std::max(16, (kMsAdaptation[static_cast<std::size_t>(code)] * s.delta) / 256);
+        s.delta = std::max(16, (kMsAdaptation[static_cast<std::size_t>(code)] * s.delta) >> 8);
         putS16(static_cast<std::int16_t>(predicted));
     }
 }
