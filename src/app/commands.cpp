@@ -1,6 +1,7 @@
-// The menu commands that work on archives: Load_Tpa, New_Tpa, Add_Cau,
+// The menu commands that work on archives: Load_Tpa, New_Tpa, Add_Cau, Add_Wav,
 // SaveAll_Cau and SaveAll_Wav, Beta_to_Retail and *caus_to_*tpa.
 #include "app/command_ids.h"
+#include "app/dialogs.h"
 #include "app/shell.h"
 #include "archive/add_sound.h"
 #include "archive/beta_to_retail.h"
@@ -8,27 +9,12 @@
 #include "archive/create_archive.h"
 #include "archive/export_all.h"
 #include "archive/tpa_loader.h"
+#include "audio/add_wav_conversion.h"
 #include "io/paths.h"
 
 namespace sonkrate::app {
 
 namespace {
-
-constexpr unsigned kOpenFlags =
-    platform::kExplorer | platform::kFileMustExist | platform::kPathMustExist | platform::kHideReadOnly;
-constexpr unsigned kSaveFlags = platform::kExplorer | platform::kPathMustExist;
-
-platform::FileDialogSpec dialog(const char* filterText, const char* pattern, unsigned flags) {
-    platform::FileDialogSpec spec;
-    spec.filterText = filterText;
-    spec.filterPattern = pattern;
-    spec.flags = flags;
-    return spec;
-}
-
-platform::FileDialogSpec tpaOpenDialog() { return dialog("Tpa File (*.tpa)", "*.tpa", kOpenFlags); }
-platform::FileDialogSpec tpaSaveDialog() { return dialog("Tpa File (*.tpa)", "*.tpa", kSaveFlags); }
-platform::FileDialogSpec cauOpenDialog() { return dialog("Cau File (*.cau)", "*.cau", kOpenFlags); }
 
 constexpr const char* kCanceledByUser = " Operation canceled by user . . .";
 
@@ -138,6 +124,9 @@ void Shell::addSound(bool wav) {
         if (!fileNames) values_.enteredName = typed;
         values_.addingWav = wav;
         setPlaybackButtonsEnabled(false);
+        values_.addFailure.clear();
+        values_.addWavCau.clear();
+        if (wav) convertWavForAdd();
         runAdd();
         switch (values_.addResult) {
         case archive::kAddDone:
@@ -184,9 +173,22 @@ void Shell::addSound(bool wav) {
     setPlaybackButtonsEnabled(true);
 }
 
+void Shell::convertWavForAdd() {
+    std::optional<std::string> chosen = platform_.openFileDialog(wavOpenDialog());
+    if (!chosen) return;
+    audio::AddWavConversion made = audio::convertWavForAdd(*chosen, paths_.wavsDir);
+    if (made.made) {
+        values_.addWavCau = made.cauPath;
+    } else if (!made.refusalText.empty()) {
+        platform_.messageBox(made.refusalText, audio::kWavRefusalTitle, platform::MessageIcon::None,
+                             platform::MessageButtons::Ok);
+    } else {
+        values_.addFailure = made.outcome.reason;
+    }
+}
+
 void Shell::runAdd() {
     values_.addResult = archive::kAddNothingDone;
-    values_.addFailure.clear();
     std::string sound;
     if (values_.addingWav) {
         sound = values_.addWavCau;

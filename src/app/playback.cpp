@@ -6,12 +6,14 @@
 #include <string>
 
 #include "app/command_ids.h"
+#include "app/dialogs.h"
 #include "app/shell.h"
 #include "archive/entry_reader.h"
 #include "archive/export_all.h"
 #include "audio/cau_export.h"
 #include "audio/cau_to_wav.h"
 #include "audio/decode_adpcm_wav.h"
+#include "audio/target_names.h"
 #include "ids/sound_id_database.h"
 #include "io/copy_replacing.h"
 #include "io/file.h"
@@ -233,6 +235,23 @@ void Shell::previous() {
     platform_.setTrackbarPosition(kTrackbar, state_.displayNumber);
     platform_.setTrackbarTicFrequency(kTrackbar, 1);
     if (played) startProgress();
+}
+
+void Shell::playCau() {
+    stopPlayback();
+    std::optional<std::string> chosen = platform_.openFileDialog(cauOpenDialog());
+    state_.cauChosen = false;
+    if (!chosen) return;
+    state_.cauChosen = true;
+    state_.lastWasEntry = false;
+    state_.cauWavPath = audio::cauWavPathFor(*chosen);
+    // A file that cannot be played cannot be replayed or saved either.
+    if (!extractCauFile(*chosen) || !playExtracted()) {
+        state_.cauChosen = false;
+        return;
+    }
+    showCaption();
+    startProgress();
 }
 
 void Shell::selectListing(int notification) {

@@ -42,6 +42,8 @@ bool Shell::startUp() {
         if (spec.id == kProgressBar) platform_.setProgressPosition(kProgressBar, 0);
     }
 
+    resetList();
+
     for (const auto& spec : controlTable())
         if (spec.phase == CreationPhase::Bitmaps) platform_.createControl(spec);
     platform_.setShown(kRepeatLabel, false);
@@ -71,6 +73,17 @@ void Shell::onCommand(int id, int notification) {
     case kCmdSaveAllCau: saveAll(false); break;
     case kCmdSaveAllWav: saveAll(true); break;
     case kCmdPlayWav: playWav(); break;
+    case kCmdPlayCau: playCau(); break;
+    case kCmdAddWav: addSound(true); break;
+    case kCmdWavToCau: wavToCau(); break;
+    case kCmdCauToWav: cauToWav(); break;
+    case kCmdDirToCaus: dirToCaus(); break;
+    case kCmdLoadEel: loadEel(); break;
+    case kCmdSaveEel: saveEel(); break;
+    case kAddListingButton: addListing(); break;
+    case kRemoveListingButton: removeListing(); break;
+    case kCmdCausToEel: causToEel(); break;
+    case kCmdEelToTpa: eelToTpa(); break;
     case kEelListBox: selectListing(notification); break;
     case kReplayButton: replay(); break;
     case kCmdSaveAsWav: saveAsWav(); break;

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/shell_state.h"
 #include "archive/tpa_loader.h"
+#include "lists/eel_list.h"
 #include "app/status_line.h"
 #include "app/work_paths.h"
 #include "platform/platform.h"
@@ -71,10 +73,25 @@ private:
     // The adder: asks for the .cau (unless Add_Wav made one), appends it and
     // leaves addResult.
     void runAdd();
+    // Add_Wav's first half: the chosen .wav made into a .cau in Tpa_Wavs.
+    void convertWavForAdd();
     // SaveAll_Wav (wav) and SaveAll_Cau.
     void saveAll(bool wav);
     void betaToRetail();
     void playWav();
+    void playCau();
+    void wavToCau();
+    void cauToWav();
+    void dirToCaus();
+    // The sound list.
+    void showList(const std::vector<std::string>& items);
+    void resetList();
+    void loadEel();
+    void saveEel();
+    void addListing();
+    void removeListing();
+    void causToEel();
+    void eelToTpa();
     void causToTpa();
     void next();
     void previous();
@@ -101,6 +118,7 @@ private:
     SoundInfo sound_;
     CommandValues values_;
     archive::TpaArchive archive_;
+    lists::EelList eelList_;
 };
 
 // The program from start to exit: start-up, the message loop, and the exit

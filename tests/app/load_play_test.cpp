@@ -328,35 +328,3 @@ TEST_F(LoadPlayTest, SaveAsCauWritesTheEntryWithItsMagicAndRefusesOtherSounds) {
     EXPECT_EQ(status().rfind("tpa entry not saved as .cau file . . . ", 0), 0u) << status();
 }
 
-TEST_F(LoadPlayTest, AListedCauPlaysWhenItOpensAndBeepsWhenItDoesNot) {
-    TestSound tone;
-    tone.seconds = 2.0;
-    std::string cau = scratch.file("Door.CAU");
-    writeCau(cau, tone);
-    platform.listAddString(kEelListBox, "Slam");
-    platform.listAddString(kEelListBox, cau);
-    platform.listAddString(kEelListBox, scratch.file("gone.cau"));
-    clear();
-
-    ASSERT_TRUE(platform.selectListItem(kEelListBox, 0));
-    EXPECT_EQ(shell->state().selectedListName, "Slam");
-    EXPECT_EQ(shell->state().selectedListIndex, 0);
-    EXPECT_TRUE(played().empty());
-
-    ASSERT_TRUE(platform.selectListItem(kEelListBox, 1));
-    EXPECT_EQ(shell->state().selectedListName, "");
-    EXPECT_EQ(playedData(), soundData(tone));
-    EXPECT_EQ(status(), "No Caption data. ..");
-    EXPECT_TRUE(platform.timerRunning());
-    // A list play is not an archive entry and no chosen .cau.
-    EXPECT_EQ(shell->state().currentIndex, -1);
-    EXPECT_FALSE(shell->state().cauChosen);
-
-    clear();
-    ASSERT_TRUE(platform.selectListItem(kEelListBox, 2));
-    EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
-    EXPECT_TRUE(played().empty());
-    // Other notifications of the list are ignored.
-    platform.command(kEelListBox, 4);
-    EXPECT_EQ(beeps().size(), 1u);
-}

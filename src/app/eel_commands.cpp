@@ -1,0 +1,162 @@
+// The sound list being edited and the commands on it: the list at start-up,
+// Load_*eel, Save_*eel, "+" and "-", *caus to *eel, and the archive build
+// *eel_to_*tpa with its progress and its report of missing sounds.
+#include "app/command_ids.h"
+#include "app/dialogs.h"
+#include "app/shell.h"
+#include "io/paths.h"
+#include "lists/eel_build.h"
+#include "lists/eel_build_archive.h"
+#include "lists/eel_format.h"
+#include "lists/make_eel.h"
+
+namespace sonkrate::app {
+
+void Shell::showList(const std::vector<std::string>& items) {
+    platform_.listReset(kEelListBox);
+    for (const auto& item : items) platform_.listAddString(kEelListBox, item);
+    state_.eelListSize = static_cast<int>(eelList_.size);
+}
+
+void Shell::resetList() {
+    lists::EelListView view = lists::resetEelList(eelList_, paths_.tempEel, paths_.missingCau);
+    showList(view.items);
+}
+
+void Shell::loadEel() {
+    std::optional<std::string> chosen = platform_.openFileDialog(eelOpenDialog());
+    if (!chosen) return;
+    lists::EelListView view = lists::loadEelList(eelList_, *chosen);
+    if (!view.outcome) {
+        status_.beepRefused();
+        status_.setStatus("eel file not loaded . . . " + view.outcome.reason);
+        return;
+    }
+    showList(view.items);
+    status_.beepDone();
+    status_.setStatus("eel file loaded . . .");
+}
+
+void Shell::saveEel() {
+    std::optional<std::string> chosen = platform_.saveFileDialog(eelSaveDialog());
+    if (!chosen) return;
+    lists::EelSaveResult saved = lists::saveEelList(eelList_, *chosen);
+    if (!saved.outcome) {
+        status_.beepRefused();
+        status_.setStatus("eel file not saved . . . " + saved.outcome.reason);
+        return;
+    }
+    status_.beepDone();
+    status_.setStatus("eel file saved in selected directory. . .");
+}
+
+void Shell::addListing() {
+    values_.enteredName.clear();
+    bool fileNames = state_.useFileNames % 2 == 1;
+    if (!fileNames) {
+        std::string typed = platform_.text(kSoundIdInput);
+        if (typed.size() < 4) {
+            status_.beepRefused();
+            status_.setStatus("You must enter a sound id name before you   can add a listing to an eel file.");
+            return;
+        }
+        values_.enteredName = typed;
+    }
+    std::optional<std::string> chosen = platform_.openFileDialog(listingOpenDialog());
+    // Nothing was added, so nothing is reported.
+    if (!chosen) return;
+    std::string name = fileNames ? lists::listingNameFromFile(*chosen) : values_.enteredName;
+    lists::EelListView view = lists::addEelListing(eelList_, name, *chosen);
+    if (!view.outcome) {
+        status_.beepRefused();
+        status_.setStatus("listing not added to eel list . . . " + view.outcome.reason);
+        return;
+    }
+    showList(view.items);
+    if (!fileNames) platform_.setText(kSoundIdInput, "");
+    status_.beepDone();
+    status_.setStatus("selected .cau added to eel list . . .");
+}
+
+void Shell::removeListing() {
+    if (state_.selectedListName.size() <= 2 || state_.selectedListName == lists::kPlaceholderName) {
+        status_.beepRefused();
+        return;
+    }
+    lists::EelListView view = lists::removeEelListing(eelList_, state_.selectedListName);
+    if (!view.outcome) {
+        status_.beepRefused();
+        status_.setStatus("item not removed from eel list . . . " + view.outcome.reason);
+        return;
+    }
+    showList(view.items);
+    state_.selectedListName.clear();
+    status_.beepDone();
+    status_.setStatus("selected item removed from eel list . . .");
+}
+
+void Shell::causToEel() {
+    values_.enteredName.clear();
+    std::string typed = platform_.text(kSoundIdInput);
+    if (typed.size() < 4) {
+        status_.beepRefused();
+        status_.setStatus("You must enter an *eel file name before an eel file can be created (5 or more characters "
+                          "in length). Use edit control, Sound_ID");
+        return;
+    }
+    values_.enteredName = typed;
+    std::optional<std::string> chosen = platform_.openFileDialog(cauOpenDialog());
+    if (!chosen) {
+        status_.beepDone();
+        status_.setStatus(" Operation canceled by user . . .");
+        return;
+    }
+    lists::MakeEelResult made = lists::makeEelFromCaus(io::folderOf(*chosen), values_.enteredName);
+    if (!made.outcome) {
+        status_.beepRefused();
+        status_.setStatus(" EEL file not created . . . " + made.outcome.reason);
+        return;
+    }
+    status_.beepDone();
+    status_.setStatus(" Done. EEL file created can be found inside the selected .cau file's directory");
+}
+
+void Shell::eelToTpa() {
+    if (state_.eelListSize < 2) {
+        status_.beepRefused();
+        return;
+    }
+    platform_.stopSound();
+    status_.setStatus("Please wait, building tpa . . .");
+    platform_.setProgressRange(kProgressBar, 0, state_.eelListSize - 1);
+    platform_.setProgressStep(kProgressBar, 1);
+
+    std::optional<std::string> target = platform_.saveFileDialog(tpaSaveDialog());
+    if (!target) {
+        platform_.setProgressPosition(kProgressBar, 0);
+        status_.beepDone();
+        status_.setStatus("tpa build was canceled . . .");
+        return;
+    }
+    // The first listing counts as read before the loop, as the bar shows it.
+    platform_.progressStepIt(kProgressBar);
+    lists::EelBuildResult built = lists::buildArchiveFromEel(
+        eelList_, *target, paths_.missingCau, lists::archiveBuildSteps(),
+        [this](std::uint64_t, std::uint64_t, const std::string&) {
+            platform_.progressStepIt(kProgressBar);
+            platform_.repaint();
+        });
+    platform_.setProgressPosition(kProgressBar, 0);
+    if (!built.outcome) {
+        status_.beepRefused();
+        status_.setStatus("tpa build failed . . . " + built.outcome.reason);
+        return;
+    }
+    status_.beepDone();
+    status_.setStatus("tpa build is complete . . .");
+    if (!built.missingNames.empty())
+        platform_.messageBox(lists::kMissingReplacedText, "SONKRATE", platform::MessageIcon::Information,
+                             platform::MessageButtons::Ok);
+}
+
+}  // namespace sonkrate::app
