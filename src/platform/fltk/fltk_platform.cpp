@@ -164,7 +164,6 @@ std::uint64_t steadyMillis() {
 FltkPlatform::FltkPlatform() {
     if (const char* dump = std::getenv("SONKRATE_UI_DUMP"); dump && *dump) dumpPath_ = dump;
     Fl::background(212, 208, 200);
-    Fl::visual(FL_DOUBLE | FL_INDEX);
     fl_close = "OK";
 }
 
@@ -190,6 +189,7 @@ WindowResult FltkPlatform::createMainWindow(const WindowSpec& spec, EventSink& s
         return WindowResult::CreationFailed;
     }
     sink_ = &sink;
+    Fl::visual(FL_DOUBLE | FL_INDEX);
     int w = spec.width - kFrameWidth;
     int h = spec.height - kFrameHeight + kMenuBarHeight;
     std::string title(spec.title);
