@@ -6,18 +6,49 @@
 
 #include "archive/add_sound.h"
 #include "archive/tpa_loader.h"
+#include "audio/wav_to_cau.h"
 #include "cli/cli.h"
 #include "ids/sound_id.h"
 #include "io/paths.h"
 
+#if defined(_WIN32)
+#include <process.h>
+#define SONKRATE_PID _getpid()
+#else
+#include <unistd.h>
+#define SONKRATE_PID getpid()
+#endif
+
 namespace sonkrate::cli {
 namespace {
 
+// A .cau made from a .wav for one add, removed when the add is over.
+struct ConvertedWav {
+    std::string path;
+    ~ConvertedWav() {
+        std::error_code ec;
+        if (!path.empty()) std::filesystem::remove(path, ec);
+    }
+};
+
 int runAdd(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
-    const std::string& soundPath = args.positional[1];
-    if (io::endsWith(io::toLower(soundPath), ".wav"))
-        return failed(soundPath + " is a .wav file; convert it with wav2cau first and add the .cau");
+    const std::string& given = args.positional[1];
+    const std::string name = args.option("name").value_or(io::stripFromFirstDot(io::fileNameOf(given)));
+
+    // A .wav is wrapped as a .cau beside the archive first, as the window's Add_Wav does.
+    ConvertedWav converted;
+    std::string soundPath = given;
+    if (io::endsWith(io::toLower(given), ".wav")) {
+        converted.path = io::joinPath(io::folderOf(archivePath),
+                                      "." + io::fileNameOf(given) + ".cau-" + std::to_string(SONKRATE_PID));
+        audio::WavToCauResult wrapped = audio::wavToCau(given, converted.path, "");
+        if (!wrapped.written()) {
+            std::string refusal = audio::addWavRefusalText(wrapped.kind);
+            return failed(refusal.empty() ? wrapped.outcome.reason : refusal + " (" + given + ")");
+        }
+        soundPath = converted.path;
+    }
 
     // The loader puts the backup beside the archive when the folder given is the archive's own.
     archive::TpaLoad load = archive::loadTpaArchive(archivePath, io::folderOf(archivePath));
@@ -27,7 +58,7 @@ int runAdd(const Arguments& args) {
     archive::AddSoundRequest request;
     request.archivePath = archivePath;
     request.soundPath = soundPath;
-    request.soundName = args.option("name").value_or(io::stripFromFirstDot(io::fileNameOf(soundPath)));
+    request.soundName = name;
     if (auto db = args.option("db")) {
         request.updateSndIds = true;
         request.dbPath = *db;
@@ -55,16 +86,19 @@ int runAdd(const Arguments& args) {
 }
 
 const Registration add{{
-    "add", "add ARCHIVE SOUND.cau [--name NAME] [--db SNDIDS] [--log LOG] [--backup PATH]",
-    "append a .cau sound to an archive",
+    "add", "add ARCHIVE SOUND [--name NAME] [--db SNDIDS] [--log LOG] [--backup PATH]",
+    "append a .cau (or a .wav, converted first) to an archive",
     "Appends the sound image to the archive under NAME (default: the file's name\n"
-    "without the four characters from its first \".\"); its identifier is the CRC-32\n"
-    "of the lower-cased name. Archives named effects and ambient, and alteffects when\n"
-    "its first sound follows its table, get the effects add (counts kept apart, a\n"
-    "trailer kept in place, auxValue 1.5); all others the general add. The archive is rewritten beside itself and replaced\n"
-    "only when the new one is complete.\n"
+    "without the four characters from its first \".\"); the sound's identifier is\n"
+    "the CRC-32 of the lower-cased name. A SOUND ending in .wav is first wrapped as\n"
+    "a .cau (PCM, or IMA ADPCM with block alignment 1028 or 2056), not kept.\n"
+    "Archives named effects and ambient, and alteffects when its first sound\n"
+    "follows its table, get the effects add (counts kept apart, a trailer kept in\n"
+    "place, auxValue 1.5); all others the general add. The archive is rewritten\n"
+    "beside itself and replaced only when the new one is complete.\n"
     "A general add keeps a backup of the archive as it was, made only when no\n"
-    "backup exists yet: PATH, by default NAME.tpa.backup beside the archive.\n"
+    "backup exists yet: PATH, by default beside the archive (Game.tpa.backup for\n"
+    "Game.tpa).\n"
     "--db also appends the name record to the name database SNDIDS.\n"
     "--log appends \" Ingame_ID (string sample): NAME\" to LOG.\n"
     "A .cau whose header does not describe the file is refused.",

@@ -5,6 +5,7 @@
 
 #include "archive/archive_builder.h"
 #include "archive/default_sound.h"
+#include "ids/sound_id.h"
 #include "testkit/testkit.h"
 
 using testkit::Bytes;
@@ -54,6 +55,24 @@ TEST(ArchiveCli, NewAddBackupAndRefusals) {
     EXPECT_EQ(run(cli("add " + quote(tpa) + " " + quote(cau) + " --bogus")).exitCode, 2);
     EXPECT_EQ(run(cli("new")).exitCode, 2);
     EXPECT_EQ(run(cli("new " + quote(dir.file("no/such/folder.tpa")))).exitCode, 1);
+
+    // A .wav is wrapped first; the .cau made for it is not kept, a refused one explained.
+    if (testkit::haveTool("sox")) {
+        const std::string wav = dir.file("tone.wav"), alaw = dir.file("alaw.wav");
+        ASSERT_EQ(run("sox -n -r 11025 -c 1 -b 16 " + quote(wav) + " synth 0.1 sine 500").exitCode, 0);
+        ASSERT_EQ(run("sox -n -r 8000 -c 1 -e a-law " + quote(alaw) + " synth 0.1 sine 500").exitCode, 0);
+        auto fromWav = run(cli("add " + quote(tpa) + " " + quote(wav)));
+        ASSERT_EQ(fromWav.exitCode, 0) << fromWav.err;
+        Bytes withWav = testkit::readFile(tpa);
+        EXPECT_EQ(u32(withWav, 20), 4u);
+        EXPECT_EQ(u32(withWav, 24 + 3 * 56), sonkrate::ids::computeSoundId("tone"));
+        EXPECT_EQ(u32(withWav, 24 + 3 * 56 + 8), 36u + (testkit::fileSize(wav) - 44));
+        auto refusedWav = run(cli("add " + quote(tpa) + " " + quote(alaw)));
+        EXPECT_EQ(refusedWav.exitCode, 1);
+        EXPECT_NE(refusedWav.err.find("Incorrect adpcm .wav type"), std::string::npos) << refusedWav.err;
+        EXPECT_EQ(testkit::readFile(tpa), withWav);
+        EXPECT_EQ(run("ls -A " + quote(dir.path()) + " | grep -c cau-").out, "0\n");
+    }
 
     // The effects archive gets the effects add: auxValue 1.5.
     const std::string effects = dir.file("effects.tpa");
