@@ -144,13 +144,6 @@ TEST(EelList, ShortNamesAndBadInput) {
     EXPECT_EQ(testkit::readText(list.workPath), working);
     EXPECT_EQ(eelListSize(list), 4u);
 
-    // Binary junk is shown as far as its lines go, without harm.
-    std::string junk(5000, '\0');
-    for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 37) % 256);
-    testkit::writeText(dir.file("junk.eel"), junk);
-    EXPECT_TRUE(loadEelList(list, dir.file("junk.eel")).outcome.ok);
-    EXPECT_TRUE(addEelListing(list, "after", "/snd/after.cau").outcome.ok);
-    EXPECT_TRUE(saveEelList(list, dir.file("junk-saved.eel")).outcome.ok);
 }
 
 // Three .cau files (one with its extension in capitals) give 20 lines; a
