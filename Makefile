@@ -7,9 +7,10 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            sox sndfile-programs libfltk1.3-dev libsdl2-dev
+            sox sndfile-programs libfltk1.3-dev libsdl2-dev libx11-dev \
+            fp-utils xdg-utils xvfb xdotool x11-utils imagemagick fonts-dejavu-core
 
-.PHONY: all deps configure build run test test-fast test-asan bench clean
+.PHONY: all deps configure build run install test test-fast test-asan bench clean
 
 all: build
 
@@ -24,9 +25,15 @@ configure: $(BUILD)/CMakeCache.txt
 build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The window, with its kill switch and help file beside it, is in $(BUILD)/bin.
 run: build
-	@if [ -x $(BUILD)/src/app/sonkrate ]; then exec $(BUILD)/src/app/sonkrate; \
+	@if [ -x $(BUILD)/bin/sonkrate ]; then exec $(BUILD)/bin/sonkrate; \
 	else $(BUILD)/src/cli/sonkrate-cli --help; fi
+
+# PREFIX/bin/sonkrate (a link) and sonkrate-cli, PREFIX/lib/sonkrate/ with the
+# window, auto_stop and the help file, a desktop entry and its icon.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Every test: the normal build, then the same tests under AddressSanitizer
 # and UndefinedBehaviorSanitizer.
