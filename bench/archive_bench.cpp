@@ -1,0 +1,200 @@
+// Times the archive operations of sonkrate-cli on a generated archive of
+// about 200 MB beside the plain tools doing the same amount of copying in
+// the same run, and measures the tool's peak memory:
+//   add one sound      vs  cp of the archive, and cp + mv over an older copy
+//                          (the add replaces the archive the same way)
+//   export-all (.cau)  vs  split of the archive into as many files
+// Each figure is the best of a few rounds, every round starting with the
+// dirty pages of the previous one written out.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "archive/tpa_format.h"
+#include "audio/cau_header.h"
+#include "io/file.h"
+
+namespace fs = std::filesystem;
+using namespace sonkrate;
+
+namespace {
+
+struct Run {
+    bool ok = false;
+    double seconds = 0;
+    double peakMiB = 0;
+};
+
+// Runs a program (searched on PATH) and measures its time and peak memory.
+Run runProgram(const std::vector<std::string>& argv, bool quiet = true) {
+    Run result;
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (quiet && !freopen("/dev/null", "w", stdout)) _exit(127);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    result.peakMiB = usage.ru_maxrss / 1024.0;  // kilobytes on Linux
+    return result;
+}
+
+void settle() { runProgram({"sync"}); }
+
+bool writeAll(io::File& out, const std::vector<std::uint8_t>& bytes) {
+    return static_cast<bool>(out.write(bytes.data(), bytes.size()));
+}
+
+std::array<std::uint8_t, 36> pcmHeader(std::uint32_t dataSize) {
+    audio::CauHeader h;
+    h.dataSize = h.decodedSize = dataSize;
+    h.sampleRate = 22050;
+    h.bitsPerSample = 16;
+    h.channels = 2;
+    return audio::serializeCauHeader(h);
+}
+
+// entries images of 36 + dataSize bytes of noise, streamed to path.
+bool generateArchive(const std::string& path, std::uint32_t entries, std::uint32_t dataSize) {
+    io::File out;
+    if (!out.open(path, io::FileMode::Write)) return false;
+    const std::uint64_t tableEnd = 24 + 56ull * entries, imageSize = 36ull + dataSize;
+    archive::TpaHeader header;
+    header.soundCount = header.entryCount = entries;
+    header.soundDataEnd = static_cast<std::uint32_t>(tableEnd + imageSize * entries);
+    auto headerBytes = archive::serializeTpaHeader(header);
+    if (!out.write(headerBytes.data(), headerBytes.size())) return false;
+    const auto cau = pcmHeader(dataSize);
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        archive::TpaEntry e;
+        e.soundId = 0x9E3779B9u * (i + 1);
+        e.imageOffset = static_cast<std::uint32_t>(tableEnd + imageSize * i);
+        e.imageLength = static_cast<std::uint32_t>(imageSize);
+        std::copy(cau.begin(), cau.end(), e.cauHeader.begin());
+        auto record = archive::serializeTpaEntry(e);
+        if (!out.write(record.data(), record.size())) return false;
+    }
+    std::vector<std::uint8_t> image(imageSize);
+    std::copy(cau.begin(), cau.end(), image.begin());
+    std::uint32_t x = 2463534242u;
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        for (std::size_t k = 36; k < image.size(); ++k) {
+            x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+            image[k] = static_cast<std::uint8_t>(x);
+        }
+        if (!writeAll(out, image)) return false;
+    }
+    return static_cast<bool>(out.close());
+}
+
+// Keeps the fastest run and the largest peak of one measured command.
+struct Best {
+    double seconds = 1e30;
+    double peakMiB = 0;
+    bool ok = true;
+    void take(const Run& r) {
+        seconds = std::min(seconds, r.seconds);
+        peakMiB = std::max(peakMiB, r.peakMiB);
+        ok = ok && r.ok;
+    }
+};
+
+const char* verdict(double ratio, double target) { return ratio <= target ? "ok" : "OVER"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_archive WORKDIR [MEGABYTES] [ROUNDS]\n");
+        return 2;
+    }
+    const std::string cli = SONKRATE_CLI_PATH, work = argv[1];
+    const double megabytes = argc > 2 ? std::max(1.0, std::atof(argv[2])) : 200.0;
+    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+    const std::uint32_t dataSize = 100000;
+    const auto entries = static_cast<std::uint32_t>(std::max(3.0, megabytes * 1e6 / (36 + dataSize)));
+
+    const std::string tpa = work + "/bench.tpa", copy = work + "/copy.tpa", staged = work + "/staged.tpa";
+    const std::string sound = work + "/sound.cau";
+    const std::string out = work + "/export", pieces = work + "/pieces";
+    if (!generateArchive(tpa, entries, dataSize)) {
+        std::fprintf(stderr, "cannot write %s\n", tpa.c_str());
+        return 1;
+    }
+    {
+        io::File s;
+        const auto h = pcmHeader(dataSize);
+        std::vector<std::uint8_t> image(h.begin(), h.end());
+        image.resize(36 + dataSize, 0x11);
+        if (!s.open(sound, io::FileMode::Write) || !writeAll(s, image) || !s.close()) return 1;
+    }
+    std::error_code ec;
+    std::printf("archive: %u entries, %.1f MB\n", entries, fs::file_size(tpa, ec) / 1e6);
+    std::fflush(stdout);  // nothing buffered may be copied into the children
+
+    // The rounds interleave the commands, so a busy machine slows all of them alike.
+    Best cp, cpReplace, add, exportAll, split;
+    std::uint64_t files = 0;
+    for (int round = 0; round < rounds; ++round) {
+        fs::remove(copy, ec);
+        settle();
+        cp.take(runProgram({"cp", tpa, copy}));
+        // The same replacement the add makes: a new file renamed over an old one.
+        settle();
+        Run c = runProgram({"cp", tpa, staged});
+        Run m = runProgram({"mv", staged, copy});
+        c.seconds += m.seconds;
+        c.ok = c.ok && m.ok;
+        cpReplace.take(c);
+        // Every add grows the archive by one small sound; a backup exists, so none is made.
+        settle();
+        add.take(runProgram({cli, "add", tpa, sound, "--name", "bench", "--backup", sound}));
+        fs::remove_all(out, ec);
+        settle();
+        exportAll.take(runProgram({cli, "export-all", tpa, out}));
+        files = static_cast<std::uint64_t>(std::distance(fs::directory_iterator(out, ec), fs::directory_iterator()));
+        fs::remove_all(pieces, ec);
+        fs::create_directory(pieces, ec);
+        settle();
+        split.take(runProgram({"split", "-n", std::to_string(files), tpa, pieces + "/p"}));
+    }
+    fs::remove_all(out, ec);
+    fs::remove_all(pieces, ec);
+    fs::remove(copy, ec);
+    fs::remove(tpa, ec);
+    fs::remove(sound, ec);
+    if (!(cp.ok && cpReplace.ok && add.ok && exportAll.ok && split.ok)) {
+        std::fprintf(stderr, "a timed program failed\n");
+        return 1;
+    }
+
+    const double addRatio = add.seconds / cp.seconds, exportRatio = exportAll.seconds / split.seconds;
+    std::printf("add one sound  %7.3f s   cp %.3f s                 ratio %.2f (at most 1.3: %s)\n", add.seconds,
+                cp.seconds, addRatio, verdict(addRatio, 1.3));
+    std::printf("                           cp + mv over a copy %.3f s     ratio %.2f\n", cpReplace.seconds,
+                add.seconds / cpReplace.seconds);
+    std::printf("export-all     %7.3f s   split into %llu files %.3f s   ratio %.2f (at most 1.5: %s)\n",
+                exportAll.seconds, static_cast<unsigned long long>(files), split.seconds, exportRatio,
+                verdict(exportRatio, 1.5));
+    std::printf("peak memory    add %.1f MiB, export-all %.1f MiB (under 32 MiB: %s)\n", add.peakMiB,
+                exportAll.peakMiB, std::max(add.peakMiB, exportAll.peakMiB) < 32 ? "ok" : "OVER");
+    return 0;
+}
