@@ -187,6 +187,26 @@ TEST(Window, StartsWithItsControlsAndWorkingFilesAndClosesClean) {
     xdo(s.x.display(), "mousemove --window " + w + " 240 100");
     EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return !u.controlShown(1150) && !u.controlShown(1250); }, 5000));
 
+    // The check box switches the Sound ID field off; a second click back on.
+    clickAt(s.x.display(), s.window, 445 + 7, 158 + 24 + 14);
+    EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return u.line("check 2650") == "check 2650 1" && !u.controlEnabled(1900); }, 5000));
+    clickAt(s.x.display(), s.window, 445 + 7, 158 + 24 + 14);
+    EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return u.line("check 2650") == "check 2650 0" && u.controlEnabled(1900); }, 5000));
+
+    // A click on the listed path of the replacement sound plays that file:
+    // it is IMA ADPCM, so the device gets what the shell decoded into
+    // decoded.wav.
+    clickAt(s.x.display(), s.window, 60, 190 + 24 + 19);
+    ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return u.field("sound ", "plays") == 1; }, 5000))
+        << s.dump().line("list 2200");
+    std::string played = s.dump().line("sound ");
+    std::string decoded = s.app->appDir + "/decoded.wav";
+    EXPECT_EQ(played.substr(played.find(" file=") + 6), decoded);
+    Bytes pcm = testkit::readFile(decoded);
+    ASSERT_GT(pcm.size(), 44u + 4096u);
+    Bytes start(pcm.begin() + 44, pcm.begin() + 44 + 4096);
+    EXPECT_TRUE(eventually([&] { return contains(testkit::readFile(s.app->audioPath), start); }, 5000));
+
     // Closing: exit code 0, the six working files gone, the replacement kept.
     ASSERT_TRUE(closeWindow(s.x.display(), s.window));
     EXPECT_EQ(s.app->waitExit(10000), std::optional<int>(0));
@@ -220,6 +240,7 @@ TEST(Window, LoadsPlaysAndSavesAnEntryThroughTheRealControls) {
     EXPECT_EQ(d.controlText(2850), "F0A07BD9");
     EXPECT_EQ(d.controlText(1500), "No Caption data. ..");
     EXPECT_EQ(d.field("sound ", "plays"), 1);
+    EXPECT_EQ(d.line("timer 1 "), "timer 1 running=1 period=100");
     EXPECT_TRUE(eventually([&] { return contains(testkit::readFile(s.app->audioPath), samples); }, 10000))
         << "the disk driver's output does not hold the entry's samples";
 

@@ -651,7 +651,12 @@ void FltkPlatform::listAddString(int controlId, const std::string& item) {
     Control* c = find(controlId, ControlKind::ListBox);
     if (!c) return;
     c->items.push_back(item);
-    static_cast<Fl_Hold_Browser*>(c->widget)->add(labelText(item).c_str());
+    // The list shows its items as they are (no markup); a line break would
+    // make two lines of one item.
+    std::string line;
+    for (char ch : item)
+        if (ch != '\r') line += ch == '\n' ? ' ' : ch;
+    static_cast<Fl_Hold_Browser*>(c->widget)->add(line.c_str());
     changed();
 }
 
