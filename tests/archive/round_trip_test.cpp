@@ -18,24 +18,13 @@
 #include "audio/wav_headers.h"
 #include "audio/wav_reader.h"
 #include "audio/wav_to_cau.h"
-#include "testkit/testkit.h"
 
 using namespace sonkrate::archive;
 namespace audio = sonkrate::audio;
 using archive_test::Bytes;
 using testkit::quote;
 
-namespace fs = std::filesystem;
-
 namespace {
-
-struct Source {
-    std::string name;
-    std::string cauPath;
-    Bytes cau;
-    bool adpcm = false;
-    Bytes pcmData;  // the .wav's data chunk, for PCM sources
-};
 
 Bytes dataChunkOf(const std::string& wav) {
     audio::WavLayout layout;
@@ -62,103 +51,80 @@ void adpcmFromPcm(const std::string& pcmWav, unsigned channels, const std::strin
     testkit::writeFile(out, wav);
 }
 
-// An archive named effects: three images of which two count as sounds, and
-// a 64-byte trailer behind them.
-Bytes effectsArchive() {
-    Bytes b = archive_test::retailArchive({{0xE0, archive_test::pcmImage(11025, 1, 300)},
-                                           {0xE1, archive_test::pcmImage(22050, 2, 128, true)},
-                                           {0xE2, archive_test::pcmImage(8000, 1, 60)}});
-    testkit::put32(b, 4, 2);
-    testkit::put32(b, 12, 1);
-    b.insert(b.end(), 64, 0x7E);
-    return b;
-}
-
 }  // namespace
 
 TEST(RoundTrip, WavsFromRealToolsThroughThreeArchivesAndBack) {
     if (!testkit::haveTool("sox") || !testkit::haveTool("sndfile-convert")) GTEST_SKIP() << "needs sox and sndfile-convert";
     testkit::ScratchDir dir;
-    const auto tool = [&](const std::string& command) { ASSERT_EQ(testkit::run(command).exitCode, 0) << command; };
-    tool("sox -n -r 11025 -c 1 -b 16 " + quote(dir.file("mono.wav")) + " synth 0.4 sine 440");
-    tool("sox -n -r 22050 -c 2 -b 16 " + quote(dir.file("st.aiff")) + " synth 0.5 sine 300 sine 500");
-    tool("sndfile-convert -pcm16 " + quote(dir.file("st.aiff")) + " " + quote(dir.file("stereo.wav")));
+    for (const std::string& command :
+         {"sox -n -r 11025 -c 1 -b 16 " + quote(dir.file("mono.wav")) + " synth 0.4 sine 440",
+          "sox -n -r 22050 -c 2 -b 16 " + quote(dir.file("st.aiff")) + " synth 0.5 sine 300 sine 500",
+          "sndfile-convert -pcm16 " + quote(dir.file("st.aiff")) + " " + quote(dir.file("stereo.wav"))})
+        ASSERT_EQ(testkit::run(command).exitCode, 0) << command;
     adpcmFromPcm(dir.file("mono.wav"), 1, dir.file("ima_mono.wav"));
     adpcmFromPcm(dir.file("stereo.wav"), 2, dir.file("ima_stereo.wav"));
-
-    std::vector<Source> sources;
-    for (auto [name, caption] : std::vector<std::pair<std::string, std::string>>{
-             {"mono", ""}, {"stereo", "Two voices\r\nand a second line"}, {"ima_mono", "Whispers"}, {"ima_stereo", ""}}) {
-        Source s;
-        s.name = name;
-        s.cauPath = dir.file(name + ".cau");
-        audio::WavToCauResult made = audio::wavToCau(dir.file(name + ".wav"), s.cauPath, caption);
+    const std::vector<std::pair<std::string, std::string>> sources = {
+        {"mono", ""}, {"stereo", "Two voices\r\nand a second line"}, {"ima_mono", "Whispers"}, {"ima_stereo", ""}};
+    for (const auto& [name, caption] : sources) {
+        audio::WavToCauResult made = audio::wavToCau(dir.file(name + ".wav"), dir.file(name + ".cau"), caption);
         ASSERT_TRUE(made.written()) << name << ": " << made.outcome.reason;
-        s.cau = testkit::readFile(s.cauPath);
-        s.adpcm = made.header.isAdpcm();
-        if (!s.adpcm) s.pcmData = dataChunkOf(dir.file(name + ".wav"));
-        EXPECT_EQ(s.adpcm, name.rfind("ima", 0) == 0) << name;
-        sources.push_back(s);
+        EXPECT_EQ(made.header.isAdpcm(), name.rfind("ima", 0) == 0) << name;
     }
 
     ASSERT_TRUE(createDefaultArchive(dir.file("sounds.tpa")).created);
     ASSERT_TRUE(createDefaultArchive(dir.file("ambient.tpa")).created);
-    testkit::writeFile(dir.file("effects.tpa"), effectsArchive());
+    Bytes effects = archive_test::retailArchive({{0xE0, archive_test::pcmImage(11025, 1, 300)},
+                                                 {0xE1, archive_test::pcmImage(22050, 2, 128, true)},
+                                                 {0xE2, archive_test::pcmImage(8000, 1, 60)}});
+    testkit::put32(effects, 4, 2);  // two sounds, three entries, a 64-byte trailer
+    testkit::put32(effects, 12, 1);
+    effects.insert(effects.end(), 64, 0x7E);
+    testkit::writeFile(dir.file("effects.tpa"), effects);
+
     const std::string db = dir.file("SndIds.dat");
-    struct Target { std::string name; std::uint32_t firstTable; std::uint64_t trailer; };
-    for (const Target& t : {Target{"sounds", 1, 0}, Target{"effects", 3, 64}, Target{"ambient", 1, 0}}) {
+    struct Target { std::string name; std::uint32_t table; std::uint64_t trailer; };
+    for (Target t : {Target{"sounds", 1, 0}, Target{"effects", 3, 64}, Target{"ambient", 1, 0}}) {
         SCOPED_TRACE(t.name);
-        const std::string tpa = dir.file(t.name + ".tpa");
-        std::uint32_t table = t.firstTable;
-        for (const Source& s : sources) {
+        const std::string tpa = dir.file(t.name + ".tpa"), out = dir.file(t.name + "-cau");
+        for (const auto& source : sources) {
             AddSoundRequest r;
             r.archivePath = tpa;
-            r.soundPath = s.cauPath;
-            r.soundName = t.name + "-" + s.name;
+            r.soundPath = dir.file(source.first + ".cau");
+            r.soundName = t.name + "-" + source.first;
             r.updateSndIds = true;
             r.dbPath = db;
             TpaLoad load = loadTpaArchive(tpa, dir.path());
-            ASSERT_TRUE(load.outcome);
             ASSERT_TRUE(load.addCauEnabled);
-            AddSoundResult added = usesEffectsAdd(load.archive.archiveName, load.archive.standardLayout)
-                                       ? addSoundEffects(r)
-                                       : addSoundGeneral(r);
-            ASSERT_EQ(added.addResult, kAddDone) << added.outcome.reason;
-            ++table;
-            ASSERT_TRUE(archive_test::retailInvariants(tpa, {table, t.trailer}));
+            const bool asEffects = usesEffectsAdd(load.archive.archiveName, load.archive.standardLayout);
+            ASSERT_EQ((asEffects ? addSoundEffects(r) : addSoundGeneral(r)).addResult, kAddDone);
+            ASSERT_TRUE(archive_test::retailInvariants(tpa, {++t.table, t.trailer}));
         }
-
-        TpaLoad load = loadTpaArchive(tpa, "");
-        ASSERT_TRUE(load.outcome);
-        const std::string out = dir.file(t.name + "-cau");
-        fs::create_directory(out);
-        ExportAllResult exported = exportAllEntries(load.archive, ExportMode::Cau, out, db);
-        ASSERT_TRUE(exported.outcome) << exported.outcome.reason;
-        for (const Source& s : sources)
-            EXPECT_EQ(testkit::readFile(out + "/" + t.name + "-" + s.name + ".cau"), s.cau) << s.name;
+        std::filesystem::create_directory(out);
+        ASSERT_TRUE(exportAllEntries(loadTpaArchive(tpa, "").archive, ExportMode::Cau, out, db).outcome);
+        for (const auto& source : sources)
+            EXPECT_EQ(testkit::readFile(out + "/" + t.name + "-" + source.first + ".cau"),
+                      testkit::readFile(dir.file(source.first + ".cau")))
+                << source.first;
     }
 
     // As .wav: PCM sounds come out with the very samples of the source, IMA
-    // ADPCM ones decoded to as many frames as SoX decodes from the source.
-    TpaLoad load = loadTpaArchive(dir.file("sounds.tpa"), "");
+    // ADPCM ones decoded to as many frames as SoX decodes from the source,
+    // less the last code of each block, which the decoder leaves out.
     const std::string wavs = dir.file("wavs");
-    fs::create_directory(wavs);
-    ExportAllResult exported = exportAllEntries(load.archive, ExportMode::Wav, wavs, db);
-    ASSERT_TRUE(exported.outcome) << exported.outcome.reason;
-    EXPECT_EQ(exported.numbered, 1u);  // the default sound, not in the database
-    for (const Source& s : sources) {
-        const std::string wav = wavs + "/sounds-" + s.name + ".wav";
-        if (!s.adpcm) {
-            EXPECT_EQ(dataChunkOf(wav), s.pcmData) << s.name;
-            continue;
+    std::filesystem::create_directory(wavs);
+    ASSERT_TRUE(exportAllEntries(loadTpaArchive(dir.file("sounds.tpa"), "").archive, ExportMode::Wav, wavs, db).outcome);
+    auto frames = [](const std::string& path) {
+        testkit::RunResult r = testkit::run("sox --i -s " + quote(path));
+        EXPECT_EQ(r.exitCode, 0) << path << ": " << r.err;
+        return r.exitCode == 0 ? std::stol(r.out) : -1000000L;
+    };
+    for (const auto& source : sources) {
+        const std::string wav = wavs + "/sounds-" + source.first + ".wav", original = dir.file(source.first + ".wav");
+        if (source.first.rfind("ima", 0) != 0) {
+            EXPECT_EQ(dataChunkOf(wav), dataChunkOf(original)) << source.first;
+        } else {
+            EXPECT_EQ(testkit::run("sox --i -e " + quote(wav)).out, "Signed Integer PCM\n");
+            EXPECT_NEAR(frames(wav), frames(original), 8) << source.first;
         }
-        auto frames = [&](const std::string& path) {
-            testkit::RunResult r = testkit::run("sox --i -s " + quote(path));
-            EXPECT_EQ(r.exitCode, 0) << path << ": " << r.err;
-            return r.exitCode == 0 ? std::stol(r.out) : -1000000L;
-        };
-        EXPECT_EQ(testkit::run("sox --i -e " + quote(wav)).out, "Signed Integer PCM\n");
-        // Our decoder leaves out the last code of each block.
-        EXPECT_NEAR(frames(wav), frames(dir.file(s.name + ".wav")), 8) << s.name;
     }
 }
