@@ -8,11 +8,11 @@ namespace sonkrate::app {
 
 void Shell::playWav() {
     values_.ExternalWavFlag = false;
-    platform::FileDialogSpec spec;
-    spec.filterText = "Wav Files (*.wav, *.aiff, *.aif, *.au, *.snd, *.sph, *.voc, *.wve, *.htk, *.caf, *.paf, *.pvf) ";
-    spec.filterPattern = "* .wav;* .aiff;* .aif;* .au;* .snd;* .sph;* .voc;* .wve;* .htk;* .caf;* .paf;* .pvf";
-    spec.flags = platform::kExplorer | platform::kFileMustExist | platform::kPathMustExist | platform::kHideReadOnly;
-    std::optional<std::string> chosen = platform_.openFileDialog(spec);
+    platform::FileDialogOptions options;
+    options.filterText = "Wav Files (*.wav, *.aiff, *.aif, *.au, *.snd, *.sph, *.voc, *.wve, *.htk, *.caf, *.paf, *.pvf) ";
+    options.filterPattern = "* .wav;* .aiff;* .aif;* .au;* .snd;* .sph;* .voc;* .wve;* .htk;* .caf;* .paf;* .pvf";
+    options.flags = platform::kExplorer | platform::kFileMustExist | platform::kPathMustExist | platform::kHideReadOnly;
+    std::optional<std::string> chosen = platform_.openFileDialog(options);
 
     if (chosen && !chosen->empty()) {
         import::ForeignWorkPaths work{paths_.tempWav, paths_.conversionWav, paths_.decodedWav};

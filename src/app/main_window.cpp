@@ -7,7 +7,7 @@
 namespace sonkrate::app {
 
 using platform::ControlKind;
-using platform::ControlSpec;
+using platform::ControlDescription;
 using platform::CreationPhase;
 namespace ps = platform;
 
@@ -16,7 +16,7 @@ namespace {
 constexpr unsigned kEdge = ps::kClientEdge;
 
 // clang-format off
-const ControlSpec kControls[] = {
+const ControlDescription kControls[] = {
     // id, kind, text, style, x, y, w, h, GUI font, bitmap, phase
     {kProgressBar, ControlKind::ProgressBar, "", ps::kStyleNone, 47, 80, 376, 8, false, 0, CreationPhase::AfterShow},
     {kStatusLine, ControlKind::Edit, "", kEdge | ps::kVerticalScroll | ps::kReadOnly | ps::kMultiline,
@@ -59,23 +59,23 @@ const ControlSpec kControls[] = {
 
 }  // namespace
 
-platform::WindowSpec mainWindowSpec(platform::ScreenSize screen) {
-    platform::WindowSpec spec;
-    spec.className = kWindowClassName;
-    spec.title = kWindowTitle;
+platform::WindowDescription mainWindowDescription(platform::ScreenSize screen) {
+    platform::WindowDescription window;
+    window.className = kWindowClassName;
+    window.title = kWindowTitle;
     // Each half of the screen is kept in 16 bits before the offset is taken
     // off, so the window may start off screen on a very small display.
-    spec.x = static_cast<std::int16_t>(screen.width / 2) - 208;
-    spec.y = static_cast<std::int16_t>(screen.height / 2) - 155;
-    spec.width = kWindowWidth;
-    spec.height = kWindowHeight;
-    spec.smallIconId = kProgramIcon;
-    return spec;
+    window.x = static_cast<std::int16_t>(screen.width / 2) - 208;
+    window.y = static_cast<std::int16_t>(screen.height / 2) - 155;
+    window.width = kWindowWidth;
+    window.height = kWindowHeight;
+    window.smallIconId = kProgramIcon;
+    return window;
 }
 
-std::span<const platform::ControlSpec> controlTable() { return kControls; }
+std::span<const platform::ControlDescription> controlTable() { return kControls; }
 
-const platform::ControlSpec* findControl(int id) {
+const platform::ControlDescription* findControl(int id) {
     for (const auto& c : kControls)
         if (c.id == id) return &c;
     return nullptr;

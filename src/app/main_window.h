@@ -18,13 +18,13 @@ inline constexpr std::string_view kWindowClassName = " sonkrate";
 inline constexpr std::string_view kWindowTitle = " sonkrate";
 
 // The window centred on a screen of the given size.
-platform::WindowSpec mainWindowSpec(platform::ScreenSize screen);
+platform::WindowDescription mainWindowDescription(platform::ScreenSize screen);
 
 // Every child control, in the order of the table; each carries the start-up
 // phase in which it is created.
-std::span<const platform::ControlSpec> controlTable();
+std::span<const platform::ControlDescription> controlTable();
 // The entry of one control; nullptr for an unknown id.
-const platform::ControlSpec* findControl(int id);
+const platform::ControlDescription* findControl(int id);
 
 // The four buttons that long commands disable together: next, replay,
 // previous, stop.

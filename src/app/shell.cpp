@@ -22,7 +22,7 @@ bool Shell::startUp() {
     bool written = false;
     audio::writeMissingCauIfAbsent(paths_.missingCau, written);
 
-    switch (platform_.createMainWindow(mainWindowSpec(platform_.screenSize()), *this)) {
+    switch (platform_.createMainWindow(mainWindowDescription(platform_.screenSize()), *this)) {
     case platform::WindowResult::Created:
         break;
     case platform::WindowResult::RegistrationFailed:
@@ -36,24 +36,24 @@ bool Shell::startUp() {
     }
     platform_.showMainWindow();
 
-    for (const auto& spec : controlTable()) {
-        if (spec.phase != CreationPhase::AfterShow) continue;
-        platform_.createControl(spec);
-        if (spec.id == kProgressBar) platform_.setProgressPosition(kProgressBar, 0);
+    for (const auto& control : controlTable()) {
+        if (control.phase != CreationPhase::AfterShow) continue;
+        platform_.createControl(control);
+        if (control.id == kProgressBar) platform_.setProgressPosition(kProgressBar, 0);
     }
 
     resetList();
 
-    for (const auto& spec : controlTable())
-        if (spec.phase == CreationPhase::Bitmaps) platform_.createControl(spec);
+    for (const auto& control : controlTable())
+        if (control.phase == CreationPhase::Bitmaps) platform_.createControl(control);
     platform_.setShown(kRepeatLabel, false);
     platform_.setShown(kStopLabel, false);
     return true;
 }
 
 void Shell::onCreate() {
-    for (const auto& spec : controlTable())
-        if (spec.phase == CreationPhase::WithWindow) platform_.createControl(spec);
+    for (const auto& control : controlTable())
+        if (control.phase == CreationPhase::WithWindow) platform_.createControl(control);
     platform_.setEnabled(kTrackbar, false);
     platform_.installMenu(menuTable());
 }
@@ -121,7 +121,7 @@ void Shell::updateHoverLabels(int x, int y) {
     // A point is inside a strip on its left and top edges, outside on its
     // right and bottom ones.
     auto inside = [x, y](int stripId) {
-        const platform::ControlSpec* s = findControl(stripId);
+        const platform::ControlDescription* s = findControl(stripId);
         return s && x >= s->x && x < s->x + s->width && y >= s->y && y < s->y + s->height;
     };
     platform_.setShown(kRepeatLabel, inside(kReplayStrip));

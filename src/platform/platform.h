@@ -52,7 +52,7 @@ enum class CreationPhase {
     Bitmaps,        // last, after the sound list is filled
 };
 
-struct ControlSpec {
+struct ControlDescription {
     int id = 0;
     ControlKind kind = ControlKind::Static;
     std::string_view text;   // initial text ("" for none)
@@ -74,7 +74,7 @@ struct MenuPopup {
     std::vector<MenuItem> items;
 };
 
-struct WindowSpec {
+struct WindowDescription {
     std::string_view className;
     std::string_view title;
     int x = 0, y = 0, width = 0, height = 0;
@@ -98,7 +98,7 @@ enum DialogFlag : unsigned {
     kExplorer = 0x80000,
 };
 
-struct FileDialogSpec {
+struct FileDialogOptions {
     std::string filterText;      // "Cau File (*.cau)"
     std::string filterPattern;   // "*.cau"
     unsigned flags = 0;
@@ -148,9 +148,9 @@ public:
     // Main window and message loop.
     virtual ScreenSize screenSize() = 0;
     // Creates the window; events go to sink from now on, onCreate first.
-    virtual WindowResult createMainWindow(const WindowSpec& spec, EventSink& sink) = 0;
+    virtual WindowResult createMainWindow(const WindowDescription& window, EventSink& sink) = 0;
     virtual void showMainWindow() = 0;
-    virtual void createControl(const ControlSpec& spec) = 0;
+    virtual void createControl(const ControlDescription& description) = 0;
     virtual void installMenu(const std::vector<MenuPopup>& menu) = 0;
     // Runs until postQuit; returns its exit code.
     virtual int runMessageLoop() = 0;
@@ -194,8 +194,8 @@ public:
     virtual void stopTimer(int timerId) = 0;
 
     // File dialogs: the chosen path, or nothing when cancelled.
-    virtual std::optional<std::string> openFileDialog(const FileDialogSpec& spec) = 0;
-    virtual std::optional<std::string> saveFileDialog(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> openFileDialog(const FileDialogOptions& options) = 0;
+    virtual std::optional<std::string> saveFileDialog(const FileDialogOptions& options) = 0;
 
     virtual MessageResult messageBox(const std::string& text, const std::string& caption,
                                      MessageIcon icon, MessageButtons buttons) = 0;
@@ -226,5 +226,11 @@ public:
     virtual std::uint64_t milliseconds() = 0;
     virtual void sleep(std::uint32_t ms) = 0;
 };
+
+// Earlier names of the three descriptions, kept until every backend uses
+// the ones above.
+using ControlSpec = ControlDescription;
+using WindowSpec = WindowDescription;
+using FileDialogSpec = FileDialogOptions;
 
 }  // namespace sonkrate::platform

@@ -67,15 +67,6 @@ TEST_F(SaveWavTest, EntriesAreNamedFromTheDatabaseUnlessTheNameCannotServe) {
     EXPECT_FALSE(fs::exists(docsDir() + "/escape.wav"));
 }
 
-TEST_F(SaveWavTest, AChosenCauIsSavedBesideItself) {
-    auto& s = shell->state();
-    s.cauChosen = true;
-    s.cauWavPath = scratch.file("door.wav");
-    ASSERT_TRUE(platform.chooseMenu(kCmdSaveAsWav));
-    EXPECT_EQ(testkit::readText(scratch.file("door.wav")), "entries");
-    EXPECT_EQ(status(), ".cau file saved as .wav (inside directory of played .cau file)");
-}
-
 TEST_F(SaveWavTest, ForeignPlaysAreNumberedAndAThirdSaveTakesTheLastExtractedSound) {
     atEntry("general", 2, "unknown");
     auto& s = shell->state();

@@ -30,7 +30,7 @@ HeadlessControl* HeadlessPlatform::find(int controlId, const char* operation) {
 
 HeadlessControl* HeadlessPlatform::findKind(int controlId, ControlKind kind, const char* operation) {
     HeadlessControl* c = find(controlId, operation);
-    if (c && c->spec.kind != kind) {
+    if (c && c->description.kind != kind) {
         faults_.push_back(std::string(operation) + " on control " + std::to_string(controlId) +
                           " of another kind");
         return nullptr;
@@ -61,7 +61,7 @@ int HeadlessPlatform::timerPeriod(int timerId) const {
 bool HeadlessPlatform::click(int controlId) {
     HeadlessControl* c = find(controlId, "click");
     if (!c || !c->enabled || !c->shown || !windowAlive()) return false;
-    if (c->spec.kind == ControlKind::CheckBox) c->checked = !c->checked;
+    if (c->description.kind == ControlKind::CheckBox) c->checked = !c->checked;
     command(controlId, 0);
     return true;
 }
@@ -128,31 +128,31 @@ void HeadlessPlatform::closeWindow() {
 
 // ---- Window and loop ------------------------------------------------------------
 
-WindowResult HeadlessPlatform::createMainWindow(const WindowSpec& spec, EventSink& sink) {
+WindowResult HeadlessPlatform::createMainWindow(const WindowDescription& window, EventSink& sink) {
     if (windowFailure_) return *windowFailure_;
-    windowSpec_ = spec;
-    windowTitle_ = std::string(spec.title);
-    windowSpec_.title = {};
-    windowSpec_.className = {};
+    windowDescription_ = window;
+    windowTitle_ = std::string(window.title);
+    windowDescription_.title = {};
+    windowDescription_.className = {};
     sink_ = &sink;
     windowCreated_ = true;
     sink.onCreate();
     return WindowResult::Created;
 }
 
-void HeadlessPlatform::createControl(const ControlSpec& spec) {
-    if (controls_.count(spec.id)) {
-        faults_.push_back("control " + std::to_string(spec.id) + " created twice");
+void HeadlessPlatform::createControl(const ControlDescription& description) {
+    if (controls_.count(description.id)) {
+        faults_.push_back("control " + std::to_string(description.id) + " created twice");
         return;
     }
     HeadlessControl c;
-    c.spec = spec;
-    c.initialText = std::string(spec.text);
-    c.spec.text = {};
+    c.description = description;
+    c.initialText = std::string(description.text);
+    c.description.text = {};
     c.text = c.initialText;
-    if (spec.kind == ControlKind::Trackbar) c.high = 100;
-    controls_.emplace(spec.id, std::move(c));
-    creationOrder_.push_back(spec.id);
+    if (description.kind == ControlKind::Trackbar) c.high = 100;
+    controls_.emplace(description.id, std::move(c));
+    creationOrder_.push_back(description.id);
 }
 
 void HeadlessPlatform::installMenu(const std::vector<MenuPopup>& menu) {
@@ -306,12 +306,12 @@ void HeadlessPlatform::startTimer(int timerId, int periodMs) { timers_[timerId] 
 
 void HeadlessPlatform::stopTimer(int timerId) { timers_.erase(timerId); }
 
-std::optional<std::string> HeadlessPlatform::answer(RecordKind kind, const FileDialogSpec& spec) {
+std::optional<std::string> HeadlessPlatform::answer(RecordKind kind, const FileDialogOptions& options) {
     Record r = makeRecord(kind);
-    r.dialog = spec;
+    r.dialog = options;
     journal_.push_back(std::move(r));
     if (dialogAnswers_.empty()) {
-        faults_.push_back("a dialog for \"" + spec.filterText + "\" was shown with no answer queued");
+        faults_.push_back("a dialog for \"" + options.filterText + "\" was shown with no answer queued");
         return std::nullopt;
     }
     auto result = dialogAnswers_.front();
@@ -319,12 +319,12 @@ std::optional<std::string> HeadlessPlatform::answer(RecordKind kind, const FileD
     return result;
 }
 
-std::optional<std::string> HeadlessPlatform::openFileDialog(const FileDialogSpec& spec) {
-    return answer(RecordKind::OpenDialog, spec);
+std::optional<std::string> HeadlessPlatform::openFileDialog(const FileDialogOptions& options) {
+    return answer(RecordKind::OpenDialog, options);
 }
 
-std::optional<std::string> HeadlessPlatform::saveFileDialog(const FileDialogSpec& spec) {
-    return answer(RecordKind::SaveDialog, spec);
+std::optional<std::string> HeadlessPlatform::saveFileDialog(const FileDialogOptions& options) {
+    return answer(RecordKind::SaveDialog, options);
 }
 
 MessageResult HeadlessPlatform::messageBox(const std::string& text, const std::string& caption,

@@ -40,11 +40,11 @@ struct Record {
     std::string caption;
     Beep beep = Beep::Done;
     MessageIcon icon = MessageIcon::None;
-    FileDialogSpec dialog;
+    FileDialogOptions dialog;
 };
 
 struct HeadlessControl {
-    ControlSpec spec;        // as created; spec.text is cleared, see initialText
+    ControlDescription description;  // as created; its text is cleared, see initialText
     std::string initialText;
     std::string text;
     bool enabled = true;
@@ -140,7 +140,7 @@ public:
     bool windowShown() const { return windowShown_; }
     bool windowAlive() const { return windowCreated_ && !windowDestroyed_; }
     bool minimised() const { return minimised_; }
-    const WindowSpec& windowSpec() const { return windowSpec_; }
+    const WindowDescription& windowDescription() const { return windowDescription_; }
     const std::string& windowTitle() const { return windowTitle_; }
     bool timerRunning(int timerId = kTimer1) const;
     int timerPeriod(int timerId = kTimer1) const;
@@ -152,9 +152,9 @@ public:
 
     // ---- Platform ----
     ScreenSize screenSize() override { return screen_; }
-    WindowResult createMainWindow(const WindowSpec& spec, EventSink& sink) override;
+    WindowResult createMainWindow(const WindowDescription& window, EventSink& sink) override;
     void showMainWindow() override { windowShown_ = true; }
-    void createControl(const ControlSpec& spec) override;
+    void createControl(const ControlDescription& description) override;
     void installMenu(const std::vector<MenuPopup>& menu) override;
     int runMessageLoop() override;
     void postQuit(int exitCode) override { quitCode_ = exitCode; }
@@ -187,8 +187,8 @@ public:
     void startTimer(int timerId, int periodMs) override;
     void stopTimer(int timerId) override;
 
-    std::optional<std::string> openFileDialog(const FileDialogSpec& spec) override;
-    std::optional<std::string> saveFileDialog(const FileDialogSpec& spec) override;
+    std::optional<std::string> openFileDialog(const FileDialogOptions& options) override;
+    std::optional<std::string> saveFileDialog(const FileDialogOptions& options) override;
     MessageResult messageBox(const std::string& text, const std::string& caption, MessageIcon icon,
                              MessageButtons buttons) override;
     void beep(Beep kind) override;
@@ -208,7 +208,7 @@ public:
 private:
     HeadlessControl* find(int controlId, const char* operation);
     HeadlessControl* findKind(int controlId, ControlKind kind, const char* operation);
-    std::optional<std::string> answer(RecordKind kind, const FileDialogSpec& spec);
+    std::optional<std::string> answer(RecordKind kind, const FileDialogOptions& options);
     void writeStopFlag();
 
     ScreenSize screen_{1024, 768};
@@ -225,7 +225,7 @@ private:
     std::deque<std::function<void()>> actions_;
 
     EventSink* sink_ = nullptr;
-    WindowSpec windowSpec_;
+    WindowDescription windowDescription_;
     std::string windowTitle_;
     bool windowCreated_ = false;
     bool windowShown_ = false;
