@@ -174,8 +174,10 @@ TEST(Window, StartsWithItsControlsAndWorkingFilesAndClosesClean) {
     std::vector<std::string> items = d.listItems(2200);
     EXPECT_EQ(items, (std::vector<std::string>{"MISSING", s.app->appDir + "/missing.cau"}));
     EXPECT_TRUE(fs::is_directory(s.app->documents + "/Tpa_Wavs"));
-    std::string shot = screenshot(s.x.display(), "window_at_start");
-    EXPECT_GT(testkit::fileSize(shot), 1000u);
+    if (testkit::haveTool("import")) {
+        std::string shot = screenshot(s.x.display(), "window_at_start");
+        EXPECT_GT(testkit::fileSize(shot), 1000u);
+    }
 
     // The hover labels follow the pointer across their strips (client y 39
     // is window y 63, below the 24-pixel menu bar).
@@ -339,7 +341,7 @@ TEST(Window, HelpFilesHandsTheHelpFileToTheDesktop) {
     ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return u.field("message-boxes ", "open") == 1; }, 8000, &d));
     EXPECT_EQ(d.line("message-caption "), "message-caption Error -Sonkrate");
     EXPECT_EQ(d.line("message-text "), "message-text Help file could not be opened...");
-    screenshot(s.x.display(), "help_could_not_be_opened");
+    if (testkit::haveTool("import")) screenshot(s.x.display(), "help_could_not_be_opened");
     xdo(s.x.display(), "key Return");
     EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return u.field("message-boxes ", "open") == 0; }, 5000));
 
