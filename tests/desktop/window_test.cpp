@@ -143,11 +143,11 @@ TEST(Window, StartsWithItsControlsAndWorkingFilesAndClosesClean) {
     EXPECT_NE(geometry.out.find("Geometry: 470x304"), std::string::npos) << geometry.out;
 
     // Every control of the table, at its place and size.
-    for (const auto& spec : sonkrate::app::controlTable()) {
-        std::string l = d.line("control " + std::to_string(spec.id) + " ");
-        ASSERT_FALSE(l.empty()) << "control " << spec.id << " missing";
-        std::string place = " " + std::to_string(spec.x) + " " + std::to_string(spec.y) + " " +
-                            std::to_string(spec.width) + " " + std::to_string(spec.height) + " text=";
+    for (const auto& control : sonkrate::app::controlTable()) {
+        std::string l = d.line("control " + std::to_string(control.id) + " ");
+        ASSERT_FALSE(l.empty()) << "control " << control.id << " missing";
+        std::string place = " " + std::to_string(control.x) + " " + std::to_string(control.y) + " " +
+                            std::to_string(control.width) + " " + std::to_string(control.height) + " text=";
         EXPECT_NE(l.find(place), std::string::npos) << l;
     }
     EXPECT_EQ(d.controlText(3100), "0");

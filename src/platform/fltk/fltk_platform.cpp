@@ -107,10 +107,10 @@ std::string withCrLf(const std::string& text) {
 
 // "Cau File (*.cau)" with "*.cau" becomes FLTK's "Cau File (*.cau)\t*.cau";
 // several patterns (";"-separated, blanks ignored) become "{a,b}".
-std::string chooserFilter(const FileDialogSpec& spec) {
+std::string chooserFilter(const FileDialogOptions& dialog) {
     std::vector<std::string> patterns;
     std::string current;
-    for (char c : spec.filterPattern + ";") {
+    for (char c : dialog.filterPattern + ";") {
         if (c == ';') {
             if (!current.empty()) patterns.push_back(current);
             current.clear();
@@ -125,7 +125,7 @@ std::string chooserFilter(const FileDialogSpec& spec) {
         for (std::size_t i = 0; i < patterns.size(); ++i) joined += (i ? "," : "") + patterns[i];
         joined += "}";
     }
-    std::string name = spec.filterText.empty() ? joined : spec.filterText;
+    std::string name = dialog.filterText.empty() ? joined : dialog.filterText;
     while (!name.empty() && name.back() == ' ') name.pop_back();
     return name + "\t" + joined;
 }
@@ -183,17 +183,17 @@ ScreenSize FltkPlatform::screenSize() {
     return {Fl::w(), Fl::h()};
 }
 
-WindowResult FltkPlatform::createMainWindow(const WindowSpec& spec, EventSink& sink) {
+WindowResult FltkPlatform::createMainWindow(const WindowDescription& window, EventSink& sink) {
     if (!openDisplay()) {
         std::fprintf(stderr, "sonkrate: cannot open the display %s\n", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "(DISPLAY is not set)");
         return WindowResult::CreationFailed;
     }
     sink_ = &sink;
     Fl::visual(FL_DOUBLE | FL_INDEX);
-    int w = spec.width - kFrameWidth;
-    int h = spec.height - kFrameHeight + kMenuBarHeight;
-    std::string title(spec.title);
-    window_ = new MainWindowWidget(spec.x, spec.y, w, h, nullptr, kMenuBarHeight);
+    int w = window.width - kFrameWidth;
+    int h = window.height - kFrameHeight + kMenuBarHeight;
+    std::string title(window.title);
+    window_ = new MainWindowWidget(window.x, window.y, w, h, nullptr, kMenuBarHeight);
     window_->copy_label(title.c_str());
     window_->xclass("sonkrate");
     window_->size_range(w, h, w, h);  // not resizable
@@ -246,7 +246,7 @@ void FltkPlatform::showMainWindow() {
 }
 
 Fl_Widget* FltkPlatform::makeWidget(Control& c) {
-    const ControlSpec& s = c.spec;
+    const ControlDescription& s = c.description;
     int x = s.x, y = s.y + kMenuBarHeight, w = s.width, h = s.height;
     Fl_Font font = s.guiFont ? kGuiFont : kSystemFont;
     int size = s.guiFont ? kGuiFontSize : kSystemFontSize;
@@ -336,7 +336,7 @@ Fl_Widget* FltkPlatform::makeWidget(Control& c) {
                 auto* list = static_cast<Fl_Hold_Browser*>(widget);
                 for (auto& [id, control] : self->controls_) {
                     if (control.widget != widget) continue;
-                    if (list->value() > 0 && (control.spec.style & kNotify)) {
+                    if (list->value() > 0 && (control.description.style & kNotify)) {
                         control.lastSelection = list->value();
                         self->command(id, kListSelectionChanged);
                     }
@@ -382,15 +382,15 @@ Fl_Widget* FltkPlatform::makeWidget(Control& c) {
     return nullptr;
 }
 
-void FltkPlatform::createControl(const ControlSpec& spec) {
+void FltkPlatform::createControl(const ControlDescription& description) {
     if (!window_) return;
-    Control& c = controls_[spec.id];
-    c.spec = spec;
+    Control& c = controls_[description.id];
+    c.description = description;
     c.widget = makeWidget(c);
     if (!c.widget) return;
     window_->add(c.widget);
     applyRange(c);
-    setText(spec.id, std::string(spec.text));
+    setText(description.id, std::string(description.text));
     c.widget->redraw();
     changed();
 }
@@ -481,15 +481,15 @@ FltkPlatform::Control* FltkPlatform::find(int controlId) {
 
 FltkPlatform::Control* FltkPlatform::find(int controlId, ControlKind kind) {
     Control* c = find(controlId);
-    return c && c->spec.kind == kind ? c : nullptr;
+    return c && c->description.kind == kind ? c : nullptr;
 }
 
 void FltkPlatform::setText(int controlId, const std::string& text) {
     Control* c = find(controlId);
     if (!c) return;
-    c->text = (c->spec.style & kUpperCase) ? io::toUpper(text) : text;
+    c->text = (c->description.style & kUpperCase) ? io::toUpper(text) : text;
     Fl_Widget* w = c->widget;
-    switch (c->spec.kind) {
+    switch (c->description.kind) {
     case ControlKind::PushButton:
     case ControlKind::CheckBox:
     case ControlKind::Static: w->copy_label(labelText(c->text).c_str()); break;
@@ -513,7 +513,7 @@ std::string FltkPlatform::text(int controlId) {
     Control* c = find(controlId);
     if (!c) return {};
     // What the user may have typed is read from the widget itself.
-    if (c->spec.kind == ControlKind::Edit && !(c->spec.style & kReadOnly)) {
+    if (c->description.kind == ControlKind::Edit && !(c->description.style & kReadOnly)) {
         if (c->buffer) {
             char* t = c->buffer->text();
             std::string s = withCrLf(t ? t : "");
@@ -564,13 +564,13 @@ void FltkPlatform::setMenuItemEnabled(int commandId, bool enabled) {
 }
 
 void FltkPlatform::applyRange(Control& c) {
-    if (c.spec.kind == ControlKind::Trackbar) {
+    if (c.description.kind == ControlKind::Trackbar) {
         auto* t = static_cast<Trackbar*>(c.widget);
         t->bounds(c.low, c.high);
         t->value(c.position);
         t->ticFrequency(c.ticFrequency);
         t->redraw();
-    } else if (c.spec.kind == ControlKind::ProgressBar) {
+    } else if (c.description.kind == ControlKind::ProgressBar) {
         auto* p = static_cast<Fl_Progress*>(c.widget);
         p->minimum(static_cast<float>(c.low));
         p->maximum(static_cast<float>(c.high > c.low ? c.high : c.low + 1));
@@ -761,35 +761,35 @@ void FltkPlatform::pumpBlocked(double seconds) {
 
 // ---- Dialogs, boxes, beeps ------------------------------------------------------------
 
-std::optional<std::string> FltkPlatform::fileDialog(const FileDialogSpec& spec, bool save) {
+std::optional<std::string> FltkPlatform::fileDialog(const FileDialogOptions& dialog, bool save) {
     if (!openDisplay()) return std::nullopt;
-    std::string preset = spec.initialName;
+    std::string preset = dialog.initialName;
     for (;;) {
         Fl_Native_File_Chooser chooser(save ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
                                             : Fl_Native_File_Chooser::BROWSE_FILE);
         chooser.title(save ? "Save As" : "Open");
-        std::string filter = chooserFilter(spec);
+        std::string filter = chooserFilter(dialog);
         if (!filter.empty()) chooser.filter(filter.c_str());
-        if (!spec.initialFolder.empty()) chooser.directory(spec.initialFolder.c_str());
+        if (!dialog.initialFolder.empty()) chooser.directory(dialog.initialFolder.c_str());
         if (!preset.empty()) chooser.preset_file(preset.c_str());
         int options = Fl_Native_File_Chooser::NO_OPTIONS;
-        if (save && (spec.flags & kOverwritePrompt)) options |= Fl_Native_File_Chooser::SAVEAS_CONFIRM;
+        if (save && (dialog.flags & kOverwritePrompt)) options |= Fl_Native_File_Chooser::SAVEAS_CONFIRM;
         if (save) options |= Fl_Native_File_Chooser::NEW_FOLDER;
         chooser.options(options);
         changed();
         if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return std::nullopt;
         std::string path = chooser.filename();
-        if (!spec.defaultExtension.empty() && io::fileNameOf(path).find('.') == std::string::npos)
-            path += "." + spec.defaultExtension;
+        if (!dialog.defaultExtension.empty() && io::fileNameOf(path).find('.') == std::string::npos)
+            path += "." + dialog.defaultExtension;
         // As the system's own dialogs do, a name that does not fit the
         // flags is refused and the dialog comes back.
-        if (!save && (spec.flags & kFileMustExist) && !isRegularFile(path)) {
+        if (!save && (dialog.flags & kFileMustExist) && !isRegularFile(path)) {
             fl_message_title(save ? "Save As" : "Open");
             fl_alert("%s\nFile not found.\nCheck the file name and try again.", path.c_str());
             preset = path;
             continue;
         }
-        if ((spec.flags & kPathMustExist) && !isFolder(io::folderOf(path).empty() ? "." : io::folderOf(path))) {
+        if ((dialog.flags & kPathMustExist) && !isFolder(io::folderOf(path).empty() ? "." : io::folderOf(path))) {
             fl_message_title(save ? "Save As" : "Open");
             fl_alert("%s\nPath does not exist.\nCheck the path and try again.", path.c_str());
             preset = path;
@@ -799,9 +799,9 @@ std::optional<std::string> FltkPlatform::fileDialog(const FileDialogSpec& spec, 
     }
 }
 
-std::optional<std::string> FltkPlatform::openFileDialog(const FileDialogSpec& spec) { return fileDialog(spec, false); }
+std::optional<std::string> FltkPlatform::openFileDialog(const FileDialogOptions& dialog) { return fileDialog(dialog, false); }
 
-std::optional<std::string> FltkPlatform::saveFileDialog(const FileDialogSpec& spec) { return fileDialog(spec, true); }
+std::optional<std::string> FltkPlatform::saveFileDialog(const FileDialogOptions& dialog) { return fileDialog(dialog, true); }
 
 MessageResult FltkPlatform::messageBox(const std::string& text, const std::string& caption, MessageIcon icon,
                                        MessageButtons buttons) {
@@ -944,10 +944,10 @@ void FltkPlatform::writeDump() {
     }
     for (auto& [id, c] : controls_) {
         if (!c.widget) continue;
-        o << "control " << id << " " << kindName(c.spec.kind) << " enabled=" << (c.widget->active() ? 1 : 0)
-          << " shown=" << (c.widget->visible() ? 1 : 0) << " " << c.spec.x << " " << c.spec.y << " " << c.spec.width << " "
-          << c.spec.height << " text=" << escapeDumpText(text(id)) << "\n";
-        switch (c.spec.kind) {
+        o << "control " << id << " " << kindName(c.description.kind) << " enabled=" << (c.widget->active() ? 1 : 0)
+          << " shown=" << (c.widget->visible() ? 1 : 0) << " " << c.description.x << " " << c.description.y << " " << c.description.width << " "
+          << c.description.height << " text=" << escapeDumpText(text(id)) << "\n";
+        switch (c.description.kind) {
         case ControlKind::CheckBox:
             o << "check " << id << " " << static_cast<int>(static_cast<Fl_Check_Button*>(c.widget)->value()) << "\n";
             break;

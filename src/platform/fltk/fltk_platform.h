@@ -30,9 +30,9 @@ public:
     bool windowCreated() const { return window_ != nullptr; }
 
     ScreenSize screenSize() override;
-    WindowResult createMainWindow(const WindowSpec& spec, EventSink& sink) override;
+    WindowResult createMainWindow(const WindowDescription& window, EventSink& sink) override;
     void showMainWindow() override;
-    void createControl(const ControlSpec& spec) override;
+    void createControl(const ControlDescription& description) override;
     void installMenu(const std::vector<MenuPopup>& menu) override;
     int runMessageLoop() override;
     void postQuit(int exitCode) override;
@@ -65,8 +65,8 @@ public:
     void startTimer(int timerId, int periodMs) override;
     void stopTimer(int timerId) override;
 
-    std::optional<std::string> openFileDialog(const FileDialogSpec& spec) override;
-    std::optional<std::string> saveFileDialog(const FileDialogSpec& spec) override;
+    std::optional<std::string> openFileDialog(const FileDialogOptions& dialog) override;
+    std::optional<std::string> saveFileDialog(const FileDialogOptions& dialog) override;
     MessageResult messageBox(const std::string& text, const std::string& caption, MessageIcon icon,
                              MessageButtons buttons) override;
     void beep(Beep kind) override;
@@ -85,7 +85,7 @@ public:
 
 private:
     struct Control {
-        ControlSpec spec;
+        ControlDescription description;
         std::string text;
         Fl_Widget* widget = nullptr;
         std::unique_ptr<Fl_Text_Buffer> buffer;  // multi-line edits
@@ -106,7 +106,7 @@ private:
     Fl_Widget* makeWidget(Control& c);
     void applyRange(Control& c);
     void command(int id, int notification);
-    std::optional<std::string> fileDialog(const FileDialogSpec& spec, bool save);
+    std::optional<std::string> fileDialog(const FileDialogOptions& dialog, bool save);
     static void timerFired(void* data);
     static void housekeeping(void* data);
     void keepHouse();
