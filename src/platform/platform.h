@@ -227,10 +227,4 @@ public:
     virtual void sleep(std::uint32_t ms) = 0;
 };
 
-// Earlier names of the three descriptions, kept until every backend uses
-// the ones above.
-using ControlSpec = ControlDescription;
-using WindowSpec = WindowDescription;
-using FileDialogSpec = FileDialogOptions;
-
 }  // namespace sonkrate::platform
