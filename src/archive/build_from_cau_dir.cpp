@@ -11,6 +11,7 @@
 #include "audio/cau_header.h"
 #include "ids/id_log.h"
 #include "ids/sound_id.h"
+#include "io/folder_listing.h"
 #include "io/byte_order.h"
 #include "io/file.h"
 #include "io/paths.h"
@@ -60,26 +61,9 @@ io::Outcome writeRecord(io::File& out, const TpaEntry& entry) {
 
 std::vector<std::string> listCauFiles(const std::string& folder, io::Outcome& outcome) {
     std::vector<std::string> names;
-    std::error_code ec;
-    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
-    if (ec) {
-        outcome = io::failure("Cannot read the folder " + folder + ": " + ec.message());
-        return {};
-    }
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec) break;
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError)) continue;
-        std::string name = it->path().filename().string();
-        if (io::endsWith(io::toLower(name), ".cau")) names.push_back(name);
-    }
-    if (ec) {
-        outcome = io::failure("Cannot read the folder " + folder + ": " + ec.message());
-        return {};
-    }
-    std::sort(names.begin(), names.end());
+    outcome = io::listFileNames(folder, ".cau", names);
+    if (!outcome) return {};
     for (std::string& name : names) name = io::joinPath(folder, name);
-    outcome = io::success();
     return names;
 }
 

@@ -1,31 +1,17 @@
 #include "audio/dir_to_caus.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <system_error>
 
 #include "audio/target_names.h"
+#include "io/folder_listing.h"
 #include "io/paths.h"
 
 namespace sonkrate::audio {
 
-namespace fs = std::filesystem;
 
 io::Outcome listWavNames(const std::string& folder, std::vector<std::string>& names) {
-    names.clear();
-    std::error_code ec;
-    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
-    if (ec) return io::failure("Cannot list the folder " + folder + ": " + ec.message());
-    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-        if (ec) break;
-        std::error_code typeError;
-        if (it->is_directory(typeError)) continue;
-        std::string name = it->path().filename().string();
-        if (io::endsWith(io::toLower(name), "wav")) names.push_back(std::move(name));
-    }
-    if (ec) return io::failure("Cannot list the folder " + folder + ": " + ec.message());
-    std::sort(names.begin(), names.end());
-    return io::success();
+    return io::listFileNames(folder, "wav", names);
 }
 
 DirToCausResult dirToCaus(const std::string& folder, const io::ItemProgressCallback& progress) {

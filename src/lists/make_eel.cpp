@@ -1,33 +1,20 @@
 #include "lists/make_eel.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <system_error>
 
+#include "io/folder_listing.h"
 #include "io/paths.h"
 #include "io/replacement.h"
 #include "lists/eel_format.h"
 
 namespace sonkrate::lists {
 
-namespace fs = std::filesystem;
 
 namespace {
 
 io::Outcome listCauNames(const std::string& folder, std::vector<std::string>& names) {
-    std::error_code ec;
-    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
-    if (ec) return io::failure("Cannot list the folder " + folder + ": " + ec.message());
-    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-        if (ec) break;
-        std::error_code typeError;
-        if (it->is_directory(typeError)) continue;
-        std::string name = it->path().filename().string();
-        if (io::endsWith(io::toLower(name), ".cau")) names.push_back(std::move(name));
-    }
-    if (ec) return io::failure("Cannot list the folder " + folder + ": " + ec.message());
-    std::sort(names.begin(), names.end());
-    return io::success();
+    return io::listFileNames(folder, ".cau", names);
 }
 
 }  // namespace
