@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <regex>
 
 #include "archive/default_sound.h"
@@ -84,7 +85,7 @@ TEST(NewArchive, DefaultSoundIsAStereoSineOfPeriod22AndPeak16423) {
     EXPECT_EQ(rising, 1002);
     // A single period is a sine, not a square or a saw.
     for (int n = 0; n < 22; ++n)
-        EXPECT_NEAR(sampleAt(image, 36 + 4 * n), 16423 * std::sin(2 * M_PI * (n + 0.5) / 22), 1.0) << n;
+        EXPECT_NEAR(sampleAt(image, 36 + 4 * n), 16423 * std::sin(2 * std::numbers::pi * (n + 0.5) / 22), 1.0) << n;
 }
 
 TEST(NewArchive, SoxHearsATone) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "audio/ima_adpcm_encoder.h"
 
@@ -13,7 +14,7 @@ std::vector<std::int16_t> tone(std::size_t frames, unsigned channels, double amp
         for (unsigned c = 0; c < channels; ++c) {
             double period = c == 0 ? 50.0 : 37.0;
             out[i * channels + c] =
-                static_cast<std::int16_t>(std::lround(amplitude * std::sin(2.0 * M_PI * static_cast<double>(i) / period)));
+                static_cast<std::int16_t>(std::lround(amplitude * std::sin(2.0 * std::numbers::pi * static_cast<double>(i) / period)));
         }
     }
     return out;

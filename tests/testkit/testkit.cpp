@@ -9,7 +9,9 @@
 #include <sstream>
 #include <stdexcept>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -89,6 +91,25 @@ std::string text(const Bytes& b, std::size_t at, std::size_t n) {
     return std::string(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at + n));
 }
 
+#ifdef _WIN32
+// cmd.exe: double quotes, no quotes inside.
+std::string quote(const std::string& arg) { return "\"" + arg + "\""; }
+
+RunResult run(const std::string& commandLine) {
+    ScratchDir capture;
+    std::string outPath = capture.file("out"), errPath = capture.file("err");
+    std::string line = "\"" + commandLine + " >" + quote(outPath) + " 2>" + quote(errPath) + " <NUL\"";
+    RunResult result;
+    result.exitCode = std::system(line.c_str());
+    result.out = readText(outPath);
+    result.err = readText(errPath);
+    return result;
+}
+
+bool haveTool(const std::string& name) {
+    return std::system(("where /q " + quote(name)).c_str()) == 0;
+}
+#else
 std::string quote(const std::string& arg) {
     std::string q = "'";
     for (char c : arg) {
@@ -113,5 +134,6 @@ RunResult run(const std::string& commandLine) {
 bool haveTool(const std::string& name) {
     return std::system(("command -v " + quote(name) + " >/dev/null 2>&1").c_str()) == 0;
 }
+#endif
 
 }  // namespace testkit
