@@ -30,7 +30,7 @@ io::Outcome damaged(const std::string& path, const std::string& why) {
 
 std::string retailCopyPathOf(const TpaArchive& archive) {
     const std::string name = archive.archiveName.empty() ? archiveNameOf(archive.archivePath) : archive.archiveName;
-    return io::joinPath(io::folderOf(archive.archivePath), "alt" + name + ".tpa");
+    return io::siblingPath(archive.archivePath, "alt" + name + ".tpa");
 }
 
 std::uint32_t recordGrowthOf(TpaLayout layout) {

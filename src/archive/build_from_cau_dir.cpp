@@ -68,7 +68,7 @@ std::vector<std::string> listCauFiles(const std::string& folder, io::Outcome& ou
 }
 
 std::string sampleIdsLogPathFor(const std::string& targetPath) {
-    return io::joinPath(io::folderOf(targetPath), withoutLastFour(io::fileNameOf(targetPath)) + "_SampleIDs.txt");
+    return io::siblingPath(targetPath, withoutLastFour(io::fileNameOf(targetPath)) + "_SampleIDs.txt");
 }
 
 BuildFromCauDirResult buildArchiveFromCauDir(const std::string& sourceFolder, const std::string& targetPath,

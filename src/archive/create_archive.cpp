@@ -6,7 +6,7 @@
 namespace sonkrate::archive {
 
 std::string buildLogPathFor(const std::string& targetPath) {
-    return io::joinPath(io::folderOf(targetPath), io::stripFromFirstDot(io::fileNameOf(targetPath)) + "IDs_.txt");
+    return io::siblingPath(targetPath, io::stripFromFirstDot(io::fileNameOf(targetPath)) + "IDs_.txt");
 }
 
 CreateArchiveResult createDefaultArchive(const std::string& targetPath) {

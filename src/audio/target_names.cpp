@@ -20,7 +20,7 @@ std::string wavToCauTargetName(std::string_view wavPath) {
 }
 
 std::string wavToCauTargetBeside(std::string_view wavPath) {
-    return io::joinPath(io::folderOf(wavPath), wavToCauTargetName(wavPath));
+    return io::siblingPath(wavPath, wavToCauTargetName(wavPath));
 }
 
 std::string dirToCausTarget(std::string_view wavPath) { return replaceTail(wavPath, 3, "cau"); }
@@ -36,7 +36,7 @@ std::string cauWavPathFor(std::string_view cauPath) {
         std::string rest = dot + 4 < name.size() ? name.substr(dot + 4) : std::string();
         name = name.substr(0, dot) + ".wav" + rest;
     }
-    return io::joinPath(io::folderOf(cauPath), name);
+    return io::siblingPath(cauPath, name);
 }
 
 }  // namespace sonkrate::audio

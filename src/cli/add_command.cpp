@@ -40,8 +40,10 @@ int runAdd(const Arguments& args) {
     ConvertedWav converted;
     std::string soundPath = given;
     if (io::endsWith(io::toLower(given), ".wav")) {
-        converted.path = io::joinPath(io::folderOf(archivePath),
-                                      "." + io::fileNameOf(given) + ".cau-" + std::to_string(SONKRATE_PID));
+        std::string hidden = ".";
+        hidden += io::fileNameOf(given);
+        hidden += ".cau-" + std::to_string(SONKRATE_PID);
+        converted.path = io::siblingPath(archivePath, hidden);
         audio::WavToCauResult wrapped = audio::wavToCau(given, converted.path, "");
         if (!wrapped.written()) {
             std::string refusal = audio::addWavRefusalText(wrapped.kind);

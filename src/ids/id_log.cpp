@@ -28,7 +28,7 @@ io::Outcome appendLogLine(const std::string& logPath, std::string_view line) {
 }
 
 std::string idListPathFor(const std::string& logPath) {
-    return io::joinPath(io::folderOf(logPath), io::stripFromLastDot(io::fileNameOf(logPath)) + "_list.txt");
+    return io::siblingPath(logPath, io::stripFromLastDot(io::fileNameOf(logPath)) + "_list.txt");
 }
 
 IdListResult convertIdLog(const std::string& logPath) {

@@ -26,7 +26,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 // The output is written beside its target and moved over it only when the
 // conversion succeeded, so a conversion reported as failed leaves nothing.
 std::string scratchBeside(const std::string& target) {
-    return io::joinPath(io::folderOf(target), "." + io::fileNameOf(target) + ".converting");
+    return io::siblingPath(target, "." + io::fileNameOf(target) + ".converting");
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ std::string stopFlagPath(int argc, char** argv) {
     std::vector<char> buffer(4096);
     ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
     std::string exe = n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : std::string();
-    return io::joinPath(io::folderOf(exe), "tmpConf.ini");
+    return io::siblingPath(exe, "tmpConf.ini");
 }
 
 io::Outcome writeStopFlag(const std::string& path) {

@@ -61,7 +61,7 @@ std::string buildingPathFor(const std::string& targetPath) {
 }  // namespace
 
 std::string missingReportPathFor(const std::string& buildLogPath) {
-    return io::joinPath(io::folderOf(buildLogPath), io::stripFromFirstDot(io::fileNameOf(buildLogPath)) + "_missing.txt");
+    return io::siblingPath(buildLogPath, io::stripFromFirstDot(io::fileNameOf(buildLogPath)) + "_missing.txt");
 }
 
 EelBuildResult buildArchiveFromEel(const EelList& list, const std::string& targetPath,
