@@ -12,6 +12,7 @@
 #include "app/command_ids.h"
 #include "app/shell.h"
 #include "platform/headless/headless_platform.h"
+#include "io/paths.h"
 #include "testkit/testkit.h"
 
 namespace shelltest {
@@ -29,8 +30,8 @@ protected:
 
     std::string binDir() const { return scratch.file("bin"); }
     std::string docsDir() const { return scratch.file("docs"); }
-    std::string wavsDir() const { return scratch.file("docs/Tpa_Wavs"); }
-    std::string inBin(const std::string& name) const { return binDir() + "/" + name; }
+    std::string wavsDir() const { return sonkrate::io::joinPath(docsDir(), "Tpa_Wavs"); }
+    std::string inBin(const std::string& name) const { return sonkrate::io::joinPath(binDir(), name); }
 
     // The text the status line shows now.
     std::string status() { return platform.text(sonkrate::app::kStatusLine); }

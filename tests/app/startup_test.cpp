@@ -13,6 +13,7 @@
 namespace fs = std::filesystem;
 using namespace shelltest;
 using namespace sonkrate::app;
+namespace io = sonkrate::io;
 using sonkrate::platform::ControlKind;
 using sonkrate::platform::CreationPhase;
 using sonkrate::platform::MessageIcon;
@@ -128,8 +129,8 @@ TEST_F(ShellTest, WorkingFilesLieBesideTheProgramAndTpaWavsIsMade) {
     EXPECT_EQ(p.conversionWav, inBin("conversion.wav"));
     EXPECT_EQ(p.helpFile, inBin("Sonkrate-help.chm"));
     EXPECT_EQ(p.wavsDir, wavsDir());
-    EXPECT_EQ(p.streamTpa, wavsDir() + "/Stream.tpa");
-    EXPECT_EQ(p.logFile, wavsDir() + "/tpa_logs.log");
+    EXPECT_EQ(p.streamTpa, io::joinPath(wavsDir(), "Stream.tpa"));
+    EXPECT_EQ(p.logFile, io::joinPath(wavsDir(), "tpa_logs.log"));
     EXPECT_TRUE(fs::is_directory(wavsDir()));
     // The probe used to test the folder is gone again.
     for (const auto& entry : fs::directory_iterator(binDir()))
@@ -147,7 +148,7 @@ TEST_F(ShellTest, AFileNamedTpaWavsCountsAsFoundAndAMissingDocumentsFolderIsMade
     other.setDocumentsFolder(scratch.file("nowhere/Documents"));
     WorkPaths p = computeWorkPaths(other);
     EXPECT_TRUE(fs::is_directory(scratch.file("nowhere/Documents/Tpa_Wavs")));
-    EXPECT_EQ(p.wavsDir, scratch.file("nowhere/Documents/Tpa_Wavs"));
+    EXPECT_EQ(p.wavsDir, io::joinPath(scratch.file("nowhere/Documents"), "Tpa_Wavs"));
 }
 
 TEST_F(ShellTest, AProgramFolderThatCannotBeWrittenSendsTheWorkingFilesToTheDataFolder) {
@@ -156,8 +157,8 @@ TEST_F(ShellTest, AProgramFolderThatCannotBeWrittenSendsTheWorkingFilesToTheData
     WorkPaths gone = computeWorkPaths(platform);
     EXPECT_EQ(gone.exeDir, scratch.file("gone/bin"));
     EXPECT_EQ(gone.workDir, scratch.file("data"));
-    EXPECT_EQ(gone.tempEel, scratch.file("data/temp_eel.eel"));
-    EXPECT_EQ(gone.helpFile, scratch.file("gone/bin/Sonkrate-help.chm"));
+    EXPECT_EQ(gone.tempEel, io::joinPath(scratch.file("data"), "temp_eel.eel"));
+    EXPECT_EQ(gone.helpFile, io::joinPath(scratch.file("gone/bin"), "Sonkrate-help.chm"));
     EXPECT_FALSE(fs::exists(scratch.file("gone")));
 }
 

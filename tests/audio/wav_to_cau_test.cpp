@@ -11,6 +11,7 @@
 #include "audio/target_names.h"
 #include "audio/wav_headers.h"
 #include "audio/wav_to_cau.h"
+#include "io/paths.h"
 #include "audio_fixtures.h"
 
 using namespace sonkrate::audio;
@@ -296,7 +297,7 @@ TEST(WavToCau, RefusedKindsWriteNothing) {
     AddWavConversion added = convertWavForAdd(dir.file("door.wav"), dir.file("Tpa_Wavs"));
     EXPECT_TRUE(added.made) << added.outcome.reason;
     EXPECT_EQ(added.kind, WavKind::Adpcm);
-    EXPECT_EQ(added.cauPath, dir.file("Tpa_Wavs") + "/door.cau");
+    EXPECT_EQ(added.cauPath, sonkrate::io::joinPath(dir.file("Tpa_Wavs"), "door.cau"));
     EXPECT_TRUE(added.refusalText.empty());
 }
 

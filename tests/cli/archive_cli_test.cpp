@@ -64,6 +64,7 @@ TEST(ArchiveCli, NewAndAddWithBackupLogDatabaseAndWav) {
               "Door_Slam.cau\nGame.tpa\nGame.tpa.backup\nSndIds.dat\nalaw.wav\ncut.cau\ntone.wav\ntpa_logs.log\n");
 }
 
+#ifndef _WIN32  // the file size limit is set by a POSIX shell
 TEST(ArchiveCli, AnAddStoppedByTheFileSizeLimitLeavesNoTrace) {
     testkit::ScratchDir dir;
     std::vector<archive_test::Image> images;
@@ -80,6 +81,7 @@ TEST(ArchiveCli, AnAddStoppedByTheFileSizeLimitLeavesNoTrace) {
     EXPECT_EQ(testkit::readFile(tpa), original);
     EXPECT_EQ(run("ls -A " + quote(dir.path())).out, "big.tpa\nbig.tpa.backup\ns.cau\n");
 }
+#endif
 
 TEST(ArchiveCli, BuildExportAndBetaConversion) {
     testkit::ScratchDir dir;

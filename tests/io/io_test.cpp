@@ -25,7 +25,28 @@ TEST(Paths, NamesAreCutAtTheFirstDotAndTheLastSeparator) {
     EXPECT_EQ(folderOf("/x.tpa"), "/");
     EXPECT_EQ(joinPath("dir/", "x"), "dir/x");
     EXPECT_EQ(joinPath("", "x"), "x");
+    // A name derived from a path keeps the folder as it was written.
+    EXPECT_EQ(siblingPath("out/a.b.txt", "c.txt"), "out/c.txt");
+    EXPECT_EQ(siblingPath("a.txt", "c.txt"), "c.txt");
+    EXPECT_EQ(siblingPath("/a.txt", "c.txt"), "/c.txt");
 }
+
+#ifdef _WIN32
+TEST(Paths, WindowsTakesBothSeparatorsAndDrives) {
+    EXPECT_EQ(fileNameOf("C:\\Games\\sounds/door.cau"), "door.cau");
+    EXPECT_EQ(folderOf("C:\\Games\\sounds/door.cau"), "C:\\Games\\sounds");
+    EXPECT_EQ(folderOf("D:/x.tpa"), "D:/");
+    EXPECT_EQ(folderOf("C:\\x.tpa"), "C:\\");
+    EXPECT_EQ(joinPath(folderOf("C:\\x.tpa"), "y.tpa"), "C:\\y.tpa");
+    // "C:x" is a file in the drive's current folder: the drive stays bare.
+    EXPECT_EQ(fileNameOf("C:x.tpa"), "x.tpa");
+    EXPECT_EQ(folderOf("C:x.tpa"), "C:");
+    EXPECT_EQ(joinPath("C:", "y.tpa"), "C:y.tpa");
+    EXPECT_EQ(siblingPath("C:x.tpa", "y.tpa"), "C:y.tpa");
+    EXPECT_EQ(joinPath("C:\\Games", "a.eel"), "C:\\Games\\a.eel");
+    EXPECT_EQ(siblingPath("\\\\server\\share\\a.txt", "b.txt"), "\\\\server\\share\\b.txt");
+}
+#endif
 
 TEST(ByteOrder, FieldsRoundTripInBothOrders) {
     std::uint8_t b[4];

@@ -36,7 +36,11 @@ ScratchDir::~ScratchDir() {
     fs::remove_all(path_, ec);
 }
 
+#ifdef _WIN32
+std::string ScratchDir::file(const std::string& name) const { return path_ + "\\" + name; }
+#else
 std::string ScratchDir::file(const std::string& name) const { return path_ + "/" + name; }
+#endif
 
 Bytes readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -101,13 +105,25 @@ RunResult run(const std::string& commandLine) {
     std::string line = "\"" + commandLine + " >" + quote(outPath) + " 2>" + quote(errPath) + " <NUL\"";
     RunResult result;
     result.exitCode = std::system(line.c_str());
-    result.out = readText(outPath);
-    result.err = readText(errPath);
+    // Console output is text: CR LF line ends compare as LF.
+    auto lines = [](std::string text) {
+        for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+        return text;
+    };
+    result.out = lines(readText(outPath));
+    result.err = lines(readText(errPath));
     return result;
 }
 
+// Looks for NAME.exe in the folders of PATH (Wine's "where" answers yes to anything).
 bool haveTool(const std::string& name) {
-    return std::system(("where /q " + quote(name)).c_str()) == 0;
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path ? path : "");
+    std::string folder;
+    std::error_code ec;
+    while (std::getline(folders, folder, ';'))
+        if (!folder.empty() && fs::is_regular_file(fs::path(folder) / (name + ".exe"), ec)) return true;
+    return false;
 }
 #else
 std::string quote(const std::string& arg) {
