@@ -18,11 +18,6 @@ PlayableWavResult asReadFailure(PlayableWavResult r, const std::string& reason) 
     return r;
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
 // The output is written beside its target and moved over it only when the
 // conversion succeeded, so a conversion reported as failed leaves nothing.
 std::string scratchBeside(const std::string& target) {
@@ -73,7 +68,7 @@ PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::str
     switch (directWavHandling(header)) {
     case DirectWavHandling::PlayAsIs: {
         r.layout = "WAV";
-        if (sameFile(sourcePath, outputPath)) return r;
+        if (io::sameFile(sourcePath, outputPath)) return r;
         io::Outcome copied = io::copyFile(sourcePath, outputPath);
         if (!copied) r.outcome = copied;
         return r;

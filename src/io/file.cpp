@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #if defined(__linux__)
@@ -227,6 +228,11 @@ Outcome copyFile(const std::string& from, const std::string& to) {
     Outcome copied = copyRange(in, 0, in.size(), out);
     if (!copied) return copied;
     return out.close();
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 }  // namespace sonkrate::io

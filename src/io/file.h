@@ -65,6 +65,10 @@ Outcome copyRange(File& in, std::uint64_t offset, std::uint64_t length, File& ou
 // Copies the whole file at from to to (created or truncated).
 Outcome copyFile(const std::string& from, const std::string& to);
 
+// Whether both paths name one existing file (other case, other separators
+// or a link on the way included).
+bool sameFile(const std::string& a, const std::string& b);
+
 // A sentence for the current errno: "<what> <path>: <system reason>".
 std::string systemError(const std::string& what, const std::string& path);
 
