@@ -3,14 +3,16 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+WIN32_BUILD ?= build-win32
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             sox sndfile-programs libfltk1.3-dev libsdl2-dev libx11-dev \
-            fp-utils xdg-utils xvfb xdotool x11-utils imagemagick fonts-dejavu-core
+            fp-utils xdg-utils xvfb xdotool x11-utils imagemagick fonts-dejavu-core \
+            g++-mingw-w64-x86-64-posix googletest wine wine64
 
-.PHONY: all deps configure build run install test test-fast test-asan bench clean
+.PHONY: all deps configure build run install test test-fast test-asan win32 test-win32 dist-win32 bench clean
 
 all: build
 
@@ -36,10 +38,11 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Every test: the normal build, then the same tests under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# and UndefinedBehaviorSanitizer, then the Windows build's tests under Wine.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan
+	$(MAKE) --no-print-directory test-win32
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -50,8 +53,28 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --output-on-failure -j $(JOBS)
 
+# The Windows programs, cross-built with MinGW-w64: sonkrate.exe, auto_stop.exe,
+# sonkrate-cli.exe and the help file, in $(WIN32_BUILD)/bin.
+win32: deps
+	cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WIN32_BUILD) -j $(JOBS)
+
+# The core's tests and the window's smoke tests, run under Wine.
+test-win32: win32
+	cd $(WIN32_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# A zip of the Windows programs: $(WIN32_BUILD)/sonkrate-win64.zip.
+dist-win32: win32
+	rm -rf $(WIN32_BUILD)/dist $(WIN32_BUILD)/sonkrate-win64.zip
+	mkdir -p $(WIN32_BUILD)/dist/sonkrate
+	cp $(WIN32_BUILD)/bin/*.exe $(WIN32_BUILD)/dist/sonkrate/
+	if [ -f $(WIN32_BUILD)/bin/Sonkrate-help.chm ]; then cp $(WIN32_BUILD)/bin/Sonkrate-help.chm $(WIN32_BUILD)/dist/sonkrate/; fi
+	cp README.md $(WIN32_BUILD)/dist/sonkrate/README.txt
+	cd $(WIN32_BUILD)/dist && cmake -E tar cf ../sonkrate-win64.zip --format=zip sonkrate
+	@echo "$(WIN32_BUILD)/sonkrate-win64.zip"
+
 bench: build
 	./bench/run $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN32_BUILD)
