@@ -1,0 +1,449 @@
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+#include <windowsx.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <climits>
+#include <vector>
+
+#include "platform/win32/control_styles.h"
+
+namespace sonkrate::platform::win32 {
+
+namespace {
+
+// The platform whose main window is being created: Windows sends messages
+// (WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE) before CreateWindowExA returns.
+Win32Platform* gCreating = nullptr;
+
+// Longest path the dialogs and GetModuleFileNameA hand back.
+constexpr DWORD kLongestPath = 32768;
+
+// The trackbar keeps TBM_SETRANGE's two halves as signed 16-bit numbers.
+bool fitsSigned16(int value) { return value >= SHRT_MIN && value <= SHRT_MAX; }
+
+UINT messageBoxStyle(MessageIcon icon, MessageButtons buttons) {
+    UINT style = 0;
+    switch (icon) {
+    case MessageIcon::None: break;
+    case MessageIcon::Information: style |= MB_ICONINFORMATION; break;
+    case MessageIcon::Warning: style |= MB_ICONWARNING; break;
+    case MessageIcon::Error: style |= MB_ICONERROR; break;
+    }
+    switch (buttons) {
+    case MessageButtons::Ok: style |= MB_OK; break;
+    case MessageButtons::OkCancel: style |= MB_OKCANCEL; break;
+    case MessageButtons::YesNo: style |= MB_YESNO; break;
+    }
+    return style;
+}
+
+// A box that could not be shown counts as the answer that commits to nothing.
+MessageResult messageResult(int answer, MessageButtons buttons) {
+    switch (answer) {
+    case IDOK: return MessageResult::Ok;
+    case IDCANCEL: return MessageResult::Cancel;
+    case IDYES: return MessageResult::Yes;
+    case IDNO: return MessageResult::No;
+    default: break;
+    }
+    switch (buttons) {
+    case MessageButtons::Ok: return MessageResult::Ok;
+    case MessageButtons::OkCancel: return MessageResult::Cancel;
+    case MessageButtons::YesNo: return MessageResult::No;
+    }
+    return MessageResult::Ok;
+}
+
+std::string shellFolder(int folderId) {
+    char buffer[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, folderId, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
+    return buffer;
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform(HINSTANCE instance, int showCommand) : instance_(instance), showCommand_(showCommand) {}
+
+Win32Platform::~Win32Platform() {
+    // The shell is gone by now: a window still open is closed without it.
+    sink_ = nullptr;
+    if (window_) DestroyWindow(window_);
+    for (HBITMAP b : bitmaps_) DeleteObject(b);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+// ---- Main window and loop -----------------------------------------------------------
+
+ScreenSize Win32Platform::screenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+WindowResult Win32Platform::createMainWindow(const WindowDescription& window, EventSink& sink) {
+    sink_ = &sink;
+    InitCommonControls();
+    std::string className(window.className);
+    std::string title(window.title);
+    smallIcon_ = static_cast<HICON>(
+        LoadImageA(instance_, MAKEINTRESOURCEA(window.smallIconId), IMAGE_ICON, 16, 16, 0));
+
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = 0;
+    wc.lpfnWndProc = &Win32Platform::windowProcedure;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = 0;
+    wc.hInstance = instance_;
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszMenuName = nullptr;
+    wc.lpszClassName = className.c_str();
+    wc.hIconSm = smallIcon_;
+    if (!RegisterClassExA(&wc)) return WindowResult::RegistrationFailed;
+
+    gCreating = this;
+    HWND hwnd = CreateWindowExA(0, className.c_str(), title.c_str(), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                window.x, window.y, window.width, window.height, nullptr, nullptr, instance_,
+                                nullptr);
+    gCreating = nullptr;
+    if (!hwnd) {
+        window_ = nullptr;
+        return WindowResult::CreationFailed;
+    }
+    window_ = hwnd;
+    return WindowResult::Created;
+}
+
+void Win32Platform::showMainWindow() {
+    if (!window_) return;
+    ShowWindow(window_, showCommand_);
+    UpdateWindow(window_);
+}
+
+void Win32Platform::createControl(const ControlDescription& d) {
+    if (!window_) return;
+    ControlStyles s = controlStyles(d.kind, d.style);
+    std::string text(d.text);
+    HWND h = CreateWindowExA(s.exStyle, s.className, text.c_str(), s.style, d.x, d.y, d.width, d.height, window_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance_, nullptr);
+    if (!h) return;
+    controls_[d.id] = h;
+    if (d.guiFont) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    if (d.kind == ControlKind::Bitmap) {
+        HANDLE image =
+            LoadImageA(instance_, MAKEINTRESOURCEA(d.bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+        if (image) {
+            bitmaps_.push_back(static_cast<HBITMAP>(image));
+            SendMessageA(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+        }
+    }
+}
+
+void Win32Platform::installMenu(const std::vector<MenuPopup>& menu) {
+    if (!window_) return;
+    HMENU bar = CreateMenu();
+    for (const MenuPopup& popup : menu) {
+        HMENU items = CreateMenu();
+        for (const MenuItem& item : popup.items) {
+            std::string text(item.text);
+            AppendMenuA(items, MF_STRING, static_cast<UINT_PTR>(item.commandId), text.c_str());
+            if (item.grayed) EnableMenuItem(items, static_cast<UINT>(item.commandId), MF_BYCOMMAND | MF_GRAYED);
+        }
+        std::string title(popup.title);
+        AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(items), title.c_str());
+    }
+    // A menu bar installed before goes with the new one's arrival.
+    HMENU previous = GetMenu(window_);
+    SetMenu(window_, bar);
+    if (previous) DestroyMenu(previous);
+}
+
+int Win32Platform::runMessageLoop() {
+    MSG msg = {};
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void Win32Platform::postQuit(int exitCode) { PostQuitMessage(exitCode); }
+
+void Win32Platform::minimiseWindow() {
+    if (window_) ShowWindow(window_, SW_MINIMIZE);
+}
+
+void Win32Platform::restoreWindow() {
+    if (window_) ShowWindow(window_, SW_RESTORE);
+}
+
+void Win32Platform::repaint() {
+    // Paints what has changed, in the window and its controls, without
+    // handling any other message.
+    if (window_) RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+LRESULT CALLBACK Win32Platform::windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self && gCreating) {
+        // The first message of the main window: from now on it knows its
+        // platform, and the platform its window, before WM_CREATE arrives.
+        self = gCreating;
+        self->window_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+    return self->handleMessage(hwnd, message, wParam, lParam);
+}
+
+LRESULT Win32Platform::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    EventSink* sink = sink_;
+    switch (message) {
+    case WM_CREATE:
+        if (sink) sink->onCreate();
+        return 0;
+    case WM_COMMAND:
+        if (sink) sink->onCommand(LOWORD(wParam), HIWORD(wParam));
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_TIMER:
+        if (sink) sink->onTimer(static_cast<int>(wParam));
+        return 0;
+    case WM_HSCROLL:
+        if (sink) sink->onTrackbarScroll();
+        return 0;
+    case WM_LBUTTONUP:
+        if (sink) sink->onLeftButtonUp();
+        return 0;
+    case WM_MOUSEMOVE:
+        if (sink) sink->onMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_DESTROY:
+        if (sink) sink->onDestroy();
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        window_ = nullptr;
+        controls_.clear();
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+// ---- Controls -----------------------------------------------------------------------
+
+HWND Win32Platform::control(int controlId) const {
+    auto it = controls_.find(controlId);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+LRESULT Win32Platform::send(int controlId, UINT message, WPARAM wParam, LPARAM lParam) const {
+    HWND h = control(controlId);
+    return h ? SendMessageA(h, message, wParam, lParam) : 0;
+}
+
+void Win32Platform::setText(int controlId, const std::string& text) {
+    if (HWND h = control(controlId)) SetWindowTextA(h, text.c_str());
+}
+
+std::string Win32Platform::text(int controlId) {
+    HWND h = control(controlId);
+    if (!h) return {};
+    int length = GetWindowTextLengthA(h);
+    if (length <= 0) return {};
+    std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
+    int got = GetWindowTextA(h, buffer.data(), length + 1);
+    return std::string(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+}
+
+void Win32Platform::setEnabled(int controlId, bool enabled) {
+    if (HWND h = control(controlId)) EnableWindow(h, enabled ? TRUE : FALSE);
+}
+
+void Win32Platform::setShown(int controlId, bool shown) {
+    if (HWND h = control(controlId)) ShowWindow(h, shown ? SW_SHOW : SW_HIDE);
+}
+
+void Win32Platform::setMenuItemEnabled(int commandId, bool enabled) {
+    if (!window_) return;
+    if (HMENU menu = GetMenu(window_))
+        EnableMenuItem(menu, static_cast<UINT>(commandId), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void Win32Platform::setTrackbarRange(int controlId, int low, int high) {
+    if (fitsSigned16(low) && fitsSigned16(high)) {
+        send(controlId, TBM_SETRANGE, TRUE, MAKELPARAM(low, high));
+        return;
+    }
+    // An archive of more than 32767 entries: the two halves one by one.
+    send(controlId, TBM_SETRANGEMIN, FALSE, low);
+    send(controlId, TBM_SETRANGEMAX, TRUE, high);
+}
+
+int Win32Platform::trackbarPosition(int controlId) { return static_cast<int>(send(controlId, TBM_GETPOS)); }
+
+void Win32Platform::setTrackbarPosition(int controlId, int position) {
+    send(controlId, TBM_SETPOS, TRUE, position);
+}
+
+void Win32Platform::setTrackbarTicFrequency(int controlId, int frequency) {
+    send(controlId, TBM_SETTICFREQ, static_cast<WPARAM>(frequency));
+}
+
+void Win32Platform::setProgressRange(int controlId, int low, int high) {
+    send(controlId, PBM_SETRANGE32, static_cast<WPARAM>(low), high);
+}
+
+void Win32Platform::setProgressStep(int controlId, int step) { send(controlId, PBM_SETSTEP, static_cast<WPARAM>(step)); }
+
+void Win32Platform::setProgressPosition(int controlId, int position) {
+    send(controlId, PBM_SETPOS, static_cast<WPARAM>(position));
+}
+
+void Win32Platform::progressStepIt(int controlId) { send(controlId, PBM_STEPIT); }
+
+void Win32Platform::listReset(int controlId) { send(controlId, LB_RESETCONTENT); }
+
+void Win32Platform::listAddString(int controlId, const std::string& item) {
+    send(controlId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+int Win32Platform::listCaretIndex(int controlId) {
+    // An empty list box still answers 0.
+    if (listCount(controlId) <= 0) return -1;
+    return static_cast<int>(send(controlId, LB_GETCARETINDEX));
+}
+
+std::string Win32Platform::listItemText(int controlId, int index) {
+    if (index < 0) return {};
+    LRESULT length = send(controlId, LB_GETTEXTLEN, static_cast<WPARAM>(index));
+    if (length == LB_ERR || length <= 0) return {};
+    std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
+    LRESULT got = send(controlId, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
+    if (got == LB_ERR || got <= 0) return {};
+    return std::string(buffer.data(), static_cast<std::size_t>(got < length ? got : length));
+}
+
+int Win32Platform::listCount(int controlId) {
+    if (!control(controlId)) return 0;
+    LRESULT count = send(controlId, LB_GETCOUNT);
+    return count == LB_ERR ? 0 : static_cast<int>(count);
+}
+
+void Win32Platform::startTimer(int timerId, int periodMs) {
+    if (window_) SetTimer(window_, static_cast<UINT_PTR>(timerId), static_cast<UINT>(periodMs), nullptr);
+}
+
+void Win32Platform::stopTimer(int timerId) {
+    if (window_) KillTimer(window_, static_cast<UINT_PTR>(timerId));
+}
+
+// ---- Dialogs, boxes, beeps ----------------------------------------------------------
+
+std::optional<std::string> Win32Platform::fileDialog(const FileDialogOptions& options, bool save) {
+    std::string filter = fileDialogFilter(options.filterText, options.filterPattern);
+    std::string extension = defaultExtension(options.defaultExtension);
+    std::string initialName = options.initialName.substr(0, kLongestPath - 1);
+    for (;;) {
+        std::vector<char> file(kLongestPath, '\0');
+        initialName.copy(file.data(), initialName.size());
+
+        OPENFILENAMEA ofn = {};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = window_;
+        ofn.hInstance = nullptr;
+        ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+        ofn.nFilterIndex = filter.empty() ? 0 : 1;
+        ofn.lpstrFile = file.data();
+        ofn.nMaxFile = kLongestPath;
+        ofn.lpstrInitialDir = options.initialFolder.empty() ? nullptr : options.initialFolder.c_str();
+        ofn.Flags = options.flags;
+        ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+
+        BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+        if (chosen) return std::string(file.data());
+        // A preset name the dialog will not take (a character no file name
+        // may hold) keeps the dialog from opening at all: open it empty.
+        if (CommDlgExtendedError() == FNERR_INVALIDFILENAME && !initialName.empty()) {
+            initialName.clear();
+            continue;
+        }
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> Win32Platform::openFileDialog(const FileDialogOptions& options) {
+    return fileDialog(options, false);
+}
+
+std::optional<std::string> Win32Platform::saveFileDialog(const FileDialogOptions& options) {
+    return fileDialog(options, true);
+}
+
+MessageResult Win32Platform::messageBox(const std::string& text, const std::string& caption, MessageIcon icon,
+                                        MessageButtons buttons) {
+    int answer = MessageBoxA(window_, text.c_str(), caption.c_str(), messageBoxStyle(icon, buttons));
+    return messageResult(answer, buttons);
+}
+
+void Win32Platform::beep(Beep kind) { MessageBeep(kind == Beep::Done ? MB_ICONASTERISK : 0); }
+
+// ---- Sound, documents, the kill switch ----------------------------------------------
+
+void Win32Platform::playWavAsync(const std::string& path) {
+    PlaySoundA(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+}
+
+void Win32Platform::stopSound() { PlaySoundA(nullptr, nullptr, 0); }
+
+bool Win32Platform::openThroughDesktop(const std::string& path) {
+    HINSTANCE result = ShellExecuteA(window_, "open", path.c_str(), nullptr, nullptr, SW_SHOW);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+bool Win32Platform::startKillSwitch(const std::string& programPath, const std::string& stopFlagPath) {
+    std::string parameters = killSwitchParameters(stopFlagPath);
+    std::string folder = folderOfProgram(programPath);
+    HINSTANCE result = ShellExecuteA(window_, "open", programPath.c_str(), parameters.c_str(),
+                                     folder.empty() ? nullptr : folder.c_str(), SW_SHOW);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+void Win32Platform::closeKillSwitch(const std::string& windowTitle) {
+    HWND killSwitch = FindWindowA(nullptr, windowTitle.c_str());
+    if (!killSwitch) return;
+    // A kill switch that hangs must not hang the window with it.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(killSwitch, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+// ---- Folders and the clock ----------------------------------------------------------
+
+std::string Win32Platform::documentsFolder() { return shellFolder(CSIDL_PERSONAL); }
+
+std::string Win32Platform::executablePath() {
+    // A path of MAX_PATH characters or more fills the buffer to the brim
+    // (cut short, maybe without its NUL): grow it and ask again.
+    for (DWORD size = MAX_PATH; size <= kLongestPath; size *= 2) {
+        std::vector<char> buffer(size, '\0');
+        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+        if (length == 0) return {};
+        if (length < size) return std::string(buffer.data(), length);
+    }
+    return {};
+}
+
+std::string Win32Platform::userDataFolder() {
+    std::string local = shellFolder(CSIDL_LOCAL_APPDATA);
+    return local.empty() ? std::string() : local + "\\Sonkrate";
+}
+
+std::uint64_t Win32Platform::milliseconds() { return GetTickCount64(); }
+
+void Win32Platform::sleep(std::uint32_t ms) { Sleep(ms); }
+
+}  // namespace sonkrate::platform::win32

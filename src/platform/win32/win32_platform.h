@@ -1,0 +1,98 @@
+// The Windows backend of the platform API: the main window, its child
+// controls and menu, the common dialogs, PlaySoundA, the shell's folders and
+// ShellExecuteA, all through the ANSI functions of Windows itself.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace sonkrate::platform::win32 {
+
+class Win32Platform : public Platform {
+public:
+    // instance and showCommand are WinMain's.
+    Win32Platform(HINSTANCE instance, int showCommand);
+    ~Win32Platform() override;
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+
+    HWND mainWindow() const { return window_; }
+
+    ScreenSize screenSize() override;
+    WindowResult createMainWindow(const WindowDescription& window, EventSink& sink) override;
+    void showMainWindow() override;
+    void createControl(const ControlDescription& description) override;
+    void installMenu(const std::vector<MenuPopup>& menu) override;
+    int runMessageLoop() override;
+    void postQuit(int exitCode) override;
+    void minimiseWindow() override;
+    void restoreWindow() override;
+    void repaint() override;
+
+    void setText(int controlId, const std::string& text) override;
+    std::string text(int controlId) override;
+    void setEnabled(int controlId, bool enabled) override;
+    void setShown(int controlId, bool shown) override;
+    void setMenuItemEnabled(int commandId, bool enabled) override;
+
+    void setTrackbarRange(int controlId, int low, int high) override;
+    int trackbarPosition(int controlId) override;
+    void setTrackbarPosition(int controlId, int position) override;
+    void setTrackbarTicFrequency(int controlId, int frequency) override;
+
+    void setProgressRange(int controlId, int low, int high) override;
+    void setProgressStep(int controlId, int step) override;
+    void setProgressPosition(int controlId, int position) override;
+    void progressStepIt(int controlId) override;
+
+    void listReset(int controlId) override;
+    void listAddString(int controlId, const std::string& item) override;
+    int listCaretIndex(int controlId) override;
+    std::string listItemText(int controlId, int index) override;
+    int listCount(int controlId) override;
+
+    void startTimer(int timerId, int periodMs) override;
+    void stopTimer(int timerId) override;
+
+    std::optional<std::string> openFileDialog(const FileDialogOptions& options) override;
+    std::optional<std::string> saveFileDialog(const FileDialogOptions& options) override;
+    MessageResult messageBox(const std::string& text, const std::string& caption, MessageIcon icon,
+                             MessageButtons buttons) override;
+    void beep(Beep kind) override;
+
+    void playWavAsync(const std::string& path) override;
+    void stopSound() override;
+    bool openThroughDesktop(const std::string& path) override;
+    bool startKillSwitch(const std::string& programPath, const std::string& stopFlagPath) override;
+    void closeKillSwitch(const std::string& windowTitle) override;
+
+    std::string documentsFolder() override;
+    std::string executablePath() override;
+    std::string userDataFolder() override;
+    std::uint64_t milliseconds() override;
+    void sleep(std::uint32_t ms) override;
+
+private:
+    static LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The control of that id, or nullptr before it exists.
+    HWND control(int controlId) const;
+    LRESULT send(int controlId, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    std::optional<std::string> fileDialog(const FileDialogOptions& options, bool save);
+
+    HINSTANCE instance_;
+    int showCommand_;
+    HWND window_ = nullptr;
+    EventSink* sink_ = nullptr;
+    std::map<int, HWND> controls_;
+    // Images loaded for bitmap statics; the statics do not free them.
+    std::vector<HBITMAP> bitmaps_;
+    HICON smallIcon_ = nullptr;
+};
+
+}  // namespace sonkrate::platform::win32
