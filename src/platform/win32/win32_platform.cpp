@@ -74,6 +74,9 @@ Win32Platform::~Win32Platform() {
     // The shell is gone by now: a window still open is closed without it.
     sink_ = nullptr;
     if (window_) DestroyWindow(window_);
+    // The class goes too, so that another platform of this process may
+    // register it again.
+    if (classRegistered_) UnregisterClassA(className_.c_str(), instance_);
     for (HBITMAP b : bitmaps_) DeleteObject(b);
     if (smallIcon_) DestroyIcon(smallIcon_);
 }
@@ -85,7 +88,7 @@ ScreenSize Win32Platform::screenSize() { return {GetSystemMetrics(SM_CXSCREEN), 
 WindowResult Win32Platform::createMainWindow(const WindowDescription& window, EventSink& sink) {
     sink_ = &sink;
     InitCommonControls();
-    std::string className(window.className);
+    className_ = std::string(window.className);
     std::string title(window.title);
     smallIcon_ = static_cast<HICON>(
         LoadImageA(instance_, MAKEINTRESOURCEA(window.smallIconId), IMAGE_ICON, 16, 16, 0));
@@ -101,12 +104,13 @@ WindowResult Win32Platform::createMainWindow(const WindowDescription& window, Ev
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszMenuName = nullptr;
-    wc.lpszClassName = className.c_str();
+    wc.lpszClassName = className_.c_str();
     wc.hIconSm = smallIcon_;
     if (!RegisterClassExA(&wc)) return WindowResult::RegistrationFailed;
+    classRegistered_ = true;
 
     gCreating = this;
-    HWND hwnd = CreateWindowExA(0, className.c_str(), title.c_str(), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+    HWND hwnd = CreateWindowExA(0, className_.c_str(), title.c_str(), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                 window.x, window.y, window.width, window.height, nullptr, nullptr, instance_,
                                 nullptr);
     gCreating = nullptr;

@@ -87,6 +87,8 @@ private:
 
     HINSTANCE instance_;
     int showCommand_;
+    std::string className_;
+    bool classRegistered_ = false;
     HWND window_ = nullptr;
     EventSink* sink_ = nullptr;
     std::map<int, HWND> controls_;

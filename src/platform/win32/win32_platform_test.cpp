@@ -1,0 +1,409 @@
+// Tests of the Windows backend against Windows itself (under Wine here):
+// the window and class the shell asks for, every control's class, styles,
+// font and image, the menu, the controls' clamping and empty cases, the
+// messages that reach the shell, the timer and the loop's exit code, the
+// kill switch's window and the folders. Needs a display.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "app/main_window.h"
+#include "app/menu_table.h"
+#include "app/shell.h"
+#include "platform/win32/win32_platform.h"
+
+namespace {
+
+using namespace sonkrate;
+using platform::win32::Win32Platform;
+
+// Records what reaches the shell; on destruction it quits with code 7.
+class RecordingSink : public platform::EventSink {
+public:
+    explicit RecordingSink(Win32Platform& p) : platform_(p) {}
+    void onCreate() override {
+        windowKnownInCreate = platform_.mainWindow() != nullptr;
+        for (const auto& c : app::controlTable())
+            if (c.phase == platform::CreationPhase::WithWindow) platform_.createControl(c);
+        platform_.installMenu(app::menuTable());
+        buttonMadeInCreate = GetDlgItem(platform_.mainWindow(), app::kNextButton) != nullptr;
+        events.push_back("create");
+    }
+    void onCommand(int id, int notification) override {
+        events.push_back("command " + std::to_string(id) + " " + std::to_string(notification));
+    }
+    void onTimer(int id) override {
+        events.push_back("timer " + std::to_string(id));
+        if (++ticks == 3) {
+            platform_.stopTimer(id);
+            DestroyWindow(platform_.mainWindow());
+        }
+    }
+    void onTrackbarScroll() override { events.push_back("scroll"); }
+    void onLeftButtonUp() override { events.push_back("button up"); }
+    void onMouseMove(int x, int y) override {
+        events.push_back("move " + std::to_string(x) + " " + std::to_string(y));
+    }
+    void onDestroy() override {
+        events.push_back("destroy");
+        platform_.postQuit(7);
+    }
+
+    std::vector<std::string> events;
+    bool windowKnownInCreate = false;
+    bool buttonMadeInCreate = false;
+    int ticks = 0;
+
+private:
+    Win32Platform& platform_;
+};
+
+class Win32PlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(platform.createMainWindow(app::mainWindowDescription(platform.screenSize()), sink),
+                  platform::WindowResult::Created);
+        platform.showMainWindow();
+        for (const auto& c : app::controlTable())
+            if (c.phase != platform::CreationPhase::WithWindow) platform.createControl(c);
+    }
+
+    HWND window() const { return platform.mainWindow(); }
+    HWND item(int id) const { return GetDlgItem(window(), id); }
+
+    Win32Platform platform{GetModuleHandleA(nullptr), SW_SHOWNOACTIVATE};
+    RecordingSink sink{platform};
+};
+
+std::string className(HWND h) {
+    char name[64] = {};
+    GetClassNameA(h, name, sizeof name);
+    return CharUpperA(name);
+}
+
+TEST_F(Win32PlatformTest, WindowAndClassAreTheOnesOfTheTable) {
+    EXPECT_TRUE(sink.windowKnownInCreate);
+    EXPECT_TRUE(sink.buttonMadeInCreate);
+    ASSERT_EQ(sink.events, std::vector<std::string>{"create"});
+
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    ASSERT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), " sonkrate", &wc));
+    EXPECT_EQ(wc.style, 0u);
+    EXPECT_EQ(wc.cbClsExtra, 0);
+    EXPECT_EQ(wc.cbWndExtra, 0);
+    EXPECT_EQ(wc.lpszMenuName, nullptr);
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(wc.hbrBackground), 16);  // COLOR_BTNFACE + 1
+    EXPECT_EQ(wc.hCursor, LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(wc.hIcon, LoadIconA(nullptr, IDI_APPLICATION));
+    // The small icon is resource 50 at 16 x 16.
+    ICONINFO info = {};
+    ASSERT_TRUE(wc.hIconSm && GetIconInfo(wc.hIconSm, &info));
+    BITMAP mask = {};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    EXPECT_EQ(mask.bmWidth, 16);
+    EXPECT_EQ(mask.bmHeight, info.hbmColor ? 16 : 32);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+
+    char title[32] = {};
+    GetWindowTextA(window(), title, sizeof title);
+    EXPECT_STREQ(title, " sonkrate");
+    LONG style = GetWindowLongA(window(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_CHILD),
+              WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+    RECT r = {};
+    GetWindowRect(window(), &r);
+    platform::WindowDescription d = app::mainWindowDescription(platform.screenSize());
+    EXPECT_EQ(r.left, d.x);
+    EXPECT_EQ(r.top, d.y);
+    EXPECT_EQ(r.right - r.left, 476);
+    EXPECT_EQ(r.bottom - r.top, 326);
+}
+
+TEST_F(Win32PlatformTest, EveryControlHasItsClassStylesPlaceAndFont) {
+    struct Expected {
+        const char* className;
+        DWORD style;
+        DWORD exStyle;
+    };
+    // 0x50000000 is WS_CHILD | WS_VISIBLE, 0x200 WS_EX_CLIENTEDGE.
+    const std::map<int, Expected> expected = {
+        {700, {"MSCTLS_PROGRESS32", 0x50000000, 0}},
+        {1500, {"EDIT", 0x50200804, 0x200}},  // WS_VSCROLL ES_READONLY ES_MULTILINE
+        {1900, {"EDIT", 0x50000000, 0x200}},
+        {2000, {"STATIC", 0x5000000B, 0}},  // SS_SIMPLE
+        {3000, {"STATIC", 0x5000000B, 0}},
+        {3100, {"EDIT", 0x50002800, 0x200}},  // ES_NUMBER ES_READONLY
+        {4300, {"STATIC", 0x5000000B, 0}},
+        {4400, {"EDIT", 0x50002800, 0x200}},
+        {2800, {"STATIC", 0x5000000B, 0}},
+        {2850, {"EDIT", 0x50000800, 0x200}},
+        {2900, {"STATIC", 0x5000000B, 0}},
+        {2950, {"EDIT", 0x5000080B, 0x200}},  // ES_READONLY ES_UPPERCASE ES_RIGHT ES_CENTER
+        {2600, {"STATIC", 0x5000000B, 0}},
+        {2200, {"LISTBOX", 0x50201001, 0x200}},  // WS_VSCROLL LBS_NOTIFY LBS_DISABLENOSCROLL
+        {3600, {"EDIT", 0x50200044, 0x200}},     // WS_VSCROLL ES_MULTILINE ES_AUTOVSCROLL
+        {1150, {"STATIC", 0x5000000E, 0}},       // SS_BITMAP
+        {1250, {"STATIC", 0x5000000E, 0}},
+        {1200, {"STATIC", 0x5000000E, 0}},
+        {1300, {"STATIC", 0x5000000E, 0}},
+        {200, {"BUTTON", 0x50000000, 0}},
+        {1100, {"BUTTON", 0x50000000, 0}},
+        {300, {"BUTTON", 0x50000000, 0}},
+        {400, {"BUTTON", 0x50000000, 0}},
+        {2700, {"BUTTON", 0x50000000, 0}},
+        {2750, {"BUTTON", 0x50000000, 0}},
+        {2650, {"BUTTON", 0x50000003, 0}},  // BS_AUTOCHECKBOX
+        {500, {"MSCTLS_TRACKBAR32", 0x50000050, 0}},  // TBS_NOTICKS TBS_FIXEDLENGTH
+    };
+    ASSERT_EQ(app::controlTable().size(), expected.size());
+    HGDIOBJ guiFont = GetStockObject(DEFAULT_GUI_FONT);
+    for (const auto& c : app::controlTable()) {
+        SCOPED_TRACE("control " + std::to_string(c.id));
+        HWND h = item(c.id);
+        ASSERT_NE(h, nullptr);
+        const Expected& e = expected.at(c.id);
+        EXPECT_EQ(className(h), e.className);
+        // Windows keeps a few state bits of its own in the style (a list
+        // box's and an edit's scroll bars, a button's focus); the table's
+        // bits must all be there and no others of the low word.
+        DWORD style = static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE));
+        EXPECT_EQ(style & 0xFFFF0000u & ~static_cast<DWORD>(WS_HSCROLL), e.style & 0xFFFF0000u);
+        EXPECT_EQ(style & 0xFFFFu, e.style & 0xFFFFu);
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(h, GWL_EXSTYLE)) & WS_EX_CLIENTEDGE, e.exStyle);
+        EXPECT_EQ(GetDlgCtrlID(h), c.id);
+        EXPECT_EQ(GetParent(h), window());
+        HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(h, WM_GETFONT, 0, 0));
+        if (c.guiFont)
+            EXPECT_EQ(font, guiFont);
+        else
+            EXPECT_NE(font, guiFont);
+        // Place in client pixels (a bitmap static takes its image's size).
+        RECT r = {};
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, window(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, c.x);
+        EXPECT_EQ(r.top, c.y);
+        if (c.kind != platform::ControlKind::ListBox) {  // a list box rounds its height to whole lines
+            EXPECT_EQ(r.right - r.left, c.width);
+            EXPECT_EQ(r.bottom - r.top, c.height);
+        }
+    }
+    char text[32] = {};
+    GetWindowTextA(item(app::kEntriesLabel), text, sizeof text);
+    EXPECT_STREQ(text, "#Entries");
+    GetWindowTextA(item(app::kTrackbar), text, sizeof text);
+    EXPECT_STREQ(text, "Trackbar Control");
+}
+
+TEST_F(Win32PlatformTest, BitmapStaticsShowTheDrawnImages) {
+    const std::map<int, std::pair<int, int>> sizes = {
+        {1150, {48, 14}}, {1250, {32, 14}}, {1200, {20, 2}}, {1300, {20, 2}}};
+    for (const auto& [id, size] : sizes) {
+        SCOPED_TRACE("bitmap " + std::to_string(id));
+        auto image = reinterpret_cast<HBITMAP>(SendMessageA(item(id), STM_GETIMAGE, IMAGE_BITMAP, 0));
+        ASSERT_NE(image, nullptr);
+        DIBSECTION dib = {};
+        // A DIB section (LR_CREATEDIBSECTION) answers with the whole DIBSECTION.
+        ASSERT_EQ(GetObjectA(image, sizeof dib, &dib), static_cast<int>(sizeof dib));
+        EXPECT_EQ(dib.dsBm.bmWidth, size.first);
+        EXPECT_EQ(dib.dsBm.bmHeight, size.second);
+        EXPECT_EQ(dib.dsBm.bmBitsPixel, 24);
+    }
+    platform.setShown(app::kRepeatLabel, false);
+    EXPECT_FALSE(IsWindowVisible(item(app::kRepeatLabel)));
+    platform.setShown(app::kRepeatLabel, true);
+    EXPECT_TRUE(IsWindowVisible(item(app::kRepeatLabel)));
+}
+
+TEST_F(Win32PlatformTest, MenuBarHasThePopupsItemsAndGrayedStates) {
+    HMENU bar = GetMenu(window());
+    ASSERT_NE(bar, nullptr);
+    const auto& table = app::menuTable();
+    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(table.size()));
+    for (int p = 0; p < static_cast<int>(table.size()); ++p) {
+        char title[32] = {};
+        GetMenuStringA(bar, static_cast<UINT>(p), title, sizeof title, MF_BYPOSITION);
+        EXPECT_EQ(std::string(title), table[static_cast<std::size_t>(p)].title);
+        HMENU popup = GetSubMenu(bar, p);
+        ASSERT_NE(popup, nullptr);
+        const auto& items = table[static_cast<std::size_t>(p)].items;
+        ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(items.size()));
+        for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+            const auto& want = items[static_cast<std::size_t>(i)];
+            SCOPED_TRACE(std::string(want.text));
+            EXPECT_EQ(GetMenuItemID(popup, i), static_cast<UINT>(want.commandId));
+            char text[32] = {};
+            GetMenuStringA(popup, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+            EXPECT_EQ(std::string(text), want.text);
+            UINT state = GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION);
+            EXPECT_EQ((state & MF_GRAYED) != 0, want.grayed);
+            EXPECT_EQ(state & MF_CHECKED, 0u);
+        }
+    }
+    // By command id, through the popups.
+    platform.setMenuItemEnabled(app::kCmdAddCau, true);
+    EXPECT_EQ(GetMenuState(bar, app::kCmdAddCau, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    platform.setMenuItemEnabled(app::kCmdLoadTpa, false);
+    EXPECT_NE(GetMenuState(bar, app::kCmdLoadTpa, MF_BYCOMMAND) & MF_GRAYED, 0u);
+}
+
+TEST_F(Win32PlatformTest, TrackbarAndProgressBarKeepTheirRanges) {
+    // The shell sets position 0 after a range of 1 to the entry count.
+    platform.setTrackbarRange(app::kTrackbar, 1, 4);
+    platform.setTrackbarPosition(app::kTrackbar, 0);
+    EXPECT_EQ(platform.trackbarPosition(app::kTrackbar), 1);
+    platform.setTrackbarPosition(app::kTrackbar, 9);
+    EXPECT_EQ(platform.trackbarPosition(app::kTrackbar), 4);
+    platform.setTrackbarPosition(app::kTrackbar, 3);
+    EXPECT_EQ(platform.trackbarPosition(app::kTrackbar), 3);
+    // Ranges past 16 bits: an archive of 40000 entries.
+    platform.setTrackbarRange(app::kTrackbar, 1, 40000);
+    EXPECT_EQ(SendMessageA(item(app::kTrackbar), TBM_GETRANGEMIN, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(item(app::kTrackbar), TBM_GETRANGEMAX, 0, 0), 40000);
+    platform.setTrackbarPosition(app::kTrackbar, 39999);
+    EXPECT_EQ(platform.trackbarPosition(app::kTrackbar), 39999);
+    platform.setTrackbarRange(app::kTrackbar, 1, 5);
+    EXPECT_EQ(platform.trackbarPosition(app::kTrackbar), 5);
+
+    HWND bar = item(app::kProgressBar);
+    platform.setProgressRange(app::kProgressBar, 0, 20);
+    platform.setProgressStep(app::kProgressBar, 1);
+    platform.setProgressPosition(app::kProgressBar, 0);
+    for (int i = 0; i < 3; ++i) platform.progressStepIt(app::kProgressBar);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 3);
+    // PBM_SETRANGE32: a range of more than 65535 steps (a long stereo sound).
+    platform.setProgressRange(app::kProgressBar, 0, 100000);
+    platform.setProgressPosition(app::kProgressBar, 70000);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 70000);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 100000);
+}
+
+TEST_F(Win32PlatformTest, ListBoxAndTextsAnswerForEmptyAndLongContents) {
+    const int list = app::kEelListBox;
+    platform.listReset(list);
+    EXPECT_EQ(platform.listCount(list), 0);
+    EXPECT_EQ(platform.listCaretIndex(list), -1);
+    EXPECT_EQ(platform.listItemText(list, 0), "");
+    platform.listAddString(list, "MISSING");
+    platform.listAddString(list, "C:\\Games\\Sounds\\missing.cau");
+    // Items keep their order (no LBS_SORT).
+    platform.listAddString(list, "A first");
+    EXPECT_EQ(platform.listCount(list), 3);
+    EXPECT_EQ(platform.listCaretIndex(list), 0);
+    EXPECT_EQ(platform.listItemText(list, 1), "C:\\Games\\Sounds\\missing.cau");
+    EXPECT_EQ(platform.listItemText(list, 2), "A first");
+    EXPECT_EQ(platform.listItemText(list, 3), "");
+    EXPECT_EQ(platform.listItemText(list, -1), "");
+    SendMessageA(item(list), LB_SETCARETINDEX, 2, FALSE);
+    EXPECT_EQ(platform.listCaretIndex(list), 2);
+    platform.listReset(list);
+    EXPECT_EQ(platform.listCaretIndex(list), -1);
+
+    EXPECT_EQ(platform.text(app::kSoundIdInput), "");
+    platform.setText(app::kSoundIdInput, "ambient_wind");
+    EXPECT_EQ(platform.text(app::kSoundIdInput), "ambient_wind");
+    std::string longCaption(5000, 'c');
+    longCaption += "\r\nend";
+    platform.setText(app::kCaptionInput, longCaption);
+    EXPECT_EQ(platform.text(app::kCaptionInput), longCaption);
+    EXPECT_EQ(platform.text(app::kNumberField), "0");
+    platform.setText(app::kStatusLine, "");
+    EXPECT_EQ(platform.text(app::kStatusLine), "");
+    // Unknown controls are ignored and read as empty.
+    platform.setText(4242, "x");
+    EXPECT_EQ(platform.text(4242), "");
+    EXPECT_EQ(platform.listCount(4242), 0);
+    EXPECT_EQ(platform.listCaretIndex(4242), -1);
+
+    platform.setEnabled(app::kTrackbar, false);
+    EXPECT_FALSE(IsWindowEnabled(item(app::kTrackbar)));
+    platform.setEnabled(app::kTrackbar, true);
+    EXPECT_TRUE(IsWindowEnabled(item(app::kTrackbar)));
+}
+
+TEST_F(Win32PlatformTest, MessagesReachTheShellAndTheLoopEndsWithTheQuitCode) {
+    SendMessageA(window(), WM_COMMAND, MAKEWPARAM(app::kEelListBox, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(item(app::kEelListBox)));
+    SendMessageA(window(), WM_COMMAND, MAKEWPARAM(app::kCmdLoadTpa, 0), 0);
+    // Client coordinates are signed: left of and above the client area
+    // while the pointer is captured.
+    SendMessageA(window(), WM_MOUSEMOVE, 0, MAKELPARAM(215, 40));
+    SendMessageA(window(), WM_MOUSEMOVE, 0, MAKELPARAM(-5, -3));
+    SendMessageA(window(), WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(item(app::kTrackbar)));
+    SendMessageA(window(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    // A real click on a button arrives as its command.
+    SendMessageA(item(app::kNextButton), BM_CLICK, 0, 0);
+    std::vector<std::string> expected = {"create",      "command 2200 1", "command 100 0", "move 215 40",
+                                         "move -5 -3",  "scroll",         "button up",     "command 200 0"};
+    EXPECT_EQ(sink.events, expected);
+
+    // Three ticks of timer 1, then the window is destroyed and the loop
+    // ends with the code given to postQuit.
+    sink.events.clear();
+    platform.startTimer(platform::kTimer1, 100);
+    platform.startTimer(platform::kTimer1, 20);  // replaces the first
+    EXPECT_EQ(platform.runMessageLoop(), 7);
+    expected = {"timer 1", "timer 1", "timer 1", "destroy"};
+    EXPECT_EQ(sink.events, expected);
+    EXPECT_EQ(platform.mainWindow(), nullptr);
+    // Controls of a destroyed window are not used.
+    EXPECT_EQ(platform.text(app::kNumberField), "");
+    platform.setTrackbarPosition(app::kTrackbar, 2);
+}
+
+TEST_F(Win32PlatformTest, KillSwitchWindowIsClosedByItsTitleAndFoldersAreWhole) {
+    // A window that stands in for the kill switch's.
+    HWND stand = CreateWindowExA(0, "STATIC", "Auto_Stop (KillSwitch) test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 50,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(stand, nullptr);
+    platform.closeKillSwitch("Auto_Stop (KillSwitch) test");
+    EXPECT_FALSE(IsWindow(stand));
+    platform.closeKillSwitch("Auto_Stop (KillSwitch) test");  // none left: nothing happens
+    EXPECT_FALSE(platform.startKillSwitch("C:\\no such folder\\auto_stop.exe", "C:\\no such folder\\tmpConf.ini"));
+    EXPECT_FALSE(platform.openThroughDesktop("C:\\no such folder\\Sonkrate-help.chm"));
+
+    std::string exe = platform.executablePath();
+    ASSERT_GT(exe.size(), 4u);
+    EXPECT_EQ(CharLowerA(exe.substr(exe.size() - 4).data()), std::string(".exe"));
+    EXPECT_NE(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES);
+    std::string documents = platform.documentsFolder();
+    ASSERT_FALSE(documents.empty());
+    EXPECT_NE(documents.back(), '\\');
+    std::string data = platform.userDataFolder();
+    ASSERT_GT(data.size(), 9u);
+    EXPECT_EQ(data.substr(data.size() - 9), "\\Sonkrate");
+
+    // The tick count moves in steps of up to 16 ms.
+    std::uint64_t before = platform.milliseconds();
+    platform.sleep(100);
+    std::uint64_t slept = platform.milliseconds() - before;
+    EXPECT_GE(slept, 84u);
+    EXPECT_LT(slept, 5000u);
+}
+
+// The shell over this backend: start-up builds the window in its phases,
+// and closing it leaves no working file and exits with 0.
+TEST(Win32Shell, StartsUpAndClosesWithoutItsWorkingFiles) {
+    Win32Platform platform(GetModuleHandleA(nullptr), SW_SHOWNOACTIVATE);
+    app::Shell shell(platform);
+    ASSERT_TRUE(shell.startUp());
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(platform.mainWindow(), app::kRepeatLabel)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(platform.mainWindow(), app::kTrackbar)));
+    EXPECT_EQ(platform.listCount(app::kEelListBox), 2);
+    EXPECT_EQ(platform.listItemText(app::kEelListBox, 0), "MISSING");
+    EXPECT_EQ(platform.text(app::kEntriesField), "0");
+    PostMessageA(platform.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(platform.runMessageLoop(), 0);
+    for (const auto& path : shell.paths().filesDeletedAtExit())
+        EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+}
+
+}  // namespace
