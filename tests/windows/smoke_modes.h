@@ -1,0 +1,24 @@
+// The three runs of window_smoke.exe, each returning the number of failed
+// checks, and the start-up of sonkrate.exe that two of them share.
+#pragma once
+
+#include <string>
+
+#include "win_probe.h"
+
+namespace sonkrate::wintest {
+
+// The window at start-up, its menu, one command and its clean-up at exit.
+int checkMainWindow(const std::string& sonkrateExe, const std::string& hookLibrary);
+// Load_Tpa through the open dialog, then Auto_Play stopped by the kill switch.
+int checkAutoPlay(const std::string& sonkrateExe);
+// auto_stop.exe alone: its window, the flag it writes, a flag it cannot write.
+int checkKillSwitch(const std::string& autoStopExe);
+
+// Starts sonkrate.exe in its own folder and waits for its main window with
+// all of its controls; null (and a failure recorded) when it does not come.
+HWND startSonkrate(Process& process, const std::string& sonkrateExe, Checks& checks);
+// Closes the window with WM_CLOSE and checks that the process ends with 0.
+void closeSonkrate(Process& process, HWND window, Checks& checks);
+
+}  // namespace sonkrate::wintest
