@@ -85,6 +85,22 @@ bool loadArchive(Checks& c, Process& process, HWND window, const std::string& ar
                                 " after Load_Tpa of " + archivePath);
 }
 
+// A retail archive of the usual layout can take more sounds; it is no beta
+// archive to convert.
+void checkMenuAfterLoad(Checks& c, HWND window, const std::string& hookLibrary) {
+    std::string error;
+    std::optional<MenuReport> menu = probeMenu(window, hookLibrary, error);
+    if (!c.expect(menu.has_value(), "menu not read: " + error)) return;
+    const std::pair<int, bool> grayed[] = {{1850, false}, {1700, false}, {3200, true}};
+    for (auto [id, gray] : grayed) {
+        const MenuItemInfo* item = menu->find(id);
+        if (!c.expect(item != nullptr, "menu command " + std::to_string(id) + " is missing")) continue;
+        bool isGray = (item->state & MF_GRAYED) != 0;
+        c.expect(isGray == gray, "menu command " + std::to_string(id) + " (" + item->text + ") is " +
+                                     (isGray ? "grayed" : "enabled") + " after Load_Tpa of a retail archive");
+    }
+}
+
 // The kill switch is found by its title, as sonkrate finds it, among the
 // programs sonkrate started: other Wine programs may be running.
 HWND findKillSwitch(DWORD sonkratePid) {
@@ -147,7 +163,7 @@ void stopAutoPlay(Checks& c, Process& process, HWND window, const std::string& f
 
 }  // namespace
 
-int checkAutoPlay(const std::string& sonkrateExe) {
+int checkAutoPlay(const std::string& sonkrateExe, const std::string& hookLibrary) {
     Checks c("autoplay");
     std::string folder = io::folderOf(sonkrateExe);
     std::string archivePath = io::joinPath(programFolder(), "autoplay.tpa");
@@ -158,6 +174,7 @@ int checkAutoPlay(const std::string& sonkrateExe) {
     if (!window) return c.failures();
     if (loadArchive(c, process, window, archivePath)) {
         c.expectText("\"#\" (3100) after Load_Tpa", "0", textOf(GetDlgItem(window, 3100)).value_or("<no answer>"));
+        checkMenuAfterLoad(c, window, hookLibrary);
         stopAutoPlay(c, process, window, folder);
     }
     closeSonkrate(process, window, c);

@@ -10,8 +10,9 @@ namespace sonkrate::wintest {
 
 // The window at start-up, its menu, one command and its clean-up at exit.
 int checkMainWindow(const std::string& sonkrateExe, const std::string& hookLibrary);
-// Load_Tpa through the open dialog, then Auto_Play stopped by the kill switch.
-int checkAutoPlay(const std::string& sonkrateExe);
+// Load_Tpa through the open dialog, the menu it enables, then Auto_Play
+// stopped by the kill switch.
+int checkAutoPlay(const std::string& sonkrateExe, const std::string& hookLibrary);
 // auto_stop.exe alone: its window, the flag it writes, a flag it cannot write.
 int checkKillSwitch(const std::string& autoStopExe);
 

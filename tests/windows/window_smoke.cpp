@@ -1,7 +1,7 @@
 // window_smoke.exe MODE PROGRAM: drives a Sonkrate program from outside,
 // as a user would, and prints one line per failed check. MODE is
 //   window     PROGRAM = sonkrate.exe (menu_probe.dll beside this program)
-//   autoplay   PROGRAM = sonkrate.exe
+//   autoplay   PROGRAM = sonkrate.exe (menu_probe.dll beside this program)
 //   killswitch PROGRAM = auto_stop.exe
 // Exit code 0 when every check held, 1 otherwise, 2 on a wrong command line.
 #include <cstdio>
@@ -18,11 +18,12 @@ int main(int argc, char** argv) {
     }
     std::string mode = argv[1];
     std::string program = argv[2];
+    std::string hookLibrary = sonkrate::io::joinPath(programFolder(), "menu_probe.dll");
     int failures = 0;
     if (mode == "window")
-        failures = checkMainWindow(program, sonkrate::io::joinPath(programFolder(), "menu_probe.dll"));
+        failures = checkMainWindow(program, hookLibrary);
     else if (mode == "autoplay")
-        failures = checkAutoPlay(program);
+        failures = checkAutoPlay(program, hookLibrary);
     else if (mode == "killswitch")
         failures = checkKillSwitch(program);
     else {
