@@ -6,7 +6,8 @@
 # ARTIFACT_DIR and the fresh folder is left in place.
 #
 # usage: run_under_wine.sh MODE WINDOW_SMOKE_EXE MENU_PROBE_DLL PROGRAM_DIR ARTIFACT_DIR WINE_RUN
-#   MODE         window, autoplay or killswitch
+#   MODE         window, autoplay or killswitch; unit runs WINDOW_SMOKE_EXE,
+#                a test program of its own, on the display
 #   PROGRAM_DIR  the folder of sonkrate.exe, auto_stop.exe and the help file
 #   WINE_RUN     tools/wine-run of the source tree (it makes the Wine prefix)
 # WINDOW_SMOKE_DISPLAY: the first X display number tried (71); nine are tried.
@@ -33,6 +34,7 @@ done
 case $mode in
     window | autoplay) program=sonkrate.exe ;;
     killswitch) program=auto_stop.exe ;;
+    unit) program= ;;
     *) echo "run_under_wine.sh: unknown mode $mode" >&2; exit 2 ;;
 esac
 
@@ -107,8 +109,12 @@ request="$work/probe/screenshot.request"
 
 # The test program asks for a screenshot at its first failed check, while
 # the windows are still up; it waits for the answer file.
-WINDOW_SMOKE_SCREENSHOTS=1 DISPLAY=$display \
-    timeout 200 sh "$wine_run" "$work/probe/window_smoke.exe" "$mode" "$(windows_path "$work/app/$program")" &
+if [ "$mode" = unit ]; then
+    (cd "$work/app" && DISPLAY=$display timeout 200 sh "$wine_run" "$work/probe/$(basename "$smoke")") &
+else
+    WINDOW_SMOKE_SCREENSHOTS=1 DISPLAY=$display \
+        timeout 200 sh "$wine_run" "$work/probe/window_smoke.exe" "$mode" "$(windows_path "$work/app/$program")" &
+fi
 run_pid=$!
 while kill -0 "$run_pid" 2>/dev/null; do
     if [ -f "$request" ] && [ ! -f "$request.done" ]; then
