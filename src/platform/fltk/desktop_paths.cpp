@@ -8,6 +8,7 @@
 
 #include "io/file.h"
 #include "io/paths.h"
+#include "io/program_path.h"
 
 namespace sonkrate::platform::desktop {
 
@@ -102,11 +103,6 @@ std::string userDataFolder() {
     return io::joinPath(data, "sonkrate");
 }
 
-std::string executablePath() {
-    std::vector<char> buffer(4096);
-    ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (n <= 0) return {};
-    return std::string(buffer.data(), static_cast<std::size_t>(n));
-}
+std::string executablePath() { return io::programPath(); }
 
 }  // namespace sonkrate::platform::desktop

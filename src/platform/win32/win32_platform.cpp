@@ -11,6 +11,7 @@
 #include <climits>
 #include <vector>
 
+#include "io/program_path.h"
 #include "platform/win32/control_styles.h"
 
 namespace sonkrate::platform::win32 {
@@ -21,7 +22,7 @@ namespace {
 // (WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE) before CreateWindowExA returns.
 Win32Platform* gCreating = nullptr;
 
-// Longest path the dialogs and GetModuleFileNameA hand back.
+// Longest path the dialogs hand back.
 constexpr DWORD kLongestPath = 32768;
 
 // The trackbar keeps TBM_SETRANGE's two halves as signed 16-bit numbers.
@@ -429,17 +430,7 @@ void Win32Platform::closeKillSwitch(const std::string& windowTitle) {
 
 std::string Win32Platform::documentsFolder() { return shellFolder(CSIDL_PERSONAL); }
 
-std::string Win32Platform::executablePath() {
-    // A path of MAX_PATH characters or more fills the buffer to the brim
-    // (cut short, maybe without its NUL): grow it and ask again.
-    for (DWORD size = MAX_PATH; size <= kLongestPath; size *= 2) {
-        std::vector<char> buffer(size, '\0');
-        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
-        if (length == 0) return {};
-        if (length < size) return std::string(buffer.data(), length);
-    }
-    return {};
-}
+std::string Win32Platform::executablePath() { return io::programPath(); }
 
 std::string Win32Platform::userDataFolder() {
     std::string local = shellFolder(CSIDL_LOCAL_APPDATA);
