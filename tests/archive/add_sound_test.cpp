@@ -10,6 +10,7 @@
 #include "archive_builder.h"
 #include "archive_check.h"
 #include "ids/sound_id.h"
+#include "testkit/game_reader.h"
 
 using namespace sonkrate::archive;
 using archive_test::Bytes;
@@ -47,6 +48,7 @@ TEST(AddSound, GeneralAddToNewArchiveLogsBacksUpAndRewritesExactly) {
     Bytes b = testkit::readFile(tpa);
     ASSERT_EQ(b.size(), 89770u);
     EXPECT_TRUE(retailInvariants(b, {2}));
+    testkit::expectGameReads(tpa);
     EXPECT_EQ(u32(b, 4), 2u);
     EXPECT_EQ(u32(b, 20), 2u);
     EXPECT_EQ(u32(b, 28), 136u);
@@ -95,6 +97,7 @@ TEST(AddSound, EffectsKeepTrailerAndCountsApartListItemsDoNot) {
     EXPECT_FALSE(testkit::fileExists(r.logPath));
 
     ASSERT_EQ(addSoundEffects(r).addResult, kAddDone);
+    testkit::expectGameReads(tpa);
     ASSERT_EQ(addSoundEffects(r).addResult, kAddDone);
     Bytes b = testkit::readFile(tpa);
     EXPECT_TRUE(retailInvariants(b, {5, 100}));
@@ -111,6 +114,7 @@ TEST(AddSound, EffectsKeepTrailerAndCountsApartListItemsDoNot) {
     ASSERT_EQ(addSoundFromList(list, "Wind_Loop", cau, log).addResult, kAddDone);
     b = testkit::readFile(list);
     EXPECT_TRUE(retailInvariants(b, {2}));
+    testkit::expectGameReads(list);
     EXPECT_EQ(u32(b, 80), sonkrate::ids::computeSoundId("wind_loop"));
     EXPECT_EQ(u32(b, 80 + 12), 0u);
     EXPECT_EQ(testkit::readText(log), " Ingame_ID (string sample): Wind_Loop\r\n");
@@ -121,6 +125,7 @@ TEST(AddSound, EffectsKeepTrailerAndCountsApartListItemsDoNot) {
     testkit::writeFile(dir.file("big.tpa"), archive_test::retailArchive(many));
     ASSERT_EQ(addSoundGeneral(request(dir.file("big.tpa"), cau, "last")).addResult, kAddDone);
     EXPECT_TRUE(retailInvariants(dir.file("big.tpa"), {1501}));
+    testkit::expectGameReads(dir.file("big.tpa"));
 }
 
 TEST(AddSound, RefusalsLeaveArchiveAndFolderAsTheyWere) {

@@ -8,6 +8,7 @@
 #include "archive/tpa_loader.h"
 #include "archive_builder.h"
 #include "archive_check.h"
+#include "testkit/game_reader.h"
 
 using namespace sonkrate::archive;
 using archive_test::Bytes;
@@ -55,6 +56,7 @@ TEST(BetaToRetail, LayoutsGrowByTheirRecordsAndImagesAndTrailerAreKept) {
         Bytes b = testkit::readFile(result.outputPath);
         ASSERT_EQ(b.size(), beta.size() - (c.flag ? 0 : 7) + growth);
         EXPECT_TRUE(archive_test::retailInvariants(b, {c.entries, c.flag ? 7u : 0u, 32}));
+        if (c.flag == 0) testkit::expectGameReads(result.outputPath);  // the 7-byte trailer is no collision table
         EXPECT_EQ(u32(b, 16), u32(beta, 16) + growth);
         for (std::uint32_t i = 0; i < c.entries; ++i) {
             const std::size_t r = 24 + 56 * i;

@@ -10,6 +10,7 @@
 #include "archive_check.h"
 #include "ids/sound_id.h"
 #include "io/paths.h"
+#include "testkit/game_reader.h"
 
 using namespace sonkrate::archive;
 using archive_test::Bytes;
@@ -32,6 +33,7 @@ TEST(BuildFromCauDir, ThreeFilesGiveTheKnownLayoutAndTheirList) {
     Bytes t = testkit::readFile(dir.file("out.tpa"));
     ASSERT_EQ(t.size(), 24 + 4 * 56 + 88236 + a.size() + b.size() + c.size());
     EXPECT_TRUE(archive_test::retailInvariants(t, {4}));
+    testkit::expectGameReads(dir.file("out.tpa"));
     EXPECT_EQ(u32(t, 24), kDefaultSoundId);
     EXPECT_EQ(u32(t, 28), 248u);
     EXPECT_EQ(u32(t, 28 + 56), 88484u);

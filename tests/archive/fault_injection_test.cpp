@@ -22,6 +22,7 @@
 #include "archive/tpa_loader.h"
 #include "archive_builder.h"
 #include "archive_check.h"
+#include "testkit/game_reader.h"
 
 using namespace sonkrate::archive;
 using archive_test::Bytes;
@@ -84,6 +85,7 @@ TEST(FaultInjection, FailedAddsLeaveTheArchiveAndALaterAddWorks) {
 
     ASSERT_EQ(addSoundGeneral(r).addResult, kAddDone);
     EXPECT_TRUE(archive_test::retailInvariants(tpa, {41}));
+    testkit::expectGameReads(tpa);
     EXPECT_EQ(testkit::readFile(r.backupPath), original);
 }
 

@@ -8,6 +8,7 @@
 #include "archive/default_sound.h"
 #include "ids/sound_id.h"
 #include "testkit/testkit.h"
+#include "testkit/game_reader.h"
 
 using namespace sonkrate::archive;
 using testkit::Bytes;
@@ -26,6 +27,7 @@ TEST(NewArchive, HeaderRecordAndDefaultSoundHeaderAreExact) {
     const std::string path = dir.file("new.tpa");
     testkit::writeFile(path, Bytes(200000, 0x55));  // an older, longer file is replaced
     ASSERT_TRUE(writeNewArchive(path));
+    testkit::expectGameReads(path);
     Bytes b = testkit::readFile(path);
     ASSERT_EQ(b.size(), 88316u);
 

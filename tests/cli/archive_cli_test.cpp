@@ -6,6 +6,7 @@
 #include "archive/archive_builder.h"
 #include "archive/default_sound.h"
 #include "ids/sound_id.h"
+#include "testkit/game_reader.h"
 #include "testkit/testkit.h"
 
 using testkit::Bytes;
@@ -23,6 +24,7 @@ TEST(ArchiveCli, NewAndAddWithBackupLogDatabaseAndWav) {
     testkit::ScratchDir dir;
     const std::string tpa = dir.file("Game.tpa"), cau = dir.file("Door_Slam.cau");
     ASSERT_EQ(run(cli("new " + quote(tpa))).exitCode, 0);
+    testkit::expectGameReads(tpa);
     const Bytes fresh = testkit::readFile(tpa);
     EXPECT_EQ(fresh, sonkrate::archive::newArchiveImage());
     testkit::writeFile(cau, archive_test::pcmImage(11025, 1, 1362));
@@ -31,6 +33,7 @@ TEST(ArchiveCli, NewAndAddWithBackupLogDatabaseAndWav) {
                          " --log " + quote(dir.file("tpa_logs.log"))));
     ASSERT_EQ(added.exitCode, 0) << added.err;
     EXPECT_EQ(testkit::fileSize(tpa), 89770u);
+    testkit::expectGameReads(tpa);
     EXPECT_EQ(testkit::readFile(dir.file("Game.tpa.backup")), fresh);
     EXPECT_NE(testkit::readText(dir.file("tpa_logs.log")).find("Door_Slam"), std::string::npos);
     EXPECT_NE(testkit::readText(dir.file("SndIds.dat")).find("\"door_slam\""), std::string::npos);
@@ -56,6 +59,7 @@ TEST(ArchiveCli, NewAndAddWithBackupLogDatabaseAndWav) {
     EXPECT_EQ(u32(b, 24 + 2 * 56), sonkrate::ids::computeSoundId("beep"));
     EXPECT_EQ(u32(b, 24 + 2 * 56 + 8), 36u + (testkit::fileSize(wav) - 44));
     EXPECT_EQ(testkit::readFile(dir.file("Game.tpa.backup")), fresh);
+    testkit::expectGameReads(tpa);
     refused = run(cli("add " + quote(tpa) + " " + quote(alaw)));
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("Incorrect adpcm .wav type"), std::string::npos) << refused.err;
@@ -94,6 +98,7 @@ TEST(ArchiveCli, BuildExportAndBetaConversion) {
     EXPECT_FALSE(testkit::fileExists(tpa));
     testkit::writeFile(dir.file("caus/c.cau"), a);
     ASSERT_EQ(run(cli(build)).exitCode, 0);
+    testkit::expectGameReads(tpa);
 
     // SoX reads an exported .wav as the PCM the image holds.
     auto wav = run(cli("export-all " + quote(tpa) + " " + quote(dir.file("wavs")) + " --wav"));
@@ -107,6 +112,7 @@ TEST(ArchiveCli, BuildExportAndBetaConversion) {
 
     testkit::writeFile(dir.file("Beta.tpa"), archive_test::betaArchive(0x140, 24, {{1, a}, {2, b}}));
     ASSERT_EQ(run(cli("beta-to-retail " + quote(dir.file("Beta.tpa")))).exitCode, 0);
+    testkit::expectGameReads(dir.file("altbeta.tpa"));
     EXPECT_EQ(testkit::fileSize(dir.file("altbeta.tpa")), testkit::fileSize(dir.file("Beta.tpa")) + 2 * 32);
     EXPECT_EQ(run(cli("beta-to-retail " + quote(tpa))).exitCode, 1);
 }

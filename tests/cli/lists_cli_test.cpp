@@ -8,6 +8,7 @@
 #include "audio/ima_adpcm_encoder.h"
 #include "audio/missing_sound.h"
 #include "audio/wav_headers.h"
+#include "testkit/game_reader.h"
 #include "testkit/testkit.h"
 
 using testkit::Bytes;
@@ -57,6 +58,7 @@ TEST(ListsCli, Wav2CauAndDirToCaus) {
     ASSERT_EQ(made.exitCode, 0) << made.err;
     Bytes cau = testkit::readFile(dir.file("aav.cau"));
     ASSERT_EQ(cau.size(), 36u + 4410u);
+    EXPECT_TRUE(testkit::gameReadsCau(dir.file("aav.cau")));
     EXPECT_NE(made.out.find("aav.cau"), std::string::npos) << made.out;
 
     tool("sndfile-convert -alaw " + quote(wav) + " " + quote(dir.file("alaw.wav")));
