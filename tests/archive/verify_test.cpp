@@ -140,7 +140,10 @@ TEST(Verify, EachDamageIsReportedWithItsCodeAndRecord) {
         EXPECT_EQ(f->file, dir.file("x.tpa"));
         EXPECT_EQ(report.count(Severity::Error) != 0, c.severity == E) << c.code << ":\n" << describe(report);
     }
-    const Finding* duplicate = find(verifyBytes(dir, [&] { Bytes b = good; put32(b, r1, 0x11); return b; }()), "duplicate-id");
+    Bytes twice = good;
+    put32(twice, r1, 0x11);
+    const VerifyReport report = verifyBytes(dir, twice);
+    const Finding* duplicate = find(report, "duplicate-id");
     ASSERT_NE(duplicate, nullptr);
     EXPECT_NE(duplicate->message.find("entry 0"), std::string::npos) << duplicate->message;
 }
