@@ -52,6 +52,31 @@ std::string headerText(const audio::CauHeader& h) {
     return std::string(h.magic.data(), h.magic.size());
 }
 
+// "dataSize (100 in the copy, 64 in the image), ..." for every field that differs.
+std::string differingFields(const audio::CauHeader& copy, const audio::CauHeader& image) {
+    const struct {
+        const char* name;
+        std::uint32_t copy, image;
+    } fields[] = {{"formatTag", copy.formatTag, image.formatTag},
+                  {"dataOffset", copy.dataOffset, image.dataOffset},
+                  {"blockAlign", copy.blockAlign, image.blockAlign},
+                  {"dataSize", copy.dataSize, image.dataSize},
+                  {"decodedSize", copy.decodedSize, image.decodedSize},
+                  {"sampleRate", copy.sampleRate, image.sampleRate},
+                  {"bitsPerSample", copy.bitsPerSample, image.bitsPerSample},
+                  {"channels", copy.channels, image.channels},
+                  {"compression", copy.compression, image.compression},
+                  {"the reserved byte", copy.reserved, image.reserved},
+                  {"captionOffset", copy.captionOffset, image.captionOffset}};
+    std::string text;
+    for (const auto& f : fields) {
+        if (f.copy == f.image) continue;
+        if (!text.empty()) text += ", ";
+        text += std::string(f.name) + " (" + num(f.copy) + " in the copy, " + num(f.image) + " in the image)";
+    }
+    return text;
+}
+
 // One record: its image's place, the two floats, the header copy against
 // its image, and the sound the game plays from that copy.
 io::Outcome checkRecord(io::File& file, std::uint64_t fileSize, const TpaEntry& e, FindingSink& sink, ImageRef& ref) {
@@ -76,7 +101,8 @@ io::Outcome checkRecord(io::File& file, std::uint64_t fileSize, const TpaEntry& 
         if (!read) return read;
         // The image's first four bytes are read by nobody; the rest must match.
         if (std::memcmp(own + 4, e.cauHeader.data() + 4, audio::kCauHeaderSize - 4) != 0)
-            sink.error("header-copy-differs", "the table's header copy differs from the header of its image");
+            sink.error("header-copy-differs", "the table's header copy differs from the header of its image in " +
+                                                  differingFields(copy, audio::parseCauHeader(own, false)));
     }
     if (headerText(copy) == "WBOR") checkSound(file, fileSize, copy, e.imageOffset, sink);
     return io::success();

@@ -146,6 +146,13 @@ TEST(Verify, EachDamageIsReportedWithItsCodeAndRecord) {
     const Finding* duplicate = find(report, "duplicate-id");
     ASSERT_NE(duplicate, nullptr);
     EXPECT_NE(duplicate->message.find("entry 0"), std::string::npos) << duplicate->message;
+    // A copy that differs names the fields the game would play differently.
+    Bytes slower = good;
+    slower[u32(slower, r1 + 4) + 24] ^= 1;
+    const VerifyReport differs = verifyBytes(dir, slower);
+    ASSERT_EQ(differs.findings.size(), 1u) << describe(differs);
+    EXPECT_EQ(differs.findings[0].message, "the table's header copy differs from the header of its image in "
+                                           "sampleRate (22050 in the copy, 22051 in the image)");
 }
 
 TEST(Verify, BetaLayoutsPointToTheConversion) {
