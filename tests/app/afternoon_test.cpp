@@ -7,6 +7,7 @@
 #include "app/sound_maker.h"
 #include "ids/sound_id.h"
 #include "io/paths.h"
+#include "testkit/game_reader.h"
 
 namespace fs = std::filesystem;
 using namespace shelltest;
@@ -37,6 +38,7 @@ TEST_F(ShellTest, AnAfternoonFromNewArchiveToClose) {
     ASSERT_TRUE(platform.chooseMenu(kCmdAddWav));
     Bytes bellCau = testkit::readFile(wavsDir() + "/bell.cau");
     EXPECT_EQ(testkit::fileSize(archive), 88316u + 56 + bellCau.size());
+    testkit::expectGameReads(archive);
     EXPECT_EQ(testkit::readText(wavsDir() + "/tpa_logs.log"), " Ingame_ID (string sample): Bell_Ring\r\n");
 
     // Both entries played, the bell saved as .wav: the very samples SoX wrote.

@@ -5,6 +5,7 @@
 #include "app/shell_fixture.h"
 #include "app/sound_maker.h"
 #include "ids/sound_id.h"
+#include "testkit/game_reader.h"
 
 namespace fs = std::filesystem;
 using namespace shelltest;
@@ -57,6 +58,7 @@ TEST_F(ArchiveCommandsTest, NewTpaWritesTheDefaultArchiveOrSaysWhyNot) {
     EXPECT_EQ(status(), "New .tpa file created in chosen directory. . .");
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Done}));
     EXPECT_EQ(testkit::fileSize(scratch.file("old.tpa")), 88316u);
+    testkit::expectGameReads(scratch.file("old.tpa"));
 
     clear();
     platform.answerDialog(scratch.file("no/such/folder/x.tpa"));
@@ -118,6 +120,7 @@ TEST_F(ArchiveCommandsTest, AddCauNeedsAnArchiveAndANameOfThreeCharacters) {
     EXPECT_EQ(platform.control(kTrackbar)->high, 2);
     EXPECT_TRUE(buttonsEnabled());
     EXPECT_EQ(testkit::fileSize(archive), 88316u + 56 + soundImage(tone).size());
+    testkit::expectGameReads(archive);
     EXPECT_EQ(testkit::readText(wavsDir() + "/tpa_logs.log"), " Ingame_ID (string sample): abc\r\n");
     EXPECT_EQ(testkit::fileSize(wavsDir() + "/general.tpa.backup"), 88316u);
     // The database is only written while UpDater_ is on.

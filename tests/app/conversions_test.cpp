@@ -4,6 +4,7 @@
 
 #include "app/shell_fixture.h"
 #include "app/sound_maker.h"
+#include "testkit/game_reader.h"
 
 namespace fs = std::filesystem;
 using namespace shelltest;
@@ -173,6 +174,7 @@ TEST_F(ConversionsTest, AddWavConvertsIntoTpaWavsAndAdds) {
     EXPECT_TRUE(testkit::fileExists(wavsDir() + "/bell.cau"));
     EXPECT_EQ(shell->state().entryCount, 2);
     EXPECT_EQ(testkit::fileSize(archive), 88316u + 56 + testkit::fileSize(wavsDir() + "/bell.cau"));
+    testkit::expectGameReads(archive);
 
     // A .wav the game cannot take is explained in a box and nothing is added.
     ASSERT_TRUE(platform.typeText(kSoundIdInput, "alaw"));

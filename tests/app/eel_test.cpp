@@ -4,6 +4,7 @@
 
 #include "app/shell_fixture.h"
 #include "app/sound_maker.h"
+#include "testkit/game_reader.h"
 
 namespace fs = std::filesystem;
 using namespace shelltest;
@@ -228,4 +229,5 @@ TEST_F(EelTest, EelToTpaBuildsTheListAndReportsMissingSounds) {
     // The default sound, then both listings; the lost one as the replacement sound.
     EXPECT_EQ(testkit::fileSize(scratch.file("built.tpa")),
               88316u + 2 * 56 + testkit::fileSize(door) + testkit::fileSize(inBin("missing.cau")));
+    testkit::expectGameReads(scratch.file("built.tpa"));
 }
