@@ -1,68 +1,307 @@
-// Times decodeAdpcmWav and SoX decoding the same IMA ADPCM .wav to 16-bit PCM,
-// each the best of a few rounds, and prints both speeds and their ratio. Both
-// replace their output of the previous round, as repeated playing does.
+// Times sonkrate-cli decoding IMA ADPCM to 16-bit PCM beside SoX and
+// sndfile-convert decoding the same .wav files in the same run, for the
+// game's block layouts (1028 bytes mono, 2056 bytes stereo, as .cau files
+// through cau2wav) and for the layout SoX writes itself (through convert).
+// SoX's own layout has no sonkrate-cli command that decodes it (the window
+// plays it as it is), so decodeAdpcmWav runs on it in a child of this
+// program. Each figure is the best of a few rounds of the child's user CPU,
+// system CPU and wall time. Our user CPU is also set against the decoder's
+// limit: 2 ns per sample with the two channels of a stereo block side by side
+// (a stated figure, not measured), and the thread CPU time of decoding the
+// same blocks in memory, measured here; the wall time against that limit plus
+// a cp of the 16-bit output (the cost of writing it).
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "audio/decode_adpcm_wav.h"
+#include "audio/ima_adpcm.h"
+#include "audio/ima_adpcm_encoder.h"
+#include "audio/wav_headers.h"
+#include "audio/wav_to_cau.h"
+#include "io/file.h"
+
+using namespace sonkrate;
 
 namespace {
 
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
+constexpr std::uint32_t kRate = 22050;
+constexpr double kStatedNsPerSample = 2.0;
+
+struct Timing {
+    bool ok = true;
+    double user = 0;  // seconds of CPU of the child, in user and in system mode
+    double sys = 0;
+    double wall = 0;
+};
+
+double seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+
+// Runs work in a child process, quietly, and times it from its rusage.
+template <class Work>
+Timing runChild(Work work) {
+    Timing t;
+    std::fflush(stdout);  // nothing buffered is printed twice by the child
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(127);
+        _exit(work());
+    }
+    int status = 0;
+    struct rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    t.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    t.user = seconds(usage.ru_utime);
+    t.sys = seconds(usage.ru_stime);
+    t.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return t;
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+// Runs a program searched on PATH.
+Timing runProgram(const std::vector<std::string>& argv) {
+    return runChild([&argv] {
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        return 127;
+    });
 }
 
-void settle() {
-    if (std::system("sync") != 0) std::fprintf(stderr, "sync failed\n");
+Timing runDecodeAdpcmWav(const std::string& in, const std::string& out) {
+    return runChild([&] { return audio::decodeAdpcmWav(in, out).ok() ? 0 : 1; });
+}
+
+void settle() { runProgram({"sync"}); }
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Of rounds runs, each after a sync: the median user and system CPU (the
+// kernel splits a run's CPU between the two by sampling, which is coarse for
+// runs this short) and the best wall time (other work on a shared machine
+// only ever adds to it).
+template <class Run>
+Timing bestOf(const char* what, int rounds, Run run) {
+    Timing best{true, 0, 0, 1e30};
+    std::vector<double> user, sys;
+    for (int i = 0; i < rounds; ++i) {
+        settle();
+        Timing t = run();
+        if (!t.ok) {
+            std::fprintf(stderr, "failed: %s\n", what);
+            best.ok = false;
+            return best;
+        }
+        user.push_back(t.user);
+        sys.push_back(t.sys);
+        best.wall = std::min(best.wall, t.wall);
+    }
+    best.user = median(user);
+    best.sys = median(sys);
+    return best;
+}
+
+Timing bestOf(int rounds, const std::vector<std::string>& argv) {
+    return bestOf(argv[0].c_str(), rounds, [&argv] { return runProgram(argv); });
+}
+
+// Two tones sliding in pitch and loudness with a little noise: the codes
+// move through the whole step table rather than sitting on a few indices.
+std::vector<std::int16_t> makeSignal(std::size_t frames, unsigned channels) {
+    std::vector<std::int16_t> s(frames * channels);
+    std::uint32_t noise = 12345;
+    for (std::size_t i = 0; i < frames; ++i) {
+        double t = static_cast<double>(i) / kRate;
+        double level = 0.5 + 0.45 * std::sin(2 * M_PI * 0.13 * t);
+        for (unsigned c = 0; c < channels; ++c) {
+            noise = noise * 1664525u + 1013904223u;
+            double f = (c ? 660.0 : 440.0) * (1.0 + 0.5 * std::sin(2 * M_PI * 0.07 * t));
+            double v = level * std::sin(2 * M_PI * f * t) * 20000 + static_cast<int>(noise >> 20) - 2048;
+            s[i * channels + c] = static_cast<std::int16_t>(std::clamp(v, -32768.0, 32767.0));
+        }
+    }
+    return s;
+}
+
+bool writeFile(const std::string& path, const std::uint8_t* a, std::size_t na, const void* b, std::size_t nb) {
+    io::File out;
+    if (!out.open(path, io::FileMode::Write)) return false;
+    if (!out.write(a, na) || !out.write(b, nb)) return false;
+    return static_cast<bool>(out.close());
+}
+
+struct Inputs {
+    std::string pcm, gameWav, gameCau, soxWav;
+    std::vector<std::uint8_t> gameData;  // the game-layout blocks, for the in-memory decode
+    std::uint32_t blockAlign = 0;
+    std::uint32_t soxBlockAlign = 0;
+    std::uint64_t samples = 0;  // samples of every channel, decoded
+};
+
+bool makeInputs(const std::string& work, unsigned channels, double minutes, Inputs& in) {
+    const std::string tag = channels == 1 ? "mono" : "stereo";
+    in.blockAlign = channels == 1 ? 1028 : 2056;
+    const auto frames = static_cast<std::size_t>(minutes * 60 * kRate);
+    std::vector<std::int16_t> signal = makeSignal(frames, channels);
+    in.pcm = work + "/" + tag + "_pcm.wav";
+    auto pcmHeader = audio::pcmWavHeader(static_cast<std::uint16_t>(channels), kRate, 16,
+                                         static_cast<std::uint32_t>(signal.size() * 2));
+    if (!writeFile(in.pcm, pcmHeader.data(), pcmHeader.size(), signal.data(), signal.size() * 2)) return false;
+
+    in.gameData = audio::encodeImaBlocks(signal, channels, in.blockAlign);
+    in.gameWav = work + "/" + tag + "_game.wav";
+    auto imaHeader = audio::imaWavHeader(static_cast<std::uint16_t>(channels), kRate, in.blockAlign,
+                                         static_cast<std::uint32_t>(frames),
+                                         static_cast<std::uint32_t>(in.gameData.size()));
+    if (!writeFile(in.gameWav, imaHeader.data(), imaHeader.size(), in.gameData.data(), in.gameData.size()))
+        return false;
+    in.gameCau = work + "/" + tag + "_game.cau";
+    if (!audio::wavToCau(in.gameWav, in.gameCau, "").written()) return false;
+    // The peers want the usual samples per block (every code and the
+    // header's sample) in the .wav they read; the blocks stay the same.
+    const std::uint32_t perBlock = (in.blockAlign / channels - 4) * 2 + 1;
+    imaHeader[38] = static_cast<std::uint8_t>(perBlock & 0xFF);
+    imaHeader[39] = static_cast<std::uint8_t>(perBlock >> 8);
+    if (!writeFile(in.gameWav, imaHeader.data(), imaHeader.size(), in.gameData.data(), in.gameData.size()))
+        return false;
+    in.samples = static_cast<std::uint64_t>(frames) * channels;
+
+    in.soxWav = work + "/" + tag + "_sox.wav";
+    if (!runProgram({"sox", in.pcm, "-e", "ima-adpcm", in.soxWav}).ok) return false;
+    io::File sox;
+    std::uint8_t fmt[36];
+    if (!sox.open(in.soxWav, io::FileMode::Read) || !sox.readExact(fmt, sizeof fmt)) return false;
+    in.soxBlockAlign = fmt[32] | fmt[33] << 8u;
+    return true;
+}
+
+double threadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+// The best of a few in-memory decodes of every block, no I/O, in thread CPU
+// time: what the decoding loop itself costs on this machine.
+double measuredDecodeLoop(const Inputs& in, unsigned channels) {
+    const audio::AdpcmBlockLayout layout = audio::adpcmBlockLayout(channels, in.blockAlign);
+    std::vector<std::int16_t> out((layout.codesPerChannel + 1) * channels);
+    audio::ImaAdpcmDecoder state[2];
+    double best = 1e30;
+    long check = 0;
+    for (int round = 0; round < 5; ++round) {
+        double start = threadSeconds();
+        for (std::size_t at = 0; at + in.blockAlign <= in.gameData.size(); at += in.blockAlign) {
+            const std::uint8_t* block = in.gameData.data() + at;
+            if (channels == 1)
+                audio::decodeMonoBlock(state[0], block, out.data(), block + 4, layout.codesPerChannel);
+            else
+                audio::decodeStereoBlock(state[0], state[1], block, out.data(), block + 8, layout.codesPerChannel);
+            check += out[out.size() - 1];
+        }
+        best = std::min(best, threadSeconds() - start);
+    }
+    if (check == 42) std::printf(" ");  // keeps the decoding from being optimised away
+    return best;
+}
+
+void printRow(const std::string& what, const Timing& t, const Timing* ours) {
+    std::printf("  %-28s %7.3f %7.3f %7.3f", what.c_str(), t.user, t.sys, t.wall);
+    if (ours)
+        std::printf("   x%-6.2f x%-6.2f x%.2f", t.user / std::max(ours->user, 1e-3),
+                    (t.user + t.sys) / std::max(ours->user + ours->sys, 1e-3), t.wall / std::max(ours->wall, 1e-3));
+    std::printf("\n");
+}
+
+void printHeading(const std::string& title, double minutes, unsigned channels, std::uint64_t samples) {
+    std::printf("\n%s, %.0f min %s, %.2f M samples\n", title.c_str(), minutes, channels == 1 ? "mono" : "stereo",
+                static_cast<double>(samples) / 1e6);
+    std::printf("  %-28s %7s %7s %7s   their time / ours: user, user+sys, wall\n", "seconds", "user", "sys",
+                "wall");
+}
+
+// Our user CPU against the decoder's limit, and our wall time against the
+// limit plus writing the output once.
+void printLimit(const Inputs& in, unsigned channels, const Timing& ours, const std::string& output, int rounds) {
+    const double stated = static_cast<double>(in.samples) * kStatedNsPerSample * 1e-9;
+    const double loop = measuredDecodeLoop(in, channels);
+    const std::string copy = output + ".copy";
+    Timing write = bestOf(rounds, {"cp", output, copy});
+    std::printf("  decoder limit: stated 2 ns/sample %.3f s; measured in-memory decode %.3f s (%.2f ns/sample)\n",
+                stated, loop, loop / static_cast<double>(in.samples) * 1e9);
+    std::printf("  our user CPU: x%.2f the stated limit, x%.2f the measured decode\n", ours.user / stated,
+                ours.user / loop);
+    std::printf("  our wall time: x%.2f (stated limit + cp of the output, %.3f s wall)\n",
+                ours.wall / (stated + write.wall), write.wall);
+    std::remove(copy.c_str());
+}
+
+bool benchLayout(const std::string& cli, const std::string& work, unsigned channels, double minutes, int rounds) {
+    Inputs in;
+    if (!makeInputs(work, channels, minutes, in)) {
+        std::fprintf(stderr, "could not make the %u-channel inputs\n", channels);
+        return false;
+    }
+    const std::string out = work + "/out.wav", soxOut = work + "/sox_out.wav", sfOut = work + "/sndfile_out.wav";
+    for (bool gameLayout : {true, false}) {
+        const std::string& input = gameLayout ? in.gameWav : in.soxWav;
+        std::string title = gameLayout ? "game's layout, " + std::to_string(in.blockAlign) + "-byte blocks"
+                                       : "SoX's own layout";
+        printHeading(title, minutes, channels, in.samples);
+        Timing ours;
+        std::string oursName;
+        if (gameLayout) {
+            oursName = "sonkrate-cli cau2wav";
+            ours = bestOf(rounds, {cli, "cau2wav", in.gameCau, out});
+        } else if (!audio::isKnownBlockAlign(in.soxBlockAlign)) {
+            oursName = "decodeAdpcmWav";
+            ours.ok = false;
+        } else {
+            oursName = "decodeAdpcmWav";
+            ours = bestOf(oursName.c_str(), rounds, [&] { return runDecodeAdpcmWav(input, out); });
+        }
+        Timing sox = bestOf(rounds, {"sox", input, "-e", "signed", "-b", "16", soxOut});
+        Timing sndfile = bestOf(rounds, {"sndfile-convert", "-pcm16", input, sfOut});
+        if (!sox.ok || !sndfile.ok) return false;
+        if (ours.ok)
+            printRow(oursName, ours, nullptr);
+        else
+            std::printf("  %-28s refuses this block alignment (%u)\n", oursName.c_str(), in.soxBlockAlign);
+        printRow("sox", sox, ours.ok ? &ours : nullptr);
+        printRow("sndfile-convert", sndfile, ours.ok ? &ours : nullptr);
+        if (gameLayout && ours.ok) printLimit(in, channels, ours, out, rounds);
+    }
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_decode IN.wav WORKDIR [ROUNDS]\n");
+        std::fprintf(stderr, "usage: bench_decode SONKRATE_CLI WORKDIR [MINUTES] [ROUNDS]\n");
         return 2;
     }
-    const std::string in = argv[1], work = argv[2];
-    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
-    const std::string ours = work + "/decoded.wav", theirs = work + "/sox.wav";
-    const std::string soxCommand = "sox " + quote(in) + " -e signed -b 16 " + quote(theirs);
-
-    double best = 1e30, bestSox = 1e30;
-    sonkrate::audio::DecodeAdpcmResult result;
-    for (int i = 0; i < rounds; ++i) {
-        // Each timed run starts with no dirty pages of the previous one pending.
-        settle();
-        auto start = std::chrono::steady_clock::now();
-        result = sonkrate::audio::decodeAdpcmWav(in, ours);
-        best = std::min(best, secondsSince(start));
-        if (!result.ok()) {
-            std::fprintf(stderr, "decodeAdpcmWav failed: %s\n", result.reason.c_str());
-            return 1;
-        }
-        settle();
-        start = std::chrono::steady_clock::now();
-        if (std::system(soxCommand.c_str()) != 0) {
-            std::fprintf(stderr, "sox failed: %s\n", soxCommand.c_str());
-            return 1;
-        }
-        bestSox = std::min(bestSox, secondsSince(start));
-    }
-    double sound = static_cast<double>(result.framesWritten) / result.sampleRate;
-    std::printf("input: %s, %u channels, %u Hz, block alignment %u, %.1f s of sound\n", in.c_str(),
-                result.channels, result.sampleRate, result.blockAlign, sound);
-    std::printf("decodeAdpcmWav: %.3f s (%.0f x real time, %.1f M frames/s)\n", best, sound / best,
-                result.framesWritten / best / 1e6);
-    std::printf("sox:            %.3f s (%.0f x real time, %.1f M frames/s)\n", bestSox, sound / bestSox,
-                result.framesWritten / bestSox / 1e6);
-    std::printf("ratio: decodeAdpcmWav is %.2f x as fast as sox\n", bestSox / best);
+    const std::string cli = argv[1], work = argv[2];
+    const double minutes = argc > 3 ? std::max(0.1, std::atof(argv[3])) : 10.0;
+    const int rounds = argc > 4 ? std::max(1, std::atoi(argv[4])) : 5;
+    std::printf("IMA ADPCM to 16-bit PCM at 22050 Hz; of %d rounds, the median CPU and the best wall time\n",
+                rounds);
+    std::printf("(the peers decode every code of a block, we all but the last: 1/2049 fewer samples)\n");
+    for (unsigned channels : {2u, 1u})
+        if (!benchLayout(cli, work, channels, minutes, rounds)) return 1;
     return 0;
 }
