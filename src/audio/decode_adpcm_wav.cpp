@@ -118,11 +118,13 @@ DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string
         if (io::Outcome got = in.readExact(input.data(), chunk); !got)
             return failed(r, DecodeStatus::Failed, got.reason);
         left -= chunk;
-        std::size_t written = 0;
-        for (std::size_t at = 0; at < chunk; at += align) {
-            std::size_t len = std::min(align, chunk - at);
-            std::size_t n = decodeBlock(layout, channels, input.data() + at, len, samples.data() + written * channels,
-                                        state);
+        // Whole blocks together, then the short last block on its own.
+        const std::size_t whole = chunk / align;
+        std::size_t written = decodeBlocks(layout, channels, input.data(), whole, samples.data());
+        r.blocksDecoded += whole;
+        if (chunk % align != 0) {
+            std::size_t n = decodeBlock(layout, channels, input.data() + whole * align, chunk % align,
+                                        samples.data() + written * channels, state);
             if (n > 0) ++r.blocksDecoded;
             written += n;
         }

@@ -106,6 +106,103 @@ std::size_t decodeStereoBlock(ImaAdpcmDecoder& leftDecoder, ImaAdpcmDecoder& rig
     return 4 * count;
 }
 
+namespace {
+
+// Four whole mono blocks side by side, stride bytes apart: four independent
+// chains in one loop. Block k's samples go to out0 + k x outStride.
+void decodeMonoQuad(const std::uint8_t* block0, std::size_t stride, std::size_t count, std::int16_t* out0,
+                    std::size_t outStride) {
+    ImaAdpcmDecoder d[4];
+    for (int k = 0; k < 4; ++k) loadBlockHeader(d[k], block0 + k * stride);
+    Channel c[4] = {Channel(d[0]), Channel(d[1]), Channel(d[2]), Channel(d[3])};
+    const std::uint8_t* data = block0 + 4;
+    std::size_t pairs = count / 2;
+    for (std::size_t i = 0; i < pairs; ++i) {
+        std::uint8_t x0 = data[i], x1 = data[stride + i], x2 = data[2 * stride + i], x3 = data[3 * stride + i];
+        std::int16_t* o = out0 + 2 * i;
+        o[0] = next(c[0], x0 & 0x0F);
+        o[outStride] = next(c[1], x1 & 0x0F);
+        o[2 * outStride] = next(c[2], x2 & 0x0F);
+        o[3 * outStride] = next(c[3], x3 & 0x0F);
+        o[1] = next(c[0], x0 >> 4);
+        o[outStride + 1] = next(c[1], x1 >> 4);
+        o[2 * outStride + 1] = next(c[2], x2 >> 4);
+        o[3 * outStride + 1] = next(c[3], x3 >> 4);
+    }
+    if (count & 1)
+        for (int k = 0; k < 4; ++k) out0[k * outStride + count - 1] = next(c[k], data[k * stride + pairs] & 0x0F);
+}
+
+// One code of each of four chains: both channels of two stereo blocks.
+inline void stepFour(Channel* c, const std::uint8_t* g0, const std::uint8_t* g1, int k, int shift, std::int16_t* o0,
+                     std::int16_t* o1) {
+    o0[0] = next(c[0], (g0[k] >> shift) & 0x0F);
+    o0[1] = next(c[1], (g0[4 + k] >> shift) & 0x0F);
+    o1[0] = next(c[2], (g1[k] >> shift) & 0x0F);
+    o1[1] = next(c[3], (g1[4 + k] >> shift) & 0x0F);
+}
+
+// Two whole stereo blocks side by side: four independent chains in one loop.
+void decodeStereoPair(const std::uint8_t* block0, const std::uint8_t* block1, std::size_t count, std::int16_t* out0,
+                      std::int16_t* out1) {
+    ImaAdpcmDecoder d[4];
+    loadBlockHeader(d[0], block0);
+    loadBlockHeader(d[1], block0 + 4);
+    loadBlockHeader(d[2], block1);
+    loadBlockHeader(d[3], block1 + 4);
+    Channel c[4] = {Channel(d[0]), Channel(d[1]), Channel(d[2]), Channel(d[3])};
+    const std::uint8_t* data0 = block0 + 8;
+    const std::uint8_t* data1 = block1 + 8;
+    std::size_t groups = count / 8;
+    for (std::size_t g = 0; g < groups; ++g) {
+        const std::uint8_t* g0 = data0 + 8 * g;
+        const std::uint8_t* g1 = data1 + 8 * g;
+        std::int16_t* o0 = out0 + 16 * g;
+        std::int16_t* o1 = out1 + 16 * g;
+        for (int k = 0; k < 4; ++k) {
+            stepFour(c, g0, g1, k, 0, o0 + 4 * k, o1 + 4 * k);
+            stepFour(c, g0, g1, k, 4, o0 + 4 * k + 2, o1 + 4 * k + 2);
+        }
+    }
+    std::size_t rest = count % 8, at = 8 * groups;
+    decodeGroup(c[0], data0 + at, rest, out0 + 2 * at, 2);
+    decodeGroup(c[1], data0 + at + 4, rest, out0 + 2 * at + 1, 2);
+    decodeGroup(c[2], data1 + at, rest, out1 + 2 * at, 2);
+    decodeGroup(c[3], data1 + at + 4, rest, out1 + 2 * at + 1, 2);
+}
+
+}  // namespace
+
+std::size_t decodeBlocks(const AdpcmBlockLayout& layout, unsigned channels, const std::uint8_t* blocks,
+                         std::size_t blockCount, std::int16_t* out) {
+    if ((channels != 1 && channels != 2) || layout.blockBytes == 0) return 0;
+    const std::size_t count = layout.codesPerChannel, align = layout.blockBytes;
+    const std::size_t frameStride = (count + 1) * channels;
+    // The header's predictor is each block's first sample.
+    for (std::size_t b = 0; b < blockCount; ++b)
+        for (unsigned c = 0; c < channels; ++c) out[b * frameStride + c] = io::getI16(blocks + b * align + 4 * c);
+    std::size_t b = 0;
+    if (channels == 1) {
+        for (; b + 4 <= blockCount; b += 4)
+            decodeMonoQuad(blocks + b * align, align, count, out + b * frameStride + 1, frameStride);
+    } else {
+        for (; b + 2 <= blockCount; b += 2)
+            decodeStereoPair(blocks + b * align, blocks + (b + 1) * align, count, out + b * frameStride + 2,
+                             out + (b + 1) * frameStride + 2);
+    }
+    // The few blocks left over, one at a time.
+    ImaAdpcmDecoder state[2];
+    for (; b < blockCount; ++b) {
+        const std::uint8_t* block = blocks + b * align;
+        std::int16_t* o = out + b * frameStride + channels;
+        if (channels == 1)
+            decodeMonoBlock(state[0], block, o, block + 4, count);
+        else
+            decodeStereoBlock(state[0], state[1], block, o, block + 8, count);
+    }
+    return blockCount * (count + 1);
+}
+
 AdpcmBlockLayout adpcmBlockLayout(unsigned channels, std::uint32_t blockAlign) {
     AdpcmBlockLayout layout;
     if ((channels != 1 && channels != 2) || blockAlign < 4 * channels) return layout;

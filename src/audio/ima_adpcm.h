@@ -133,6 +133,15 @@ inline bool isKnownBlockAlign(std::uint32_t blockAlign) {
 // samples per channel: 2048 for 1028 mono and 2056 stereo, 1016 for 512 mono.
 AdpcmBlockLayout adpcmBlockLayout(unsigned channels, std::uint32_t blockAlign);
 
+// Decodes blockCount whole blocks of the layout, lying one after another at
+// blocks, into out: per block its frames in turn, the header's sample and
+// then codesPerChannel codes, channels interleaved. Each channel of a block is
+// a serial chain; mono blocks are decoded four at a time and stereo blocks two
+// at a time side by side, so that the processor works on four independent
+// chains at once. Returns the frames written, blockCount x (codesPerChannel + 1).
+std::size_t decodeBlocks(const AdpcmBlockLayout& layout, unsigned channels, const std::uint8_t* blocks,
+                         std::size_t blockCount, std::int16_t* out);
+
 // Codes per channel that can be decoded from a block of which only dataBytes
 // bytes of block data are present (the last, short block); never more than a
 // full block's count. For stereo, the channel with fewer codes sets the count.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "audio/ima_adpcm.h"
 
@@ -135,6 +136,61 @@ TEST(ImaAdpcm, PrecomputedStepsMatchTheRuleEverywhere) {
                 ASSERT_EQ(decodeNibble(d, static_cast<std::uint8_t>(code)), expected)
                     << "index " << index << " code " << code << " predictor " << predictor;
                 ASSERT_EQ(d.stepIndex, expectedIndex) << "index " << index << " code " << code;
+            }
+        }
+    }
+}
+
+namespace {
+
+// Block by block and code by code through decodeNibble: the header's
+// predictor, then codesPerChannel codes per channel, walking the 4-byte
+// groups of each channel.
+std::vector<std::int16_t> referenceBlocks(const std::vector<std::uint8_t>& bytes, unsigned channels,
+                                          std::uint32_t align, std::size_t blocks) {
+    const AdpcmBlockLayout layout = adpcmBlockLayout(channels, align);
+    const std::size_t frames = layout.codesPerChannel + 1;
+    std::vector<std::int16_t> out(blocks * frames * channels);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const std::uint8_t* block = bytes.data() + b * align;
+        for (unsigned c = 0; c < channels; ++c) {
+            ImaAdpcmDecoder d;
+            loadBlockHeader(d, block + 4 * c);
+            std::int16_t* o = out.data() + b * frames * channels + c;
+            o[0] = d.predictor;
+            for (std::size_t i = 0; i < layout.codesPerChannel; ++i) {
+                std::size_t byte = channels == 1 ? i / 2 : (i / 8) * 8 + 4 * c + (i % 8) / 2;
+                std::uint8_t v = block[layout.headerBytes + byte];
+                o[(i + 1) * channels] = decodeNibble(d, (i & 1) ? v >> 4 : v & 0x0F);
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// Runs of whole blocks decoded side by side give what each block gives alone,
+// for every count up to nine (groups side by side and blocks left over), on
+// random bytes that reach both clamps and header step indices above 88; not
+// a sample is written past the run.
+TEST(ImaAdpcm, RunsOfBlocksDecodeAsEachBlockAlone) {
+    std::uint32_t seed = 7;
+    for (unsigned channels : {1u, 2u}) {
+        for (std::uint32_t align : {512u, 1001u, 1028u, 2056u}) {
+            const AdpcmBlockLayout layout = adpcmBlockLayout(channels, align);
+            for (std::size_t blocks = 1; blocks <= 9; ++blocks) {
+                std::vector<std::uint8_t> bytes(blocks * align);
+                for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+                // Quiet stretches too, so that the step index also sits at 0.
+                std::fill(bytes.begin() + 40, bytes.begin() + 300, std::uint8_t{0x88});
+                std::vector<std::int16_t> expected = referenceBlocks(bytes, channels, align, blocks);
+                std::vector<std::int16_t> got(expected.size() + 3, 0x5A5A);
+                EXPECT_EQ(decodeBlocks(layout, channels, bytes.data(), blocks, got.data()),
+                          blocks * (layout.codesPerChannel + 1));
+                EXPECT_TRUE(std::equal(expected.begin(), expected.end(), got.begin()))
+                    << channels << " channel(s), blocks of " << align << ", " << blocks << " blocks";
+                EXPECT_TRUE(std::all_of(got.end() - 3, got.end(), [](std::int16_t v) { return v == 0x5A5A; }));
             }
         }
     }

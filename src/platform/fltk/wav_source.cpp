@@ -190,27 +190,36 @@ void WavSource::convertPcm(const std::uint8_t* in, std::size_t frames) {
 void WavSource::decodeImaBlock(const std::uint8_t* block, std::size_t bytes) {
     const std::size_t ch = static_cast<std::size_t>(format_.channels);
     if (bytes < 4 * ch) return;
-    std::vector<audio::ImaAdpcmDecoder> state(ch);
-    for (std::size_t c = 0; c < ch; ++c) audio::loadBlockHeader(state[c], block + 4 * c);
     // The header's sample is the block's first frame; then each round of
     // groups (4 bytes per channel) gives 8 frames. A short last block gives
     // only its whole rounds.
     std::size_t rounds = (bytes - 4 * ch) / (4 * ch);
     std::size_t frames = 1 + 8 * rounds;
     std::vector<std::int16_t> out(frames * ch);
-    for (std::size_t c = 0; c < ch; ++c) out[c] = state[c].predictor;
+    std::vector<audio::ImaAdpcmDecoder> state(ch);
+    for (std::size_t c = 0; c < ch; ++c) out[c] = io::getI16(block + 4 * c);
     const std::uint8_t* data = block + 4 * ch;
-    for (std::size_t r = 0; r < rounds; ++r) {
-        for (std::size_t c = 0; c < ch; ++c) {
-            const std::uint8_t* group = data + (r * ch + c) * 4;
-            for (std::size_t j = 0; j < 8; ++j) {
-                std::uint8_t b = group[j / 2];
-                std::uint8_t code = (j & 1) ? (b >> 4) : (b & 0x0F);
-                out[(1 + r * 8 + j) * ch + c] = audio::decodeNibble(state[c], code);
+    if (ch == 1) {
+        audio::decodeMonoBlock(state[0], block, out.data() + 1, data, 8 * rounds);
+    } else if (ch == 2) {
+        audio::decodeStereoBlock(state[0], state[1], block, out.data() + 2, data, 8 * rounds);
+    } else {
+        for (std::size_t c = 0; c < ch; ++c) audio::loadBlockHeader(state[c], block + 4 * c);
+        for (std::size_t r = 0; r < rounds; ++r) {
+            for (std::size_t c = 0; c < ch; ++c) {
+                const std::uint8_t* group = data + (r * ch + c) * 4;
+                for (std::size_t j = 0; j < 8; ++j) {
+                    std::uint8_t b = group[j / 2];
+                    std::uint8_t code = (j & 1) ? (b >> 4) : (b & 0x0F);
+                    out[(1 + r * 8 + j) * ch + c] = audio::decodeNibble(state[c], code);
+                }
             }
         }
     }
-    for (std::int16_t v : out) putS16(v);
+    // Native byte order, appended in one piece.
+    std::size_t at = pending_.size();
+    pending_.resize(at + out.size() * 2);
+    std::memcpy(pending_.data() + at, out.data(), out.size() * 2);
 }
 
 void WavSource::decodeMsBlock(const std::uint8_t* block, std::size_t bytes) {
