@@ -292,7 +292,8 @@ int main(int argc, char** argv) {
     const int rounds = argc > 4 ? std::max(1, std::atoi(argv[4])) : 5;
     std::printf("IMA ADPCM to 16-bit PCM at 22050 Hz; of %d rounds, the median CPU and the best wall time\n",
                 rounds);
-    std::printf("(the peers decode every code of a block, we all but the last: 1/2049 fewer samples)\n");
+    std::printf("(the peers decode every code of a block, we all but the last: 1/2049 fewer samples;\n"
+                " the kernel splits CPU time between user and system by sampling: user+sys is the firm figure)\n");
     for (unsigned channels : {2u, 1u})
         if (!benchLayout(cli, work, channels, minutes, rounds)) return 1;
     return 0;
