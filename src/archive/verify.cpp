@@ -52,29 +52,52 @@ std::string headerText(const audio::CauHeader& h) {
     return std::string(h.magic.data(), h.magic.size());
 }
 
-// "dataSize (100 in the copy, 64 in the image), ..." for every field that differs.
+// "dataSize (100 in the copy, 64 in the image), ..." for every field that
+// differs; an image with the older 32-byte header holds only the sound's
+// size and format.
 std::string differingFields(const audio::CauHeader& copy, const audio::CauHeader& image) {
     const struct {
         const char* name;
         std::uint32_t copy, image;
-    } fields[] = {{"formatTag", copy.formatTag, image.formatTag},
-                  {"dataOffset", copy.dataOffset, image.dataOffset},
-                  {"blockAlign", copy.blockAlign, image.blockAlign},
-                  {"dataSize", copy.dataSize, image.dataSize},
-                  {"decodedSize", copy.decodedSize, image.decodedSize},
-                  {"sampleRate", copy.sampleRate, image.sampleRate},
-                  {"bitsPerSample", copy.bitsPerSample, image.bitsPerSample},
-                  {"channels", copy.channels, image.channels},
-                  {"compression", copy.compression, image.compression},
-                  {"the reserved byte", copy.reserved, image.reserved},
-                  {"captionOffset", copy.captionOffset, image.captionOffset}};
+        bool inOlderHeader;
+    } fields[] = {{"formatTag", copy.formatTag, image.formatTag, false},
+                  {"dataOffset", copy.dataOffset, image.dataOffset, false},
+                  {"blockAlign", copy.blockAlign, image.blockAlign, false},
+                  {"dataSize", copy.dataSize, image.dataSize, true},
+                  {"decodedSize", copy.decodedSize, image.decodedSize, false},
+                  {"sampleRate", copy.sampleRate, image.sampleRate, true},
+                  {"bitsPerSample", copy.bitsPerSample, image.bitsPerSample, true},
+                  {"channels", copy.channels, image.channels, true},
+                  {"compression", copy.compression, image.compression, true},
+                  {"the reserved byte", copy.reserved, image.reserved, false},
+                  {"captionOffset", copy.captionOffset, image.captionOffset, false}};
     std::string text;
     for (const auto& f : fields) {
-        if (f.copy == f.image) continue;
+        if (f.copy == f.image || (image.olderHeader && !f.inOlderHeader)) continue;
         if (!text.empty()) text += ", ";
         text += std::string(f.name) + " (" + num(f.copy) + " in the copy, " + num(f.image) + " in the image)";
     }
     return text;
+}
+
+// The table's copy against the image's own header. The image's first four
+// bytes are read by nobody; the rest must match.
+io::Outcome checkCopyAgainstImage(io::File& file, std::uint64_t fileSize, const TpaEntry& e,
+                                  const audio::CauHeader& copy, FindingSink& sink) {
+    if (std::uint64_t{e.imageOffset} + audio::kCauHeaderSize > fileSize) return io::success();
+    std::uint8_t own[audio::kCauHeaderSize];
+    io::Outcome read = file.readAt(e.imageOffset, own, sizeof own);
+    if (!read) return read;
+    const audio::CauHeader older = audio::parseCauHeader(own, true);
+    std::string differing;
+    if (older.olderHeader)
+        differing = differingFields(copy, older);
+    else if (std::memcmp(own + 4, e.cauHeader.data() + 4, sizeof own - 4) != 0)
+        differing = differingFields(copy, audio::parseCauHeader(own, false));
+    if (!differing.empty())
+        sink.error("header-copy-differs",
+                   "the table's header copy differs from the header of its image in " + differing);
+    return io::success();
 }
 
 // One record: its image's place, the two floats, the header copy against
@@ -95,15 +118,8 @@ io::Outcome checkRecord(io::File& file, std::uint64_t fileSize, const TpaEntry& 
         sink.error("header-magic", "the table's header copy starts with " + num(e.cauHeader[0]) + " " +
                                        num(e.cauHeader[1]) + " " + num(e.cauHeader[2]) + " " + num(e.cauHeader[3]) +
                                        ", not WBOR");
-    if (std::uint64_t{e.imageOffset} + audio::kCauHeaderSize <= fileSize) {
-        std::uint8_t own[audio::kCauHeaderSize];
-        io::Outcome read = file.readAt(e.imageOffset, own, sizeof own);
-        if (!read) return read;
-        // The image's first four bytes are read by nobody; the rest must match.
-        if (std::memcmp(own + 4, e.cauHeader.data() + 4, audio::kCauHeaderSize - 4) != 0)
-            sink.error("header-copy-differs", "the table's header copy differs from the header of its image in " +
-                                                  differingFields(copy, audio::parseCauHeader(own, false)));
-    }
+    io::Outcome compared = checkCopyAgainstImage(file, fileSize, e, copy, sink);
+    if (!compared) return compared;
     if (headerText(copy) == "WBOR") checkSound(file, fileSize, copy, e.imageOffset, sink);
     return io::success();
 }

@@ -166,6 +166,22 @@ TEST(Verify, BetaLayoutsPointToTheConversion) {
     }
 }
 
+TEST(Verify, ImagesWithTheOlderHeaderAreComparedByTheirSound) {
+    testkit::ScratchDir dir;
+    Bytes b = archive_test::retailArchive({{7, archive_test::olderImage(11025, 300)}});
+    // The copy the game plays: a full header for the same sound, its data at 32.
+    const Bytes header = pcmImage(11025, 1, 300);
+    std::copy(header.begin(), header.begin() + 36, b.begin() + 44);
+    put32(b, 44 + 8, 32);
+    VerifyReport report = verifyBytes(dir, b);
+    EXPECT_TRUE(report.findings.empty()) << describe(report);
+    put32(b, 44 + 24, 22050);
+    report = verifyBytes(dir, b);
+    ASSERT_EQ(report.findings.size(), 1u) << describe(report);
+    EXPECT_EQ(report.findings[0].message, "the table's header copy differs from the header of its image in "
+                                          "sampleRate (22050 in the copy, 11025 in the image)");
+}
+
 TEST(Verify, LoneSoundsAndUnreadableFiles) {
     testkit::ScratchDir dir;
     EXPECT_TRUE(verifyBytes(dir, pcmImage(11025, 2, 40, true), "a.CAU").findings.empty());
