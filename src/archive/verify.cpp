@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cstring>
 
 #include "archive/verify_checks.h"
@@ -46,6 +47,16 @@ bool checkHeader(const TpaHeader& h, std::uint64_t fileSize, FindingSink& sink) 
         sink.warning("sound-data-end", "soundDataEnd is " + num(h.soundDataEnd) +
                                            " without a collision table; the file is " + num(fileSize) + " bytes");
     return true;
+}
+
+// The four bytes as text when they are printable, else in hexadecimal.
+std::string magicText(const std::uint8_t* bytes) {
+    bool printable = true;
+    for (int i = 0; i < 4; ++i) printable = printable && bytes[i] >= 0x20 && bytes[i] < 0x7F;
+    if (printable) return "\"" + std::string(reinterpret_cast<const char*>(bytes), 4) + "\"";
+    char text[16];
+    std::snprintf(text, sizeof text, "%02X %02X %02X %02X", bytes[0], bytes[1], bytes[2], bytes[3]);
+    return text;
 }
 
 std::string headerText(const audio::CauHeader& h) {
@@ -115,8 +126,7 @@ io::Outcome checkRecord(io::File& file, std::uint64_t fileSize, const TpaEntry& 
         sink.error("master-volume", "the master volume (reserved " + hex(e.reserved) + ") is above 0 or not a number");
     const audio::CauHeader copy = audio::parseCauHeader(e.cauHeader.data(), false);
     if (headerText(copy) != "WBOR")
-        sink.error("header-magic", "the table's header copy starts with " + num(e.cauHeader[0]) + " " +
-                                       num(e.cauHeader[1]) + " " + num(e.cauHeader[2]) + " " + num(e.cauHeader[3]) +
+        sink.error("header-magic", "the table's header copy starts with " + magicText(e.cauHeader.data()) +
                                        ", not WBOR");
     io::Outcome compared = checkCopyAgainstImage(file, fileSize, e, copy, sink);
     if (!compared) return compared;
@@ -192,7 +202,8 @@ VerifyReport verifyCau(const std::string& path) {
     }
     if (!(report.outcome = file.readAt(0, bytes, sizeof bytes))) return report;
     const audio::CauHeader header = audio::parseCauHeader(bytes, false);
-    if (headerText(header) != "WBOR") sink.error("header-magic", "the header does not start with WBOR");
+    if (headerText(header) != "WBOR")
+        sink.error("header-magic", "the header starts with " + magicText(bytes) + ", not WBOR");
     checkSound(file, fileSize, header, 0, sink);
     return report;
 }
