@@ -115,9 +115,10 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
                        "Adding " + request.soundPath + " would make " + archivePath +
                            " larger than an archive can be (4 GiB)");
 
-    // The effects rewrite keeps as many records as the larger count.
+    // Every record is kept: the table holds as many as the larger count
+    // (records may share images, so entryCount can exceed soundCount).
     const bool effects = variant == Variant::Effects;
-    const std::uint64_t kept = effects ? std::max(old.soundCount, old.entryCount) : old.soundCount;
+    const std::uint64_t kept = std::max(old.soundCount, old.entryCount);
     const std::uint64_t tableEnd = recordOffsetOf(TpaLayout::Retail, kept);
     if (tableEnd > A)
         return refused(result, kAddNothingDone,
@@ -158,9 +159,10 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
         header.soundDataEnd = static_cast<std::uint32_t>(newSize);
         header.entryCount = old.entryCount + 1;
     } else {
+        // The new record must lie within the entryCount records the game reads.
         header.trailerFlag = 0;
         header.soundDataEnd = static_cast<std::uint32_t>(newSize);
-        header.entryCount = old.soundCount + 1;
+        header.entryCount = static_cast<std::uint32_t>(kept + 1);
     }
 
     TpaEntry added;

@@ -1,8 +1,11 @@
 #include "audio/cau_to_wav.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 
 #include "audio/cau_reader.h"
+#include "audio/ima_frames.h"
 #include "audio/wav_headers.h"
 #include "io/file.h"
 #include "io/replacement.h"
@@ -68,7 +71,11 @@ CauToWavResult writeWav(io::File& in, const CauImage& image, const std::string& 
             auto header = pcmWavHeader(h.channels, h.sampleRate, h.bitsPerSample, h.dataSize);
             r.outcome = out.file().write(header.data(), header.size());
         } else {
-            auto header = imaWavHeader(h.channels, h.sampleRate, h.blockAlign, h.decodedSize, h.dataSize);
+            // The fact value comes from the data: decodedSize holds a byte
+            // length in sounds made now and a sample count in older ones.
+            const std::uint64_t frames = imaDataFrames(h.dataSize, h.blockAlign, h.channels);
+            const auto fact = static_cast<std::uint32_t>(std::min<std::uint64_t>(frames, UINT32_MAX));
+            auto header = imaWavHeader(h.channels, h.sampleRate, h.blockAlign, fact, h.dataSize);
             r.outcome = out.file().write(header.data(), header.size());
         }
     }

@@ -3,23 +3,22 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "audio/ima_frames.h"
 #include "io/file.h"
+#include "io/paths.h"
 #include "io/replacement.h"
 
 namespace sonkrate::audio {
 
 namespace {
 
-// Samples per channel that dataLength bytes of IMA ADPCM blocks decode to:
-// per block the header's sample plus two per code byte of the channel.
-std::uint32_t imaFrames(std::uint64_t dataLength, std::uint32_t blockAlign, std::uint32_t channels) {
-    if (channels == 0 || blockAlign <= 4 * channels) return 0;
-    auto framesIn = [&](std::uint64_t bytes) -> std::uint64_t {
-        if (bytes < 4u * channels) return 0;
-        return 1 + (bytes - 4u * channels) * 2 / channels;
-    };
-    std::uint64_t frames = (dataLength / blockAlign) * framesIn(blockAlign) + framesIn(dataLength % blockAlign);
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(frames, UINT32_MAX));
+// Samples per channel of the sound: the fact value when the data holds it
+// (it lies within the last block), else what the blocks decode to.
+std::uint64_t imaSoundFrames(const WavLayout& w) {
+    const std::uint64_t held = imaDataFrames(w.dataLength, w.blockAlign, w.channels);
+    const std::uint64_t before = imaFramesBeforeLastBlock(w.dataLength, w.blockAlign, w.channels);
+    if (w.hasFact && w.factValue <= held && (w.factValue > before || held == 0)) return w.factValue;
+    return held;
 }
 
 CauHeader headerFor(const WavLayout& w, WavKind kind) {
@@ -33,14 +32,57 @@ CauHeader headerFor(const WavLayout& w, WavKind kind) {
         h.bitsPerSample = static_cast<std::uint8_t>(w.bitsPerSample);
         h.compression = 0;
     } else {
-        // decodedSize is the fact value: samples per channel. Without a fact
-        // chunk, or when the data was cut short, it is what the data holds.
-        std::uint32_t held = imaFrames(w.dataLength, w.blockAlign, h.channels);
-        h.decodedSize = !w.hasFact ? held : (w.dataClamped ? std::min(w.factValue, held) : w.factValue);
+        // The game plays decodedSize bytes of decoded 16-bit PCM.
+        h.decodedSize = decodedPcmBytes(imaSoundFrames(w), h.channels);
         h.bitsPerSample = 16;
         h.compression = 1;
     }
     return h;
+}
+
+// The kind of sound a format tag stands for, in words.
+std::string formatName(const WavLayout& w) {
+    const std::string bits = std::to_string(w.bitsPerSample) + "-bit ";
+    switch (w.formatTag) {
+    case 1: return bits + "PCM";
+    case 2: return "Microsoft ADPCM";
+    case 3: return bits + "floating-point samples";
+    case 6: return "A-law";
+    case 7: return "u-law";
+    case 0x11: return "IMA ADPCM";
+    case 0xFFFE: return bits + "sound in the extensible format";
+    default: return "sound of format " + std::to_string(w.formatTag);
+    }
+}
+
+// What a .wav holds that the game cannot play, in words; empty when it can
+// play it. The game plays 8- or 16-bit PCM and IMA ADPCM, mono or stereo.
+std::string unplayable(const WavLayout& w, WavKind kind) {
+    const std::string tag = formatName(w);
+    switch (kind) {
+    case WavKind::Pcm:
+        if (w.formatTag != kWavFormatPcm) return tag;
+        if (w.bitsPerSample != 8 && w.bitsPerSample != 16) return std::to_string(w.bitsPerSample) + "-bit PCM";
+        break;
+    case WavKind::Adpcm:
+        if (w.formatTag != kWavFormatImaAdpcm) return tag + " with the format chunk of IMA ADPCM";
+        break;
+    case WavKind::BadBlockAlign:
+        return "IMA ADPCM in blocks of " + std::to_string(w.blockAlign) +
+               " bytes (the game takes 1028 bytes mono, 2056 stereo)";
+    case WavKind::Unsupported:
+        return tag + " (a format chunk of " + std::to_string(w.fmtChunkLength) + " bytes)";
+    }
+    if (w.channels != 1 && w.channels != 2) return "sound of " + std::to_string(w.channels) + " channels";
+    return {};
+}
+
+std::string refusalSentence(const std::string& source, const std::string& held, const WavLayout& w) {
+    const std::string converted = io::siblingPath(source, io::stripFromLastDot(io::fileNameOf(source)) + "-16bit.wav");
+    return source + " holds " + held +
+           "; the game plays only 8- or 16-bit PCM or IMA ADPCM, mono or stereo. Convert it first, "
+           "for example with: sox \"" + source + "\" -b 16 " + (w.channels > 2 ? "-c 2 " : "") + "\"" +
+           converted + "\"";
 }
 
 WavToCauResult refuse(WavToCauResult r, WavKind kind, std::string reason) {
@@ -73,15 +115,11 @@ WavToCauResult wavToCau(const std::string& source, const std::string& target, co
         }
         return refuse(r, WavKind::Unsupported, read.reason);
     }
-    WavKind kind = classifyWav(w);
-    if (kind == WavKind::BadBlockAlign)
-        return refuse(r, kind,
-                      source + " has a block alignment of " + std::to_string(w.blockAlign) +
-                          " bytes; only IMA ADPCM with 1028 (mono) or 2056 (stereo) can become a .cau.");
-    if (kind == WavKind::Unsupported)
-        return refuse(r, kind,
-                      source + " has a format chunk of " + std::to_string(w.fmtChunkLength) +
-                          " bytes; only PCM (16 bytes) or IMA ADPCM (20 bytes) can become a .cau.");
+    const WavKind kind = classifyWav(w);
+    if (std::string held = unplayable(w, kind); !held.empty()) {
+        const WavKind refusedAs = kind == WavKind::BadBlockAlign ? kind : WavKind::Unsupported;
+        return refuse(r, refusedAs, refusalSentence(source, held, w));
+    }
     r.kind = kind;
     r.dataClamped = w.dataClamped;
     r.declaredDataLength = w.declaredDataLength;

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "archive/add_sound.h"
+#include "archive/archive_reader.h"
 #include "archive/tpa_loader.h"
 #include "audio/wav_to_cau.h"
 #include "cli/cli.h"
@@ -31,6 +32,14 @@ struct ConvertedWav {
     }
 };
 
+// The entry of the archive that holds soundId, or -1 (also when the table
+// cannot be read: the add itself then says why).
+std::int64_t entryHolding(const std::string& archivePath, std::uint32_t soundId) {
+    archive::ArchiveTable table;
+    if (!archive::readArchiveTable(archivePath, table)) return -1;
+    return archive::findSoundId(table.entries, soundId);
+}
+
 int runAdd(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
     const std::string& given = args.positional[1];
@@ -45,10 +54,7 @@ int runAdd(const Arguments& args) {
         hidden += ".cau-" + std::to_string(SONKRATE_PID);
         converted.path = io::siblingPath(archivePath, hidden);
         audio::WavToCauResult wrapped = audio::wavToCau(given, converted.path, "");
-        if (!wrapped.written()) {
-            std::string refusal = audio::addWavRefusalText(wrapped.kind);
-            return failed(refusal.empty() ? wrapped.outcome.reason : refusal + " (" + given + ")");
-        }
+        if (!wrapped.written()) return failed(wrapped.outcome);
         soundPath = converted.path;
     }
 
@@ -68,6 +74,10 @@ int runAdd(const Arguments& args) {
     request.logPath = args.option("log").value_or("");
     request.backupPath = args.option("backup").value_or(a.backupPath);
 
+    // An identifier already in the archive is added all the same, but the
+    // game's debug build refuses an archive that holds one twice.
+    const std::int64_t holder = entryHolding(archivePath, ids::computeSoundId(io::toLower(name)));
+
     const bool effects = archive::usesEffectsAdd(a.archiveName, a.standardLayout);
     archive::AddSoundResult r;
     {
@@ -80,6 +90,14 @@ int runAdd(const Arguments& args) {
         return failed(r.outcome);
     }
     if (!r.warning.empty()) std::fprintf(stderr, "sonkrate-cli: warning: %s\n", r.warning.c_str());
+    if (holder >= 0)
+        std::fprintf(stderr,
+                     "sonkrate-cli: warning: %s already held \"%s\" (%s) as entry %lld; the archive now holds "
+                     "that identifier twice, which the game's debug build refuses (its release build plays the "
+                     "last one). To put a new sound in place of an entry, use: sonkrate-cli replace ARCHIVE NAME "
+                     "SOUND\n",
+                     archivePath.c_str(), r.name.c_str(), ids::formatSoundId(r.soundId).c_str(),
+                     static_cast<long long>(holder));
     std::printf("%s: added \"%s\" (%s) as entry %u at offset %u, %u bytes; now %u entries, %llu bytes\n",
                 archivePath.c_str(), r.name.c_str(), ids::formatSoundId(r.soundId).c_str(), r.entryCount - 1,
                 r.imageOffset, r.imageLength, r.entryCount, static_cast<unsigned long long>(r.fileSize));

@@ -30,9 +30,10 @@ int runWavToCau(const Arguments& args) {
 
 const Registration wav2cau{{
     "wav2cau", "wav2cau IN.wav [OUT.cau] [--caption TEXT]", "a .wav wrapped as a .cau sound image",
-    "Accepts PCM .wav files (a 16-byte format chunk) and IMA ADPCM .wav files with\n"
-    "the block alignment the game plays (1028 bytes mono, 2056 stereo); the sound\n"
-    "data is copied unchanged. OUT defaults to IN's name with the four characters\n"
+    "Accepts what the game plays: 8- or 16-bit PCM .wav files (a 16-byte format\n"
+    "chunk) and IMA ADPCM .wav files with the block alignment the game uses (1028\n"
+    "bytes mono, 2056 stereo), mono or stereo; anything else is refused with a\n"
+    "way to convert it. The sound data is copied unchanged. OUT defaults to IN's name with the four characters\n"
     "from its first \".\" removed and \".cau\" added, beside IN. --caption adds a\n"
     "caption block; line breaks in TEXT start new caption lines.",
     {}, {"caption"}, 1, 2, runWavToCau}};

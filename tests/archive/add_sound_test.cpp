@@ -175,3 +175,36 @@ TEST(AddSound, RefusalsLeaveArchiveAndFolderAsTheyWere) {
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(e.path().filename().string().find(".part"), std::string::npos);
 }
+
+// Records may share an image, so an archive can hold more records than
+// images. The general add keeps every record and counts one more of each.
+TEST(AddSound, GeneralAddKeepsRecordsThatShareImages) {
+    testkit::ScratchDir dir;
+    const std::string tpa = dir.file("shared.tpa"), cau = dir.file("new.cau");
+    Bytes original = archive_test::retailArchive({{1, pcmImage(11025, 1, 100)}, {2, pcmImage(22050, 1, 60)}});
+    // A third record, identifier 3, on the image of identifier 2.
+    Bytes third(original.begin() + 24 + 56, original.begin() + 24 + 2 * 56);
+    testkit::put32(third, 0, 3);
+    original.insert(original.begin() + 24 + 2 * 56, third.begin(), third.end());
+    for (std::size_t r = 0; r < 3; ++r) testkit::put32(original, 24 + 56 * r + 4, u32(original, 24 + 56 * r + 4) + 56);
+    testkit::put32(original, 4, 2);
+    testkit::put32(original, 20, 3);
+    testkit::put32(original, 16, static_cast<std::uint32_t>(original.size()));
+    testkit::writeFile(tpa, original);
+    testkit::writeFile(cau, pcmImage(8000, 1, 30));
+
+    AddSoundResult added = addSoundGeneral(request(tpa, cau, "new"));
+    ASSERT_EQ(added.addResult, kAddDone) << added.outcome.reason;
+    const Bytes b = testkit::readFile(tpa);
+    ASSERT_EQ(b.size(), original.size() + 56 + 66);
+    EXPECT_EQ(u32(b, 4), 3u);
+    EXPECT_EQ(u32(b, 20), 4u);
+    EXPECT_EQ(u32(b, 16), b.size());
+    for (std::size_t r = 0; r < 3; ++r) {
+        EXPECT_EQ(u32(b, 24 + 56 * r), r + 1);
+        EXPECT_EQ(u32(b, 24 + 56 * r + 4), u32(original, 24 + 56 * r + 4) + 56);
+    }
+    EXPECT_EQ(u32(b, 24 + 56 * 1 + 4), u32(b, 24 + 56 * 2 + 4));
+    EXPECT_EQ(u32(b, 24 + 56 * 3), sonkrate::ids::computeSoundId("new"));
+    EXPECT_EQ(u32(b, 24 + 56 * 3 + 4), original.size() + 56);
+}

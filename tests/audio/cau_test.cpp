@@ -138,7 +138,10 @@ TEST(CauToWav, ImaAdpcmHeaderCarriesTheImageFields) {
     ASSERT_EQ(wav.size(), 60u + dataSize);
     EXPECT_EQ(u32(wav, 24), 11025u);
     EXPECT_EQ(u16(wav, 32), 1028);
-    EXPECT_EQ(u32(wav, 48), 3000u);  // decodedSize as the fact value
+    // The fact value is what the blocks decode to: a whole block of 2049
+    // samples and 476 code bytes of the last (3000 frames, padded to 3002).
+    EXPECT_EQ(u32(wav, 48), 2049u + 1u + (u32(cau, 16) - 1028u - 4u) * 2u);
+    EXPECT_EQ(u32(wav, 48), 3002u);
     EXPECT_EQ(u32(wav, 56), dataSize);
     EXPECT_EQ(tail(wav, 60), tail(cau, 36));
     EXPECT_EQ(r.compressed, 1);

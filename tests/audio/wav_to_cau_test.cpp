@@ -192,17 +192,25 @@ TEST(WavToCau, ImaAdpcmMonoAndStereoWrapUnchanged) {
         EXPECT_EQ(u32(cau, 8), dataOffset);
         EXPECT_EQ(u32(cau, 12), align);
         EXPECT_EQ(u32(cau, 16), dataSize);
-        EXPECT_EQ(u32(cau, 20), frames);  // the fact value
+        // decodedSize: the bytes of 16-bit PCM the game decodes the sound to.
+        EXPECT_EQ(u32(cau, 20), 2 * channels * frames);
         EXPECT_EQ(u32(cau, 24), 11025u);
         EXPECT_EQ(cau[28], 16);
         EXPECT_EQ(cau[29], channels);
         EXPECT_EQ(cau[30], 1);
         EXPECT_EQ(slice(cau, dataOffset, dataSize), slice(src, 60, dataSize));
 
+        // On the way back the fact value is what the blocks hold: the short
+        // last block's codes decode to a frame or a few more than the source's
+        // fact counted.
         ASSERT_TRUE(cauToWav(cauPath, dir.file("back.wav")).ok());
         Bytes back = testkit::readFile(dir.file("back.wav"));
         EXPECT_EQ(u16(back, 38), 2048);
+        const std::uint32_t lastBytes = dataSize % align;
+        EXPECT_EQ(u32(back, 48), 3 * 2049 + 1 + (lastBytes - 4 * channels) * 2 / channels);
+        EXPECT_GE(u32(back, 48), frames);
         testkit::put16(back, 38, u16(src, 38));
+        testkit::put32(back, 48, u32(src, 48));
         EXPECT_EQ(back, src);
     }
 }
@@ -262,8 +270,16 @@ TEST(WavToCau, RefusedKindsWriteNothing) {
         tool("sox -n -r 44100 -c 2 -b 16 " + quote(dir.file("s.wav")) + " synth 0.1 sine 440");
         tool("sndfile-convert -ima-adpcm " + quote(dir.file("s.wav")) + " " + quote(dir.file("sfima.wav")));
         EXPECT_EQ(u32(testkit::readFile(dir.file("alaw.wav")), 16), 18u);
-        refused = {{"alaw.wav", WavKind::Unsupported}, {"soxima.wav", WavKind::BadBlockAlign},
-                   {"sfima.wav", WavKind::BadBlockAlign}};
+        // What the game would play as noise or not at all: 24- and 32-bit PCM,
+        // floating-point samples, three channels.
+        tool("sndfile-convert -pcm24 " + quote(dir.file("m.wav")) + " " + quote(dir.file("pcm24.wav")));
+        tool("sndfile-convert -pcm32 " + quote(dir.file("m.wav")) + " " + quote(dir.file("pcm32.wav")));
+        tool("sndfile-convert -float32 " + quote(dir.file("m.wav")) + " " + quote(dir.file("float.wav")));
+        tool("sox -n -r 22050 -c 3 -b 16 " + quote(dir.file("three.wav")) + " synth 0.1 sine 440");
+        refused = {{"alaw.wav", WavKind::Unsupported},  {"soxima.wav", WavKind::BadBlockAlign},
+                   {"sfima.wav", WavKind::BadBlockAlign}, {"pcm24.wav", WavKind::Unsupported},
+                   {"pcm32.wav", WavKind::Unsupported},   {"float.wav", WavKind::Unsupported},
+                   {"three.wav", WavKind::Unsupported}};
     }
     Bytes b1024 = imaWav(1, 1028, 3000);
     testkit::put16(b1024, 32, 1024);
@@ -273,6 +289,19 @@ TEST(WavToCau, RefusedKindsWriteNothing) {
     testkit::put32(fmt40, 60, 0x6B6E756A);  // the original fmt becomes a "junk" chunk
     testkit::writeFile(dir.file("fmt40.wav"), fmt40);
     refused.emplace_back("fmt40.wav", WavKind::Unsupported);
+    // Hand-made: a 16-byte format chunk with 12-bit PCM, with float tag 3,
+    // and a 20-byte chunk whose tag is Microsoft ADPCM rather than IMA.
+    Bytes pcm12 = imaWav(1, 1028, 100);
+    testkit::put32(pcm12, 16, 16);
+    testkit::put16(pcm12, 20, 1);
+    testkit::put16(pcm12, 34, 12);
+    pcm12 = insertChunk(Bytes(pcm12.begin(), pcm12.begin() + 36), 36, "data", std::string(64, '\1'));
+    testkit::writeFile(dir.file("pcm12.wav"), pcm12);
+    refused.emplace_back("pcm12.wav", WavKind::Unsupported);
+    Bytes msadpcm = imaWav(1, 1028, 100);
+    testkit::put16(msadpcm, 20, 2);
+    testkit::writeFile(dir.file("msadpcm.wav"), msadpcm);
+    refused.emplace_back("msadpcm.wav", WavKind::Unsupported);
 
     const Bytes before = {'k', 'e', 'e', 'p'};
     for (const auto& [name, kind] : refused) {
@@ -284,6 +313,10 @@ TEST(WavToCau, RefusedKindsWriteNothing) {
         EXPECT_EQ(r.kind, kind);
         EXPECT_EQ(wavToCauResultCode(r), 3);
         EXPECT_NE(r.outcome.reason.find(name), std::string::npos) << r.outcome.reason;
+        // The sentence says what the game plays and how to get there.
+        EXPECT_NE(r.outcome.reason.find("8- or 16-bit PCM"), std::string::npos) << r.outcome.reason;
+        EXPECT_NE(r.outcome.reason.find("sox \"" + dir.file(name) + "\" -b 16"), std::string::npos)
+            << r.outcome.reason;
         EXPECT_EQ(testkit::readFile(target), before);
 
         // Adding such a .wav to an archive explains the refusal in the box.
@@ -331,7 +364,7 @@ TEST(WavToCau, DataChunkLongerThanTheFileIsClamped) {
     cau = testkit::readFile(dir.file("cutima.cau"));
     ASSERT_EQ(cau.size(), 36u + 1528u);
     EXPECT_EQ(u32(cau, 16), 1528u);
-    EXPECT_EQ(u32(cau, 20), 2049u + 993u);
+    EXPECT_EQ(u32(cau, 20), 2 * (2049u + 993u));
     EXPECT_EQ(slice(cau, 36, 1528), slice(ima, 60, 1528));
 
     // Without a fact chunk the count comes from the data as well.
@@ -340,7 +373,35 @@ TEST(WavToCau, DataChunkLongerThanTheFileIsClamped) {
     testkit::put32(noFact, 4, static_cast<std::uint32_t>(noFact.size() - 8));
     testkit::writeFile(dir.file("nofact.wav"), noFact);
     ASSERT_TRUE(wavToCau(dir.file("nofact.wav"), dir.file("nofact.cau"), "").written());
-    EXPECT_EQ(u32(testkit::readFile(dir.file("nofact.cau")), 20), 2u * 2049u);
+    EXPECT_EQ(u32(testkit::readFile(dir.file("nofact.cau")), 20), 2u * 2u * (2u * 2049u));
+}
+
+// The fact value is taken only when the blocks hold it: one that claims more
+// than the data, or that would cut off whole blocks, gives way to what the
+// blocks decode to; one within the last block is kept.
+TEST(WavToCau, DecodedSizeIsTheDecodedLengthOfWhatTheBlocksHold) {
+    testkit::ScratchDir dir;
+    const std::size_t frames = 2 * 2049 + 300;
+    struct Case {
+        std::uint32_t fact;
+        std::uint32_t decodedFrames;
+    };
+    Bytes src = imaWav(1, 1028, frames);
+    const std::uint32_t held = 2 * 2049 + 1 + (u32(src, 56) % 1028 - 4) * 2;
+    const Case cases[] = {{static_cast<std::uint32_t>(frames), static_cast<std::uint32_t>(frames)},
+                          {held, held},
+                          {held + 1, held},
+                          {0xFFFFFFFFu, held},
+                          {2 * 2049, held},
+                          {0, held},
+                          {2 * 2049 + 1, 2 * 2049 + 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fact);
+        testkit::put32(src, 48, c.fact);
+        testkit::writeFile(dir.file("f.wav"), src);
+        ASSERT_TRUE(wavToCau(dir.file("f.wav"), dir.file("f.cau"), "").written());
+        EXPECT_EQ(u32(testkit::readFile(dir.file("f.cau")), 20), 2 * c.decodedFrames);
+    }
 }
 
 // Broken and hostile sources fail with a sentence naming the file; nothing

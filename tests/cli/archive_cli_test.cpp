@@ -62,10 +62,25 @@ TEST(ArchiveCli, NewAndAddWithBackupLogDatabaseAndWav) {
     testkit::expectGameReads(tpa);
     refused = run(cli("add " + quote(tpa) + " " + quote(alaw)));
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.err.find("Incorrect adpcm .wav type"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("alaw.wav holds A-law"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("sox \"" + alaw + "\" -b 16"), std::string::npos) << refused.err;
     EXPECT_EQ(testkit::readFile(tpa), b);
     EXPECT_EQ(run("ls -A " + quote(dir.path())).out,
               "Door_Slam.cau\nGame.tpa\nGame.tpa.backup\nSndIds.dat\nalaw.wav\ncut.cau\ntone.wav\ntpa_logs.log\n");
+
+    // A name already in the archive is added all the same, with a warning
+    // naming the entry that holds it and the command that replaces it.
+    EXPECT_EQ(run(cli("add " + quote(tpa) + " " + quote(cau) + " --name Tone")).err, "");
+    added = run(cli("add " + quote(tpa) + " " + quote(cau) + " --name BEEP"));
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    EXPECT_NE(added.err.find("warning: " + tpa + " already held \"BEEP\" (" +
+                             sonkrate::ids::formatSoundId(sonkrate::ids::computeSoundId("beep")) + ") as entry 2"),
+              std::string::npos)
+        << added.err;
+    EXPECT_NE(added.err.find("sonkrate-cli replace"), std::string::npos) << added.err;
+    b = testkit::readFile(tpa);
+    EXPECT_EQ(u32(b, 20), 5u);
+    EXPECT_EQ(u32(b, 24 + 4 * 56), u32(b, 24 + 2 * 56));
 }
 
 #ifndef _WIN32  // the file size limit is set by a POSIX shell
