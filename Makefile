@@ -8,7 +8,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            sox sndfile-programs libfltk1.3-dev libsdl2-dev libx11-dev \
+            sox sndfile-programs libfltk1.3-dev fluid libsdl2-dev libx11-dev \
             fp-utils xdg-utils xvfb xdotool x11-utils imagemagick fonts-dejavu-core \
             g++-mingw-w64-x86-64-posix googletest wine wine64
 
