@@ -6,16 +6,16 @@
 #include <limits>
 #include <system_error>
 
+#include "archive/archive_writer.h"
 #include "archive/default_sound.h"
 #include "archive/tpa_format.h"
-#include "audio/cau_header.h"
+#include "audio/cau_inspect.h"
 #include "ids/id_log.h"
 #include "ids/sound_id.h"
 #include "io/folder_listing.h"
 #include "io/byte_order.h"
 #include "io/file.h"
 #include "io/paths.h"
-#include "io/replacement.h"
 
 namespace sonkrate::archive {
 
@@ -26,35 +26,42 @@ namespace {
 struct Member {
     std::string path;
     std::string name;  // file name without its last four characters, case kept
-    std::uint64_t size = 0;
-    std::array<std::uint8_t, audio::kCauHeaderSize> header{};
+    audio::CauFileFacts facts;
 };
 
 std::string withoutLastFour(const std::string& name) {
     return name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
 }
 
-// Reads a member's size and header and checks that the header describes the file.
-io::Outcome inspect(Member& member) {
-    io::File file;
-    if (io::Outcome opened = file.open(member.path, io::FileMode::Read); !opened) return opened;
-    member.size = file.size();
-    if (member.size < audio::kCauHeaderSize)
-        return io::failure(member.path + " is not a sound image: it is " + std::to_string(member.size) +
-                           " bytes long, shorter than the 36-byte sound header");
-    if (io::Outcome read = file.readAt(0, member.header.data(), member.header.size()); !read) return read;
-    const std::uint64_t dataOffset = io::getU32(&member.header[8]);
-    const std::uint64_t dataSize = io::getU32(&member.header[16]);
-    if (dataOffset < audio::kCauHeaderSize || dataOffset + dataSize != member.size)
-        return io::failure(member.path + " is damaged or not a sound image: its header puts " +
-                           std::to_string(dataSize) + " bytes of sound data at offset " + std::to_string(dataOffset) +
-                           ", but the file is " + std::to_string(member.size) + " bytes long");
-    return io::success();
-}
-
-io::Outcome writeRecord(io::File& out, const TpaEntry& entry) {
-    auto bytes = serializeTpaEntry(entry);
-    return out.write(bytes.data(), bytes.size());
+// Entry 0 the default sound right after the table, then the members in order.
+ArchivePlan planFolderBuild(const std::vector<Member>& members, const std::vector<std::uint8_t>& defaultImage,
+                            std::uint64_t end) {
+    const std::uint64_t n = members.size();
+    const std::uint64_t tableEnd = recordOffsetOf(TpaLayout::Retail, n + 1);  // 56 n + 80
+    ArchivePlan plan;
+    plan.header.soundCount = static_cast<std::uint32_t>(n + 1);
+    plan.header.trailerFlag = 0;
+    plan.header.soundDataEnd = static_cast<std::uint32_t>(end);
+    plan.header.entryCount = static_cast<std::uint32_t>(n + 1);
+    TpaEntry entry;
+    entry.soundId = kDefaultSoundId;
+    entry.imageOffset = static_cast<std::uint32_t>(tableEnd);
+    entry.imageLength = kDefaultSoundImageSize;
+    std::copy(defaultImage.begin(), defaultImage.begin() + audio::kCauHeaderSize, entry.cauHeader.begin());
+    plan.records.push_back(entry);
+    plan.pieces.push_back(ImagePiece::memory(defaultImage));
+    std::uint64_t offset = tableEnd + kDefaultSoundImageSize;
+    for (const Member& m : members) {
+        TpaEntry record;
+        record.soundId = ids::computeSoundId(io::toLower(m.name));
+        record.imageOffset = static_cast<std::uint32_t>(offset);
+        record.imageLength = static_cast<std::uint32_t>(m.facts.size);
+        std::copy(m.facts.header.begin(), m.facts.header.end(), record.cauHeader.begin());
+        plan.records.push_back(record);
+        plan.pieces.push_back(ImagePiece::wholeFile(m.path, m.facts.size));
+        offset += m.facts.size;
+    }
+    return plan;
 }
 
 }  // namespace
@@ -94,11 +101,11 @@ BuildFromCauDirResult buildArchiveFromCauDir(const std::string& sourceFolder, co
     for (std::size_t i = 0; i < paths.size(); ++i) {
         members[i].path = paths[i];
         members[i].name = withoutLastFour(io::fileNameOf(paths[i]));
-        if (io::Outcome ok = inspect(members[i]); !ok) {
+        if (io::Outcome ok = audio::inspectCauFile(paths[i], members[i].facts); !ok) {
             result.outcome = ok;
             return result;
         }
-        end += members[i].size;
+        end += members[i].facts.size;
         if (end > std::numeric_limits<std::uint32_t>::max()) {
             result.outcome = io::failure("The .cau files of " + sourceFolder +
                                          " together are larger than an archive can be (4 GiB)");
@@ -106,56 +113,19 @@ BuildFromCauDirResult buildArchiveFromCauDir(const std::string& sourceFolder, co
         }
     }
 
-    TpaHeader header;
-    header.soundCount = static_cast<std::uint32_t>(n + 1);
-    header.trailerFlag = 0;
-    header.soundDataEnd = static_cast<std::uint32_t>(end);
-    header.entryCount = static_cast<std::uint32_t>(n + 1);
-
-    io::ReplacementFile out;
-    if (io::Outcome begun = out.begin(targetPath); !begun) {
-        result.outcome = begun;
-        return result;
-    }
-    auto headerBytes = serializeTpaHeader(header);
-    result.outcome = out.file().write(headerBytes.data(), headerBytes.size());
-
     const std::vector<std::uint8_t> defaultImage = defaultSoundImage();
-    TpaEntry entry;
-    entry.soundId = kDefaultSoundId;
-    entry.imageOffset = static_cast<std::uint32_t>(tableEnd);
-    entry.imageLength = kDefaultSoundImageSize;
-    std::copy(defaultImage.begin(), defaultImage.begin() + audio::kCauHeaderSize, entry.cauHeader.begin());
-    if (result.outcome) result.outcome = writeRecord(out.file(), entry);
-    std::uint64_t offset = tableEnd + kDefaultSoundImageSize;
-    for (const Member& m : members) {
-        if (!result.outcome) break;
-        TpaEntry record;
-        record.soundId = ids::computeSoundId(io::toLower(m.name));
-        record.imageOffset = static_cast<std::uint32_t>(offset);
-        record.imageLength = static_cast<std::uint32_t>(m.size);
-        std::copy(m.header.begin(), m.header.end(), record.cauHeader.begin());
-        result.outcome = writeRecord(out.file(), record);
-        offset += m.size;
-    }
-    if (result.outcome) result.outcome = out.file().write(defaultImage.data(), defaultImage.size());
-
+    ArchivePlan plan = planFolderBuild(members, defaultImage, end);
+    ArchiveWriteOptions options;
     io::reportProgress(progress, 0, n);
-    for (std::size_t i = 0; i < members.size() && result.outcome; ++i) {
-        const Member& m = members[i];
-        io::File in;
-        result.outcome = in.open(m.path, io::FileMode::Read);
-        if (result.outcome && in.size() != m.size)
-            result.outcome = io::failure(m.path + " changed while the archive was being built");
-        if (result.outcome) result.outcome = io::copyRange(in, 0, m.size, out.file());
-        io::reportProgress(progress, i + 1, n);
-    }
-    if (!result.outcome) return result;  // out removes its temporary file
-    if (io::Outcome committed = out.commit(); !committed) {
-        result.outcome = committed;
+    // Progress in files; the first piece is the default sound.
+    options.piecesProgress = [&](std::uint64_t done, std::uint64_t) {
+        if (done > 1) io::reportProgress(progress, done - 1, n);
+    };
+    if (io::Outcome written = writeArchive(targetPath, plan, options); !written) {
+        result.outcome = written;
         return result;
     }
-    result.entryCount = header.entryCount;
+    result.entryCount = plan.header.entryCount;
     result.fileSize = end;
     for (const Member& m : members) result.cauFiles.push_back(m.path);
 

@@ -5,7 +5,7 @@
 
 #include "archive/tpa_format.h"
 #include "io/byte_order.h"
-#include "io/replacement.h"
+#include "archive/archive_writer.h"
 
 namespace sonkrate::archive {
 
@@ -84,13 +84,19 @@ std::vector<std::uint8_t> newArchiveImage() {
 }
 
 io::Outcome writeNewArchive(const std::string& path) {
-    io::ReplacementFile target;
-    io::Outcome done = target.begin(path);
-    if (!done) return done;
-    std::vector<std::uint8_t> image = newArchiveImage();
-    done = target.file().write(image.data(), image.size());
-    if (!done) return done;
-    return target.commit();
+    const std::vector<std::uint8_t> image = defaultSoundImage();
+    ArchivePlan plan;
+    plan.header.soundCount = 1;
+    plan.header.soundDataEnd = kNewArchiveSize;
+    plan.header.entryCount = 1;
+    TpaEntry entry;
+    entry.soundId = kDefaultSoundId;
+    entry.imageOffset = kNewArchiveTableEnd;
+    entry.imageLength = kDefaultSoundImageSize;
+    std::copy(image.begin(), image.begin() + audio::kCauHeaderSize, entry.cauHeader.begin());
+    plan.records.push_back(entry);
+    plan.pieces.push_back(ImagePiece::memory(image));
+    return writeArchive(path, plan);
 }
 
 }  // namespace sonkrate::archive
