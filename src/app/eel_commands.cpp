@@ -5,8 +5,8 @@
 #include "app/dialogs.h"
 #include "app/shell.h"
 #include "io/paths.h"
-#include "lists/eel_build.h"
-#include "lists/eel_build_archive.h"
+#include "archive/build_from_list.h"
+#include "lists/build_listings.h"
 #include "lists/eel_format.h"
 #include "lists/make_eel.h"
 
@@ -140,12 +140,18 @@ void Shell::eelToTpa() {
     }
     // The first listing counts as read before the loop, as the bar shows it.
     platform_.progressStepIt(kProgressBar);
-    lists::EelBuildResult built = lists::buildArchiveFromEel(
-        eelList_, *target, paths_.missingCau, lists::archiveBuildSteps(),
-        [this](std::uint64_t, std::uint64_t, const std::string&) {
-            platform_.progressStepIt(kProgressBar);
-            platform_.repaint();
-        });
+    std::vector<lists::BuildListing> read;
+    archive::ListBuildResult built;
+    built.outcome = lists::readBuildListings(eelList_, read);
+    if (built.outcome) {
+        std::vector<archive::ListedSound> listings;
+        for (const lists::BuildListing& l : read) listings.push_back({l.name, l.path});
+        built = archive::buildArchiveFromList(listings, *target, paths_.missingCau, state_.eelListSize - 1,
+                                              [this](std::uint64_t, std::uint64_t, const std::string&) {
+                                                  platform_.progressStepIt(kProgressBar);
+                                                  platform_.repaint();
+                                              });
+    }
     platform_.setProgressPosition(kProgressBar, 0);
     if (!built.outcome) {
         status_.beepRefused();
@@ -155,7 +161,7 @@ void Shell::eelToTpa() {
     status_.beepDone();
     status_.setStatus("tpa build is complete . . .");
     if (!built.missingNames.empty())
-        platform_.messageBox(lists::kMissingReplacedText, "SONKRATE", platform::MessageIcon::Information,
+        platform_.messageBox(archive::kMissingReplacedText, "SONKRATE", platform::MessageIcon::Information,
                              platform::MessageButtons::Ok);
 }
 

@@ -6,7 +6,7 @@
 #include <limits>
 #include <system_error>
 
-#include "archive/archive_writer.h"
+#include "archive/built_archive_plan.h"
 #include "archive/default_sound.h"
 #include "archive/tpa_format.h"
 #include "audio/cau_inspect.h"
@@ -23,45 +23,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Member {
-    std::string path;
+struct Member : PlannedImage {
     std::string name;  // file name without its last four characters, case kept
-    audio::CauFileFacts facts;
 };
 
 std::string withoutLastFour(const std::string& name) {
     return name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
-}
-
-// Entry 0 the default sound right after the table, then the members in order.
-ArchivePlan planFolderBuild(const std::vector<Member>& members, const std::vector<std::uint8_t>& defaultImage,
-                            std::uint64_t end) {
-    const std::uint64_t n = members.size();
-    const std::uint64_t tableEnd = recordOffsetOf(TpaLayout::Retail, n + 1);  // 56 n + 80
-    ArchivePlan plan;
-    plan.header.soundCount = static_cast<std::uint32_t>(n + 1);
-    plan.header.trailerFlag = 0;
-    plan.header.soundDataEnd = static_cast<std::uint32_t>(end);
-    plan.header.entryCount = static_cast<std::uint32_t>(n + 1);
-    TpaEntry entry;
-    entry.soundId = kDefaultSoundId;
-    entry.imageOffset = static_cast<std::uint32_t>(tableEnd);
-    entry.imageLength = kDefaultSoundImageSize;
-    std::copy(defaultImage.begin(), defaultImage.begin() + audio::kCauHeaderSize, entry.cauHeader.begin());
-    plan.records.push_back(entry);
-    plan.pieces.push_back(ImagePiece::memory(defaultImage));
-    std::uint64_t offset = tableEnd + kDefaultSoundImageSize;
-    for (const Member& m : members) {
-        TpaEntry record;
-        record.soundId = ids::computeSoundId(io::toLower(m.name));
-        record.imageOffset = static_cast<std::uint32_t>(offset);
-        record.imageLength = static_cast<std::uint32_t>(m.facts.size);
-        std::copy(m.facts.header.begin(), m.facts.header.end(), record.cauHeader.begin());
-        plan.records.push_back(record);
-        plan.pieces.push_back(ImagePiece::wholeFile(m.path, m.facts.size));
-        offset += m.facts.size;
-    }
-    return plan;
 }
 
 }  // namespace
@@ -101,6 +68,7 @@ BuildFromCauDirResult buildArchiveFromCauDir(const std::string& sourceFolder, co
     for (std::size_t i = 0; i < paths.size(); ++i) {
         members[i].path = paths[i];
         members[i].name = withoutLastFour(io::fileNameOf(paths[i]));
+        members[i].soundId = ids::computeSoundId(io::toLower(members[i].name));
         if (io::Outcome ok = audio::inspectCauFile(paths[i], members[i].facts); !ok) {
             result.outcome = ok;
             return result;
@@ -114,7 +82,8 @@ BuildFromCauDirResult buildArchiveFromCauDir(const std::string& sourceFolder, co
     }
 
     const std::vector<std::uint8_t> defaultImage = defaultSoundImage();
-    ArchivePlan plan = planFolderBuild(members, defaultImage, end);
+    const std::vector<PlannedImage> images(members.begin(), members.end());
+    ArchivePlan plan = planBuiltArchive(images, defaultImage);
     ArchiveWriteOptions options;
     io::reportProgress(progress, 0, n);
     // Progress in files; the first piece is the default sound.

@@ -5,9 +5,9 @@
 #include <random>
 #include <system_error>
 
+#include "archive/build_from_list.h"
 #include "cli/cli.h"
-#include "lists/eel_build.h"
-#include "lists/eel_build_archive.h"
+#include "lists/build_listings.h"
 #include "lists/eel_list.h"
 
 namespace sonkrate::cli {
@@ -33,15 +33,20 @@ int runBuildEel(const Arguments& args) {
     lists::EelListView view = lists::readEelListView(listPath, list.size);
     if (!view.outcome) return failed(view.outcome);
 
+    std::vector<lists::BuildListing> read;
+    if (io::Outcome listed = lists::readBuildListings(list, read); !listed) return failed(listed);
+    std::vector<archive::ListedSound> listings;
+    for (const lists::BuildListing& l : read) listings.push_back({l.name, l.path});
+
     std::optional<std::string> given = args.option("missing");
     std::string missingCau = given ? *given : temporaryMissingCau();
-    lists::EelBuildResult r;
+    archive::ListBuildResult r;
     {
         Progress progress("building");
-        r = lists::buildArchiveFromEel(list, target, missingCau, lists::archiveBuildSteps(),
-                                       [&](std::uint64_t done, std::uint64_t total, const std::string&) {
-                                           progress.update(done, total);
-                                       });
+        r = archive::buildArchiveFromList(listings, target, missingCau, list.size - 1,
+                                          [&](std::uint64_t done, std::uint64_t total, const std::string&) {
+                                              progress.update(done, total);
+                                          });
     }
     if (!given) {
         std::error_code ec;
