@@ -1,5 +1,9 @@
 #include "archive/entry_reader.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "archive/archive_reader.h"
 #include "audio/cau_reader.h"
 
 namespace sonkrate::archive {
@@ -13,6 +17,25 @@ std::string entryName(const TpaArchive& archive, std::uint32_t index) {
 io::Outcome damaged(const TpaArchive& archive, std::uint32_t index, const std::string& why) {
     return io::failure("The archive is damaged: " + entryName(archive, index) + " " + why);
 }
+
+// The header, caption and data position of the image of sound.entry.
+void readImageOf(io::File& file, EntrySound& sound) {
+    audio::CauImage image;
+    io::Outcome read = audio::readCauEntry(file, sound.entry.imageOffset, sound.entry.imageLength, image);
+    if (!read) {
+        std::string reason = read.reason;
+        if (!reason.empty() && reason.back() == '.') reason.pop_back();
+        sound.outcome = io::failure(reason + " (entry " + std::to_string(sound.index) + ")");
+        return;
+    }
+    sound.header = image.header;
+    sound.caption = image.captionText;
+    sound.dataStart = image.dataStart;
+    sound.dataSize = image.dataSize;
+}
+
+// Records are read this many at a time by the walk over every entry.
+constexpr std::uint32_t kWalkBlock = 4096;
 
 }  // namespace
 
@@ -38,14 +61,7 @@ EntryRead readTpaEntry(io::File& file, const TpaArchive& archive, std::uint32_t 
     if (!read.outcome) return read;
     read.entry = parseTpaEntry(record, archive.layout);
     const std::uint64_t end = std::uint64_t{read.entry.imageOffset} + read.entry.imageLength;
-    if (end > size) {
-        read.outcome = damaged(archive, index,
-                               "claims a sound image at offset " + std::to_string(read.entry.imageOffset) +
-                                   " of " + std::to_string(read.entry.imageLength) +
-                                   " bytes, which runs past the end of the file (" + std::to_string(size) +
-                                   " bytes)");
-        return read;
-    }
+    if (end > size) read.outcome = imageOutsideFile(archive.archivePath, index, read.entry, size);
     return read;
 }
 
@@ -62,20 +78,7 @@ EntrySound readEntrySound(io::File& file, const TpaArchive& archive, std::uint32
     EntryRead record = readTpaEntry(file, archive, index);
     sound.outcome = record.outcome;
     sound.entry = record.entry;
-    if (!sound.outcome) return sound;
-
-    audio::CauImage image;
-    io::Outcome read = audio::readCauEntry(file, sound.entry.imageOffset, sound.entry.imageLength, image);
-    if (!read) {
-        std::string reason = read.reason;
-        if (!reason.empty() && reason.back() == '.') reason.pop_back();
-        sound.outcome = io::failure(reason + " (entry " + std::to_string(index) + ")");
-        return sound;
-    }
-    sound.header = image.header;
-    sound.caption = image.captionText;
-    sound.dataStart = image.dataStart;
-    sound.dataSize = image.dataSize;
+    if (sound.outcome) readImageOf(file, sound);
     return sound;
 }
 
@@ -94,12 +97,27 @@ EntrySound readEntrySound(const TpaArchive& archive, std::uint32_t index) {
 io::Outcome forEachEntrySound(const TpaArchive& archive,
                               const std::function<bool(const EntrySound&)>& visit) {
     io::File file;
-    io::Outcome opened = file.open(archive.archivePath, io::FileMode::Read);
-    if (!opened) return opened;
-    for (std::uint32_t i = 0; i < archive.entryCount; ++i) {
-        EntrySound sound = readEntrySound(file, archive, i);
-        if (!sound.outcome) return sound.outcome;
-        if (!visit(sound)) break;
+    if (io::Outcome opened = file.open(archive.archivePath, io::FileMode::Read); !opened) return opened;
+    // The table as the archive was loaded, read in blocks, checked against
+    // the file as it is now.
+    ArchiveHeader info;
+    info.layout = archive.layout;
+    info.fileSize = file.size();
+    std::vector<TpaEntry> records;
+    for (std::uint32_t first = 0; first < archive.entryCount; first += kWalkBlock) {
+        const std::uint32_t count = std::min(kWalkBlock, archive.entryCount - first);
+        records.clear();
+        if (io::Outcome read = readArchiveRecords(file, info, first, count, false, records); !read) return read;
+        for (std::uint32_t k = 0; k < count; ++k) {
+            EntrySound sound;
+            sound.index = first + k;
+            sound.entry = records[k];
+            if (std::uint64_t{sound.entry.imageOffset} + sound.entry.imageLength > info.fileSize)
+                return imageOutsideFile(archive.archivePath, sound.index, sound.entry, info.fileSize);
+            readImageOf(file, sound);
+            if (!sound.outcome) return sound.outcome;
+            if (!visit(sound)) return io::success();
+        }
     }
     return io::success();
 }

@@ -6,11 +6,13 @@
 #include <unordered_map>
 
 #include "archive/archive_class.h"
+#include "archive/archive_reader.h"
 #include "archive/entry_reader.h"
 #include "audio/cau_to_wav.h"
 #include "audio/decode_adpcm_wav.h"
 #include "ids/sound_id.h"
 #include "ids/sound_id_database.h"
+#include "ids/sound_name_index.h"
 #include "io/file.h"
 #include "io/paths.h"
 
@@ -21,75 +23,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kMaxKeptFailures = 100;
+constexpr std::uint32_t kRecordsPerBlock = 1024;
 // Longest stem used as it is; with ".cau" it stays well below the usual 255.
 constexpr std::size_t kMaxStemLength = 200;
-// A database up to this size is indexed once; a bigger one is searched per entry.
-constexpr std::uint64_t kMaxIndexedDatabase = 16u << 20;
-// Mirrors the line length the single lookup keeps.
-constexpr std::size_t kMaxNameLine = 4096;
-
-bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
-
-// The names of a database, looked up as ids::lookupSoundName does (the file
-// read as tokens between quotation marks, the first token equal to the
-// identifier winning, the rest of its line giving the name), but with the
-// file read once instead of once per entry.
-class NameIndex {
-public:
-    void load(const std::string& dbPath) {
-        dbPath_ = dbPath;
-        if (dbPath.empty()) return;
-        io::File db;
-        if (!db.open(dbPath, io::FileMode::Read)) return;
-        const std::uint64_t size = db.size();
-        if (size > kMaxIndexedDatabase) {
-            perEntry_ = true;
-            return;
-        }
-        std::string text(static_cast<std::size_t>(size), '\0');
-        if (size > 0 && !db.readExact(text.data(), text.size())) return;
-        index(text);
-    }
-
-    std::string lookup(ids::SoundId id) const {
-        if (perEntry_) return ids::lookupSoundName(dbPath_, id).name;
-        auto found = names_.find(ids::formatSoundId(id));
-        return found == names_.end() ? "unknown" : found->second;
-    }
-
-private:
-    void index(const std::string& s) {
-        std::size_t pos = 0;
-        while (pos < s.size()) {
-            std::size_t delimiter = s.find('"', pos);
-            const bool hasDelimiter = delimiter != std::string::npos;
-            if (!hasDelimiter) delimiter = s.size();
-            if (delimiter - pos == 8) {
-                std::string key = io::toLower(std::string_view(s).substr(pos, 8));
-                if (std::all_of(key.begin(), key.end(), isHexDigit) && names_.find(key) == names_.end())
-                    names_.emplace(key, nameAfter(s, hasDelimiter ? delimiter + 1 : s.size()));
-            }
-            pos = hasDelimiter ? delimiter + 1 : s.size();
-        }
-    }
-
-    // The rest of the line from at: blank, quote, name, quote.
-    static std::string nameAfter(const std::string& s, std::size_t at) {
-        if (at >= s.size()) return "unknown";
-        std::size_t lineEnd = s.find('\n', at);
-        if (lineEnd == std::string::npos) lineEnd = s.size();
-        std::string rest = s.substr(at, std::min(lineEnd - at, kMaxNameLine));
-        if (!rest.empty() && rest.back() == '\r') rest.pop_back();
-        if (rest.size() < 3) return "unknown";
-        std::string name = rest.substr(2, rest.size() - 3);
-        return name.empty() ? "unknown" : name;
-    }
-
-    std::string dbPath_;
-    bool perEntry_ = false;
-    std::unordered_map<std::string, std::string> names_;
-};
-
 bool isReservedDeviceName(std::string_view stem) {
     std::string base = io::toUpper(stem.substr(0, stem.find('.')));
     while (!base.empty() && base.back() == ' ') base.pop_back();
@@ -170,16 +106,34 @@ ExportAllResult exportAllEntries(const TpaArchive& archive, ExportMode mode, con
         result.outcome = opened;
         return result;
     }
-    NameIndex names;
+    ids::SoundNameIndex names;
     names.load(dbPath);
     const std::string archiveName =
         archive.archiveName.empty() ? archiveNameOf(archive.archivePath) : archive.archiveName;
     const char* extension = mode == ExportMode::Cau ? ".cau" : ".wav";
 
     io::reportProgress(progress, 0, archive.entryCount);
+    ArchiveHeader info;
+    info.layout = archive.layout;
+    info.fileSize = file.size();
+    std::vector<TpaEntry> block;
     for (std::uint32_t i = 0; i < archive.entryCount; ++i) {
         io::Outcome done;
-        EntryRead record = readTpaEntry(file, archive, i);
+        // The records are read in blocks; one that lies past the end of the
+        // file fails on its own, as does an image outside the file.
+        if (i % kRecordsPerBlock == 0) {
+            block.clear();
+            const std::uint32_t count = std::min<std::uint32_t>(kRecordsPerBlock, archive.entryCount - i);
+            if (!readArchiveRecords(file, info, i, count, false, block)) block.clear();
+        }
+        EntryRead record;
+        if (i % kRecordsPerBlock < block.size()) {
+            record.entry = block[i % kRecordsPerBlock];
+            if (std::uint64_t{record.entry.imageOffset} + record.entry.imageLength > info.fileSize)
+                record.outcome = imageOutsideFile(archive.archivePath, i, record.entry, info.fileSize);
+        } else {
+            record = readTpaEntry(file, archive, i);
+        }
         if (record.outcome) {
             const std::string name = names.lookup(record.entry.soundId);
             const std::string stem = exportFileStem(archiveName, i, name);

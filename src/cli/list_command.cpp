@@ -5,20 +5,10 @@
 #include "archive/tpa_loader.h"
 #include "cli/cli.h"
 #include "ids/sound_id.h"
-#include "ids/sound_id_database.h"
+#include "ids/sound_name_index.h"
 
 namespace sonkrate::cli {
 namespace {
-
-struct Row {
-    const archive::EntrySound* entry;
-    std::string name;
-};
-
-std::string nameOf(const std::optional<std::string>& db, ids::SoundId id) {
-    if (!db) return "unknown";
-    return ids::lookupSoundName(*db, id).name;
-}
 
 void printJsonRow(const archive::EntrySound& e, const std::string& name, bool first) {
     const audio::CauHeader& h = e.header;
@@ -42,13 +32,15 @@ void printTextRow(const archive::EntrySound& e, const std::string& name) {
 int runList(const Arguments& args) {
     archive::TpaLoad load = archive::loadTpaArchive(args.positional[0], "");
     if (!load.outcome) return failed(load.outcome);
-    std::optional<std::string> db = args.option("db");
+    // The database is read once, not once per entry.
+    ids::SoundNameIndex names;
+    names.load(args.option("db").value_or(""));
     bool json = args.has("json");
     if (json) std::printf("[");
     else std::printf("index  id        offset      length     rate    ch bits compress   data       name\n");
     bool first = true;
     io::Outcome walked = archive::forEachEntrySound(load.archive, [&](const archive::EntrySound& e) {
-        std::string name = nameOf(db, e.entry.soundId);
+        std::string name = names.lookup(e.entry.soundId);
         if (json) printJsonRow(e, name, first);
         else printTextRow(e, name);
         first = false;
