@@ -19,9 +19,9 @@ io::Outcome damaged(const TpaArchive& archive, std::uint32_t index, const std::s
 }
 
 // The header, caption and data position of the image of sound.entry.
-void readImageOf(io::File& file, EntrySound& sound) {
+void readImageOf(io::File& file, std::uint64_t size, EntrySound& sound) {
     audio::CauImage image;
-    io::Outcome read = audio::readCauEntry(file, sound.entry.imageOffset, sound.entry.imageLength, image);
+    io::Outcome read = audio::readCauEntry(file, size, sound.entry.imageOffset, sound.entry.imageLength, image);
     if (!read) {
         std::string reason = read.reason;
         if (!reason.empty() && reason.back() == '.') reason.pop_back();
@@ -78,7 +78,7 @@ EntrySound readEntrySound(io::File& file, const TpaArchive& archive, std::uint32
     EntryRead record = readTpaEntry(file, archive, index);
     sound.outcome = record.outcome;
     sound.entry = record.entry;
-    if (sound.outcome) readImageOf(file, sound);
+    if (sound.outcome) readImageOf(file, file.size(), sound);
     return sound;
 }
 
@@ -114,7 +114,7 @@ io::Outcome forEachEntrySound(const TpaArchive& archive,
             sound.entry = records[k];
             if (std::uint64_t{sound.entry.imageOffset} + sound.entry.imageLength > info.fileSize)
                 return imageOutsideFile(archive.archivePath, sound.index, sound.entry, info.fileSize);
-            readImageOf(file, sound);
+            readImageOf(file, info.fileSize, sound);
             if (!sound.outcome) return sound.outcome;
             if (!visit(sound)) return io::success();
         }

@@ -62,9 +62,13 @@ io::Outcome readCauFile(const std::string& path, CauImage& image) {
 }
 
 io::Outcome readCauEntry(io::File& archive, std::uint64_t imageOffset, std::uint64_t imageLength, CauImage& image) {
+    return readCauEntry(archive, archive.size(), imageOffset, imageLength, image);
+}
+
+io::Outcome readCauEntry(io::File& archive, std::uint64_t size, std::uint64_t imageOffset, std::uint64_t imageLength,
+                         CauImage& image) {
     image = CauImage{};
     const std::string& path = archive.path();
-    std::uint64_t size = archive.size();
     std::string entry = "the entry at offset " + number(imageOffset);
     if (imageOffset > size || imageLength > size - imageOffset)
         return io::failure(path + " is damaged: " + entry + " claims " + number(imageLength) +

@@ -42,6 +42,9 @@ io::Outcome readCauFile(const std::string& path, CauImage& image);
 // The same for the image of imageLength bytes at imageOffset of an archive;
 // the older 32-byte PCM header is recognised.
 io::Outcome readCauEntry(io::File& archive, std::uint64_t imageOffset, std::uint64_t imageLength, CauImage& image);
+// The same with the archive's size known (measured once for many entries).
+io::Outcome readCauEntry(io::File& archive, std::uint64_t archiveSize, std::uint64_t imageOffset,
+                         std::uint64_t imageLength, CauImage& image);
 io::Outcome readCauEntry(const std::string& archivePath, std::uint64_t imageOffset, std::uint64_t imageLength,
                          CauImage& image);
 
