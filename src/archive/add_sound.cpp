@@ -92,18 +92,6 @@ io::Outcome shiftRecords(std::vector<TpaEntry>& records, const std::string& path
     return io::success();
 }
 
-// A first add to a general archive keeps the archive as it was.
-io::Outcome keepBackup(const AddSoundRequest& request, AddSoundResult& result) {
-    if (request.backupPath.empty()) return io::success();
-    io::File existing;
-    if (existing.open(request.backupPath, io::FileMode::Read)) return io::success();
-    if (io::Outcome copied = io::copyFileReplacing(request.archivePath, request.backupPath); !copied)
-        return io::failure("Cannot keep a backup of " + request.archivePath + ", so nothing was added: " +
-                           copied.reason);
-    result.backupWritten = true;
-    return io::success();
-}
-
 // The logs name only sounds that really are in the archive now.
 void writeLogs(const AddSoundRequest& request, AddSoundResult& result) {
     if (!request.logPath.empty()) {
@@ -148,7 +136,7 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
     ok = checkAddable(archive, info, kept, sound.size, request.soundPath);
     if (ok) ok = readArchiveRecords(archive, info, 0, kept, false, plan.records);
     if (ok) ok = shiftRecords(plan.records, archivePath);
-    if (ok && variant == Variant::General) ok = keepBackup(request, result);
+    if (ok && variant == Variant::General) ok = keepArchiveBackup(archivePath, request.backupPath, result.backupWritten);
     if (!ok) return refused(result, kAddNothingDone, ok.reason);
 
     const std::uint64_t A = info.fileSize, tableEnd = recordOffsetOf(TpaLayout::Retail, kept);
@@ -188,6 +176,17 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
 }
 
 }  // namespace
+
+io::Outcome keepArchiveBackup(const std::string& archivePath, const std::string& backupPath, bool& written) {
+    written = false;
+    if (backupPath.empty()) return io::success();
+    io::File existing;
+    if (existing.open(backupPath, io::FileMode::Read)) return io::success();
+    if (io::Outcome copied = io::copyFileReplacing(archivePath, backupPath); !copied)
+        return io::failure("Cannot keep a backup of " + archivePath + ", so nothing was changed: " + copied.reason);
+    written = true;
+    return io::success();
+}
 
 bool usesEffectsAdd(std::string_view archiveName, bool standardLayout) {
     return archiveName == "effects" || archiveName == "ambient" || (archiveName == "alteffects" && standardLayout);

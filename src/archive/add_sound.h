@@ -59,6 +59,11 @@ struct AddSoundResult {
     bool backupWritten = false;
 };
 
+// Copies the archive to backupPath unless a file can be read there already,
+// so the first change keeps the archive as it was and later ones leave that
+// copy alone; written tells whether a copy was made. An empty path: no backup.
+io::Outcome keepArchiveBackup(const std::string& archivePath, const std::string& backupPath, bool& written);
+
 // The variant the add commands use: the effects rewrite for "effects" and
 // "ambient", and for "alteffects" when its first image follows the table.
 bool usesEffectsAdd(std::string_view archiveName, bool standardLayout);

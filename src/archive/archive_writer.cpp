@@ -110,6 +110,10 @@ io::Outcome writeArchive(const std::string& target, const ArchivePlan& plan, con
         if (io::Outcome put = writePiece(plan.pieces[i], out.file(), counter); !put) return put;
         io::reportProgress(options.piecesProgress, i + 1, plan.pieces.size());
     }
+    // The source may be the target itself, which Windows does not let a
+    // rename replace while it is open.
+    for (const ImagePiece& piece : plan.pieces)
+        if (piece.file != nullptr) piece.file->close();
     return out.commit(options.syncToDisk);
 }
 

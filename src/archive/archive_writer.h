@@ -47,7 +47,8 @@ struct ArchiveWriteOptions {
     io::ProgressCallback piecesProgress;
 };
 
-// Writes the plan over target. Fails, leaving target as it was, when the
+// Writes the plan over target. The files of range pieces are closed once
+// their bytes are copied (one of them may be the target). Fails, leaving target as it was, when the
 // archive would pass 4 GiB, a whole file changed size, or any read or write
 // fails. What fails is said in a sentence naming the file.
 io::Outcome writeArchive(const std::string& target, const ArchivePlan& plan, const ArchiveWriteOptions& options = {});

@@ -111,7 +111,8 @@ ListBuildResult buildArchiveFromList(const std::vector<ListedSound>& listings, c
                                      const std::string& missingCauPath, std::size_t progressTotal,
                                      const io::ItemProgressCallback& progress) {
     ListBuildResult result;
-    Replacement replacement{missingCauPath};
+    Replacement replacement;
+    replacement.path = missingCauPath;
     std::vector<PlannedImage> images;
     std::vector<std::string> built;
     auto fail = [&](const std::string& reason) {

@@ -1,5 +1,6 @@
 #include "archive/tpa_loader.h"
 
+#include "archive/archive_reader.h"
 #include "io/byte_order.h"
 #include "io/file.h"
 #include "io/paths.h"
@@ -35,28 +36,14 @@ TpaLoad loadTpaArchive(const std::string& archivePath, const std::string& wavsDi
         load.outcome = opened;
         return load;
     }
-    const std::uint64_t size = file.size();
-    if (size < kTpaHeaderSize) {
-        load.outcome = io::failure(archivePath + " is not a sound archive: it is " + std::to_string(size) +
-                                   " bytes long, shorter than the 24-byte archive header");
-        return load;
-    }
-    std::uint8_t headerBytes[kTpaHeaderSize];
-    io::Outcome read = file.readAt(0, headerBytes, sizeof headerBytes);
-    if (!read) {
+    ArchiveHeader info;
+    if (io::Outcome read = readArchiveHeader(file, info); !read) {
         load.outcome = read;
         return load;
     }
-    const TpaHeader header = parseTpaHeader(headerBytes);
-    const TpaLayout layout = layoutOfTag(header.layoutTag);
-    const std::uint64_t tableEnd = recordOffsetOf(layout, header.entryCount);
-    if (tableEnd > size) {
-        load.outcome = io::failure(
-            archivePath + " is damaged or not a sound archive: its header lists " +
-            std::to_string(header.entryCount) + " entries, whose table needs " + std::to_string(tableEnd) +
-            " bytes, but the file is only " + std::to_string(size) + " bytes long");
-        return load;
-    }
+    const TpaHeader& header = info.header;
+    const TpaLayout layout = info.layout;
+    const std::uint64_t size = info.fileSize;
 
     TpaArchive& a = load.archive;
     a.archivePath = archivePath;

@@ -1,36 +1,18 @@
 // sonkrate-cli add: one sound appended to a retail archive, with the first
 // add's backup, the optional log line and the optional name record.
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "archive/add_sound.h"
 #include "archive/archive_reader.h"
 #include "archive/tpa_loader.h"
 #include "audio/wav_to_cau.h"
 #include "cli/cli.h"
+#include "cli/sound_file.h"
 #include "ids/sound_id.h"
 #include "io/paths.h"
 
-#if defined(_WIN32)
-#include <process.h>
-#define SONKRATE_PID _getpid()
-#else
-#include <unistd.h>
-#define SONKRATE_PID getpid()
-#endif
-
 namespace sonkrate::cli {
 namespace {
-
-// A .cau made from a .wav for one add, removed when the add is over.
-struct ConvertedWav {
-    std::string path;
-    ~ConvertedWav() {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove(path, ec);
-    }
-};
 
 // The entry of the archive that holds soundId, or -1 (also when the table
 // cannot be read: the add itself then says why).
@@ -45,18 +27,9 @@ int runAdd(const Arguments& args) {
     const std::string& given = args.positional[1];
     const std::string name = args.option("name").value_or(io::stripFromFirstDot(io::fileNameOf(given)));
 
-    // A .wav is wrapped as a .cau beside the archive first, as the window's Add_Wav does.
-    ConvertedWav converted;
-    std::string soundPath = given;
-    if (io::endsWith(io::toLower(given), ".wav")) {
-        std::string hidden = ".";
-        hidden += io::fileNameOf(given);
-        hidden += ".cau-" + std::to_string(SONKRATE_PID);
-        converted.path = io::siblingPath(archivePath, hidden);
-        audio::WavToCauResult wrapped = audio::wavToCau(given, converted.path, "");
-        if (!wrapped.written()) return failed(wrapped.outcome);
-        soundPath = converted.path;
-    }
+    SoundFile sound;
+    if (io::Outcome prepared = sound.prepare(given, archivePath); !prepared) return failed(prepared);
+    const std::string& soundPath = sound.path();
 
     // The loader puts the backup beside the archive when the folder given is the archive's own.
     archive::TpaLoad load = archive::loadTpaArchive(archivePath, io::folderOf(archivePath));

@@ -13,8 +13,8 @@ namespace {
 std::vector<const Command*> commandsInOrder() {
     static const char* const order[] = {"info",     "list",    "extract",   "export-all", "cau2wav",
                                         "wav2cau",  "convert", "id",        "lookup",     "new",
-                                        "add",      "build-dir", "make-eel", "build-eel", "dir-to-caus",
-                                        "beta-to-retail"};
+                                        "add",      "replace", "remove",    "build-dir",  "make-eel",
+                                        "build-eel", "dir-to-caus", "beta-to-retail", "verify"};
     std::vector<const Command*> sorted;
     for (const char* name : order)
         for (const Command& c : commands())

@@ -131,3 +131,59 @@ TEST(ArchiveCli, BuildExportAndBetaConversion) {
     EXPECT_EQ(testkit::fileSize(dir.file("altbeta.tpa")), testkit::fileSize(dir.file("Beta.tpa")) + 2 * 32);
     EXPECT_EQ(run(cli("beta-to-retail " + quote(tpa))).exitCode, 1);
 }
+
+// replace and remove by name and by identifier, a .wav converted first, the
+// refusals with their reasons and exit codes, the archive left as it was.
+TEST(ArchiveCli, ReplaceAndRemove) {
+    testkit::ScratchDir dir;
+    const std::string tpa = dir.file("Game.tpa"), door = dir.file("door.cau"), bell = dir.file("bell.cau");
+    ASSERT_EQ(run(cli("new " + quote(tpa))).exitCode, 0);
+    const Bytes fresh = testkit::readFile(tpa);
+    testkit::writeFile(door, archive_test::pcmImage(11025, 1, 1362));
+    testkit::writeFile(bell, archive_test::pcmImage(22050, 2, 800, true));
+    ASSERT_EQ(run(cli("add " + quote(tpa) + " " + quote(door) + " --name Door")).exitCode, 0);
+    ASSERT_EQ(run(cli("add " + quote(tpa) + " " + quote(door) + " --name Rain")).exitCode, 0);
+    const Bytes two = testkit::readFile(tpa);
+
+    auto replaced = run(cli("replace " + quote(tpa) + " DOOR " + quote(bell)));
+    ASSERT_EQ(replaced.exitCode, 0) << replaced.err;
+    EXPECT_NE(replaced.out.find("in 1 entry (1)"), std::string::npos) << replaced.out;
+    Bytes b = testkit::readFile(tpa);
+    EXPECT_EQ(b.size(), two.size() - 1398 + 861);
+    EXPECT_EQ(u32(b, 24 + 56 + 8), 861u);
+    EXPECT_EQ(Bytes(b.end() - 1398, b.end()), testkit::readFile(door));  // Rain's image, moved
+    EXPECT_EQ(testkit::readFile(dir.file("Game.tpa.backup")), fresh);  // the first add's backup stays
+
+    // By identifier; the backup of a later change is not made again.
+    const std::string id = sonkrate::ids::formatSoundId(sonkrate::ids::computeSoundId("door"));
+    ASSERT_EQ(run(cli("replace " + quote(tpa) + " " + id + " " + quote(door))).exitCode, 0);
+    EXPECT_EQ(testkit::readFile(tpa), two);
+    if (testkit::haveTool("sox")) {
+        const std::string wav = dir.file("tone.wav");
+        ASSERT_EQ(run("sox -n -r 11025 -c 1 -b 16 " + quote(wav) + " synth 0.05 sine 500").exitCode, 0);
+        auto fromWav = run(cli("replace " + quote(tpa) + " rain " + quote(wav)));
+        ASSERT_EQ(fromWav.exitCode, 0) << fromWav.err;
+        b = testkit::readFile(tpa);
+        EXPECT_EQ(u32(b, 24 + 2 * 56 + 8), 36 + testkit::fileSize(wav) - 44);
+        ASSERT_EQ(run(cli("replace " + quote(tpa) + " rain " + quote(door))).exitCode, 0);
+    }
+
+    // Refusals: a name not held, "missing", a beta archive; usage errors.
+    for (const std::string& args : {"replace " + quote(tpa) + " ghost " + quote(door), "remove " + quote(tpa) + " door ghost",
+                                    "remove " + quote(tpa) + " MISSING"}) {
+        auto refused = run(cli(args));
+        EXPECT_EQ(refused.exitCode, 1) << args;
+        EXPECT_NE(refused.err.find(tpa), std::string::npos) << refused.err;
+        EXPECT_EQ(testkit::readFile(tpa), two);
+    }
+    EXPECT_NE(run(cli("remove " + quote(tpa) + " missing")).err.find("cannot be removed"), std::string::npos);
+    testkit::writeFile(dir.file("beta.tpa"), archive_test::betaArchive(0x130, 16, {{1, testkit::readFile(door)}}));
+    EXPECT_NE(run(cli("remove " + quote(dir.file("beta.tpa")) + " 00000001")).err.find("beta layout"),
+              std::string::npos);
+    EXPECT_EQ(run(cli("replace " + quote(tpa) + " door")).exitCode, 2);
+    EXPECT_EQ(run(cli("remove " + quote(tpa))).exitCode, 2);
+
+    auto removed = run(cli("remove " + quote(tpa) + " door rain"));
+    ASSERT_EQ(removed.exitCode, 0) << removed.err;
+    EXPECT_EQ(testkit::readFile(tpa), fresh);
+}

@@ -1,0 +1,56 @@
+// sonkrate-cli replace: the sound of an identifier in an archive replaced by
+// a .cau (or a .wav, converted first).
+#include <cstdio>
+
+#include "archive/replace_sound.h"
+#include "archive/tpa_loader.h"
+#include "cli/cli.h"
+#include "cli/sound_argument.h"
+#include "cli/sound_file.h"
+#include "io/paths.h"
+
+namespace sonkrate::cli {
+namespace {
+
+int runReplace(const Arguments& args) {
+    const std::string& archivePath = args.positional[0];
+    const SoundArgument target = soundArgument(args.positional[1]);
+    SoundFile sound;
+    if (io::Outcome prepared = sound.prepare(args.positional[2], archivePath); !prepared) return failed(prepared);
+    // The loader puts the backup beside the archive when the folder given is the archive's own.
+    archive::TpaLoad load = archive::loadTpaArchive(archivePath, io::folderOf(archivePath));
+    if (!load.outcome) return failed(load.outcome);
+    const std::string backup = args.option("backup").value_or(load.archive.backupPath);
+
+    archive::ReplaceSoundResult r;
+    {
+        Progress progress("replacing");
+        r = archive::replaceSound(archivePath, target.soundId, sound.path(), backup,
+                                  [&](std::uint64_t done, std::uint64_t total) { progress.update(done, total); });
+    }
+    if (!r.outcome) return failed(r.outcome.reason + "; " + archivePath + " was left as it was");
+    std::printf("%s: replaced %s in %zu entr%s (", archivePath.c_str(), target.shown.c_str(), r.entries.size(),
+                r.entries.size() == 1 ? "y" : "ies");
+    for (std::size_t i = 0; i < r.entries.size(); ++i) std::printf("%s%u", i ? ", " : "", r.entries[i]);
+    std::printf("): %u bytes, was %u; now %llu bytes\n", r.newLength, r.oldLength,
+                static_cast<unsigned long long>(r.fileSize));
+    if (r.backupWritten) std::printf("backup of the archive as it was: %s\n", backup.c_str());
+    return kExitOk;
+}
+
+const Registration replace{{
+    "replace", "replace ARCHIVE NAME|ID SOUND [--backup PATH]",
+    "replace the sound of an identifier in an archive",
+    "Puts SOUND (a .cau, or a .wav the game plays, wrapped first) in place of the\n"
+    "image of the sound NAME (or of the identifier ID, 8 hexadecimal digits).\n"
+    "Every entry that shared that image follows the new one; the entries keep\n"
+    "their attenuation and volume; every other entry and the effects archive's\n"
+    "collision table stay byte for byte, at offsets moved by the change. Works\n"
+    "on general, ambient and effects archives of the retail layout. The archive\n"
+    "is rewritten beside itself and replaced only when the new one is complete;\n"
+    "a backup is kept as by add (PATH, by default Game.tpa.backup beside\n"
+    "Game.tpa, made only when none exists yet).",
+    {}, {"backup"}, 3, 3, runReplace}};
+
+}  // namespace
+}  // namespace sonkrate::cli
