@@ -207,4 +207,5 @@ TEST(AddSound, GeneralAddKeepsRecordsThatShareImages) {
     EXPECT_EQ(u32(b, 24 + 56 * 1 + 4), u32(b, 24 + 56 * 2 + 4));
     EXPECT_EQ(u32(b, 24 + 56 * 3), sonkrate::ids::computeSoundId("new"));
     EXPECT_EQ(u32(b, 24 + 56 * 3 + 4), original.size() + 56);
+    testkit::expectGameReads(tpa);
 }

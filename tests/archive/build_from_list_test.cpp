@@ -14,6 +14,7 @@
 #include "audio/missing_sound.h"
 #include "ids/sound_id.h"
 #include "io/paths.h"
+#include "testkit/game_reader.h"
 
 using namespace sonkrate;
 using namespace sonkrate::archive;
@@ -75,6 +76,7 @@ TEST(ListBuild, EqualsAppendingTheListingsOneByOne) {
     const Bytes built = testkit::readFile(target);
     EXPECT_EQ(built, testkit::readFile(oneByOne));
     EXPECT_TRUE(archive_test::retailInvariants(built, {5}));
+    testkit::expectGameReads(target);
     EXPECT_EQ(u32(built, 24 + 56), ids::computeSoundId("door"));
 
     EXPECT_EQ(r.missingReportPath, dir.file("outIDs__missing.txt"));
@@ -100,6 +102,7 @@ TEST(ListBuild, FailuresLeaveTheTargetAsItWas) {
     ListBuildResult clean = buildArchiveFromList({{"door", door}, {"door2", door}}, dir.file("clean.tpa"),
                                                  dir.file("m.cau"));
     ASSERT_TRUE(clean.outcome.ok) << clean.outcome.reason;
+    testkit::expectGameReads(dir.file("clean.tpa"));
     EXPECT_TRUE(clean.missingNames.empty());
     EXPECT_TRUE(clean.missingReportPath.empty());
     EXPECT_FALSE(testkit::fileExists(dir.file("m.cau")));

@@ -3,12 +3,12 @@
 // stays byte for byte, offsets move, the archive reads as the game reads it.
 #include <gtest/gtest.h>
 
-#include <cstring>
 
 #include "archive/remove_sounds.h"
 #include "archive/replace_sound.h"
 #include "archive_builder.h"
 #include "ids/sound_id.h"
+#include "testkit/game_reader.h"
 
 using namespace sonkrate::archive;
 using archive_test::Bytes;
@@ -17,34 +17,12 @@ using testkit::u32;
 
 namespace {
 
-float f32(const Bytes& b, std::size_t at) {
-    std::uint32_t v = u32(b, at);
-    float f;
-    std::memcpy(&f, &v, 4);
-    return f;
-}
-
-// What the game checks when it loads an archive and plays its sounds.
 ::testing::AssertionResult gameReads(const Bytes& b) {
-    auto fail = [] { return ::testing::AssertionFailure(); };
-    if (b.size() < 24 || u32(b, 0) != 0x150) return fail() << "layoutTag";
-    const std::uint32_t n = u32(b, 20);
-    if (24 + 56ull * n > b.size()) return fail() << "table past the end";
-    std::vector<std::uint32_t> seen;
-    for (std::uint32_t i = 0; i < n; ++i) {
-        const std::size_t r = 24 + 56 * i;
-        const std::uint64_t offset = u32(b, r + 4), length = u32(b, r + 8);
-        if (offset + length > b.size() || length < 36) return fail() << "entry " << i << " image outside";
-        if (std::memcmp(&b[r + 20], "WBOR", 4) != 0) return fail() << "entry " << i << " magic";
-        if (!std::equal(b.begin() + r + 20, b.begin() + r + 56, b.begin() + offset))
-            return fail() << "entry " << i << " header copy differs from its image";
-        if (std::uint64_t{u32(b, r + 28)} + u32(b, r + 36) > length) return fail() << "entry " << i << " data";
-        if (!(f32(b, r + 12) >= 0) || !(f32(b, r + 16) <= 0)) return fail() << "entry " << i << " volume";
-        if (std::find(seen.begin(), seen.end(), u32(b, r)) != seen.end()) return fail() << "duplicate " << i;
-        seen.push_back(u32(b, r));
-    }
-    if (u32(b, 12) != 0 && u32(b, 16) + 152ull * u32(b, 12) > b.size()) return fail() << "collision table";
-    return ::testing::AssertionSuccess();
+    const std::vector<std::string> problems = testkit::gameArchiveProblems(b);
+    if (problems.empty()) return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure();
+    for (const std::string& p : problems) failure << p << "\n";
+    return failure;
 }
 
 struct Effects {

@@ -153,6 +153,7 @@ TEST(ArchiveCli, ReplaceAndRemove) {
     EXPECT_EQ(u32(b, 24 + 56 + 8), 861u);
     EXPECT_EQ(Bytes(b.end() - 1398, b.end()), testkit::readFile(door));  // Rain's image, moved
     EXPECT_EQ(testkit::readFile(dir.file("Game.tpa.backup")), fresh);  // the first add's backup stays
+    testkit::expectGameReads(tpa);
 
     // By identifier; the backup of a later change is not made again.
     const std::string id = sonkrate::ids::formatSoundId(sonkrate::ids::computeSoundId("door"));
@@ -165,6 +166,7 @@ TEST(ArchiveCli, ReplaceAndRemove) {
         ASSERT_EQ(fromWav.exitCode, 0) << fromWav.err;
         b = testkit::readFile(tpa);
         EXPECT_EQ(u32(b, 24 + 2 * 56 + 8), 36 + testkit::fileSize(wav) - 44);
+        testkit::expectGameReads(tpa);
         ASSERT_EQ(run(cli("replace " + quote(tpa) + " rain " + quote(door))).exitCode, 0);
     }
 
@@ -186,4 +188,5 @@ TEST(ArchiveCli, ReplaceAndRemove) {
     auto removed = run(cli("remove " + quote(tpa) + " door rain"));
     ASSERT_EQ(removed.exitCode, 0) << removed.err;
     EXPECT_EQ(testkit::readFile(tpa), fresh);
+    testkit::expectGameReads(tpa);
 }
