@@ -17,11 +17,15 @@
 #include "archive/add_sound.h"
 #include "archive/beta_to_retail.h"
 #include "archive/build_from_cau_dir.h"
+#include "archive/build_from_list.h"
 #include "archive/create_archive.h"
 #include "archive/export_all.h"
+#include "archive/remove_sounds.h"
+#include "archive/replace_sound.h"
 #include "archive/tpa_loader.h"
 #include "archive_builder.h"
 #include "archive_check.h"
+#include "ids/sound_id.h"
 #include "testkit/game_reader.h"
 
 using namespace sonkrate::archive;
@@ -122,5 +126,35 @@ TEST(FaultInjection, CreateBuildConvertAndExportNeverLeaveAHalfWrittenFile) {
               }),
               1);
     EXPECT_EQ(folderContent(dir.file("out")), (std::vector<std::string>{"mixed_0.cau", "mixed_2.cau"}));
+}
+// The list build, replace and remove stopped part-way leave the archive and
+// its folder as they were; run again without the limit, each succeeds.
+TEST(FaultInjection, ListBuildReplaceAndRemoveStoppedPartWay) {
+    testkit::ScratchDir dir;
+    const Bytes old(5000, 0x42);
+    const std::string target = dir.file("built.tpa"), big = dir.file("big.cau");
+    testkit::writeFile(target, old);
+    testkit::writeFile(big, pcmImage(22050, 2, 60000));
+    const std::vector<ListedSound> listings = {{"one", big}, {"two", big}};
+    const auto before = folderContent(dir.path());
+    EXPECT_NE(underSizeLimit(150000, [&] { return buildArchiveFromList(listings, target, "").outcome ? 0 : 1; }), 0);
+    EXPECT_EQ(testkit::readFile(target), old);
+    EXPECT_EQ(folderContent(dir.path()), before);
+
+    std::vector<archive_test::Image> images;
+    for (std::uint32_t i = 1; i <= 4; ++i) images.push_back({i, pcmImage(11025, 1, 30000)});
+    const std::string tpa = dir.file("game.tpa");
+    const Bytes original = archive_test::retailArchive(images);
+    testkit::writeFile(tpa, original);
+    const auto edited = folderContent(dir.path());
+    EXPECT_NE(underSizeLimit(100000, [&] { return replaceSound(tpa, 1, big, "").outcome ? 0 : 1; }), 0);
+    EXPECT_NE(underSizeLimit(60000, [&] { return removeSounds(tpa, {4}, "").outcome ? 0 : 1; }), 0);
+    EXPECT_EQ(testkit::readFile(tpa), original);
+    EXPECT_EQ(folderContent(dir.path()), edited);
+
+    ASSERT_TRUE(replaceSound(tpa, 1, big, "").outcome.ok);
+    testkit::expectGameReads(tpa);
+    ASSERT_TRUE(removeSounds(tpa, {4}, "").outcome.ok);
+    testkit::expectGameReads(tpa);
 }
 #endif
