@@ -94,7 +94,11 @@ const Registration add{{
     "Game.tpa).\n"
     "--db also appends the name record to the name database SNDIDS.\n"
     "--log appends \" Ingame_ID (string sample): NAME\" to LOG.\n"
-    "A .cau whose header does not describe the file is refused.",
+    "A .cau whose header does not describe the file is refused, and so is a .wav\n"
+    "the game cannot play (with a way to convert it).\n"
+    "A name the archive already holds is added again with a warning: the game's\n"
+    "debug build refuses an archive that holds a name twice; replace changes a\n"
+    "sound in place.",
     {}, {"name", "db", "log", "backup"}, 2, 2, runAdd}};
 
 }  // namespace
