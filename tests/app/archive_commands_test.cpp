@@ -287,5 +287,6 @@ TEST_F(ArchiveCommandsTest, CausToTpaBuildsFromAFolderOfAtLeastThreeCaus) {
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Done}));
     EXPECT_EQ(testkit::fileSize(scratch.file("built.tpa")),
               24 + 4 * 56 + 88236 + soundImage(a).size() + soundImage(b).size() + soundImage(c).size());
+    testkit::expectGameReads(scratch.file("built.tpa"));
     EXPECT_TRUE(testkit::fileExists(scratch.file("built_SampleIDs_list.txt")));
 }

@@ -18,6 +18,7 @@
 #include "audio/wav_headers.h"
 #include "audio/wav_reader.h"
 #include "audio/wav_to_cau.h"
+#include "testkit/game_reader.h"
 
 using namespace sonkrate::archive;
 namespace audio = sonkrate::audio;
@@ -98,6 +99,7 @@ TEST(RoundTrip, WavsFromRealToolsThroughThreeArchivesAndBack) {
             const bool asEffects = usesEffectsAdd(load.archive.archiveName, load.archive.standardLayout);
             ASSERT_EQ((asEffects ? addSoundEffects(r) : addSoundGeneral(r)).addResult, kAddDone);
             ASSERT_TRUE(archive_test::retailInvariants(tpa, {++t.table, t.trailer}));
+            testkit::expectGameReads(tpa);
         }
         std::filesystem::create_directory(out);
         ASSERT_TRUE(exportAllEntries(loadTpaArchive(tpa, "").archive, ExportMode::Cau, out, db).outcome);

@@ -77,7 +77,7 @@ TEST(ListsCli, Wav2CauAndDirToCaus) {
     testkit::writeFile(dir.file("ima.wav"), stereoImaWav(3000));
     auto folder = run(cli("dir-to-caus " + quote(dir.path())));
     ASSERT_EQ(folder.exitCode, 0) << folder.err;
-    EXPECT_TRUE(testkit::fileExists(dir.file("ima.cau")));
+    EXPECT_TRUE(testkit::gameReadsCau(dir.file("ima.cau")));
     EXPECT_NE(folder.err.find("alaw.wav"), std::string::npos) << folder.err;
     EXPECT_NE(folder.out.find("2 converted, 1 skipped, 0 failed"), std::string::npos) << folder.out;
     EXPECT_EQ(run(cli("dir-to-caus " + quote(dir.file("absent")))).exitCode, 1);
@@ -112,6 +112,7 @@ TEST(ListsCli, MakeEelThenBuildEelRoundTrip) {
     testkit::writeText(tpa, "an old file");
     auto built = run(cli("build-eel " + quote(listPath) + " " + quote(tpa)));
     ASSERT_EQ(built.exitCode, 0) << built.err;
+    testkit::expectGameReads(tpa);
 
     std::vector<Bytes> expected = {testkit::readFile(snd + "/bell.cau"), testkit::readFile(snd + "/drum.cau"),
                                    testkit::readFile(snd + "/wind.cau"), sonkrate::audio::missingSoundImage()};
