@@ -37,7 +37,8 @@ audio::CauHeader headerFor(const TestSound& s, std::uint32_t dataSize, std::uint
     h.bitsPerSample = 16;
     if (s.adpcm) {
         h.blockAlign = s.channels == 2 ? 2056 : 1028;
-        h.decodedSize = static_cast<std::uint32_t>(s.seconds * s.rate);
+        // The byte length of the decoded 16-bit PCM, as the game sizes its play buffer.
+        h.decodedSize = static_cast<std::uint32_t>(s.seconds * s.rate) * 2u * static_cast<std::uint32_t>(s.channels);
         h.compression = 1;
     } else {
         h.decodedSize = dataSize;
