@@ -1,6 +1,7 @@
 #include "archive/beta_to_retail.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "archive/archive_writer.h"
 #include "archive/tpa_format.h"
 #include "audio/cau_header.h"
+#include "audio/ima_frames.h"
 #include "io/byte_order.h"
 #include "io/file.h"
 #include "io/paths.h"
@@ -52,32 +54,52 @@ io::Outcome checkSource(io::File& in, Source& source) {
     return io::success();
 }
 
+// The header copy the game plays a beta image from. A 36-byte header keeps
+// its first 32 bytes, then in place of captionOffset whether a caption
+// follows it. The older 32-byte header would be misread in that layout (its
+// format bytes land on the rate), so it is rewritten field by field.
+std::array<std::uint8_t, audio::kCauHeaderSize> retailHeaderCopy(const std::uint8_t* image) {
+    std::uint8_t bytes[audio::kCauHeaderSize] = {};
+    std::copy(image, image + kBetaHeaderCopy, bytes);
+    audio::CauHeader own = audio::parseCauHeader(bytes, true);
+    if (!own.olderHeader) {
+        const std::uint32_t caption = own.dataOffset > audio::kCauHeaderSize ? audio::kCaptionAtHeaderEnd : 0;
+        io::putU32(bytes + kBetaHeaderCopy, caption);
+        std::array<std::uint8_t, audio::kCauHeaderSize> copy{};
+        std::copy(bytes, bytes + audio::kCauHeaderSize, copy.begin());
+        return copy;
+    }
+    audio::CauHeader copy = own;
+    copy.olderHeader = false;
+    copy.magic = {'W', 'B', 'O', 'R'};
+    copy.formatTag = audio::kCauFormatTag;
+    copy.captionOffset = 0;
+    copy.decodedSize = own.bitsPerSample == 8 ? audio::decodedPcmBytes(own.dataSize, 1) : own.dataSize;
+    return audio::serializeCauHeader(copy);
+}
+
 // Record i of the copy, from the beta record and the first 32 bytes of its image.
 io::Outcome retailRecord(io::File& in, const Source& source, std::uint64_t i, const TpaEntry& beta,
                          TpaEntry& entry) {
     const std::string& path = in.path();
-    const std::uint64_t n = source.info.header.entryCount;
     const std::string which = "entry " + std::to_string(i);
     if (beta.imageOffset < source.info.tableEnd || std::uint64_t{beta.imageOffset} + kBetaHeaderCopy > source.copiedEnd)
         return damaged(path, which + " claims a sound image at offset " + std::to_string(beta.imageOffset) +
                                  ", outside the sound data behind the table");
     std::uint8_t image[kBetaHeaderCopy];
     if (io::Outcome read = in.readAt(beta.imageOffset, image, sizeof image); !read) return read;
-    const std::uint32_t dataOffset = io::getU32(image + 8);
+    entry = TpaEntry{};
+    entry.cauHeader = retailHeaderCopy(image);
     // Record 0's length is taken from its own header; the others are kept.
-    const std::uint64_t length = i == 0 ? std::uint64_t{dataOffset} + io::getU32(image + 16) : beta.imageLength;
+    const std::uint64_t length =
+        i == 0 ? std::uint64_t{io::getU32(entry.cauHeader.data() + 8)} + io::getU32(entry.cauHeader.data() + 16)
+               : beta.imageLength;
     if (std::uint64_t{beta.imageOffset} + length > source.copiedEnd)
         return damaged(path, which + " claims a sound image of " + std::to_string(length) + " bytes at offset " +
                                  std::to_string(beta.imageOffset) + ", which runs past the sound data");
-    entry = TpaEntry{};
     entry.soundId = beta.soundId;
     entry.imageOffset = static_cast<std::uint32_t>(beta.imageOffset + source.growth);
     entry.imageLength = static_cast<std::uint32_t>(length);
-    std::copy(image, image + kBetaHeaderCopy, entry.cauHeader.begin());
-    // In place of captionOffset: whether a caption follows the header;
-    // always 0 in the last record.
-    const std::uint32_t captionWord = (i + 1 < n && dataOffset > audio::kCauHeaderSize) ? audio::kCaptionAtHeaderEnd : 0;
-    io::putU32(entry.cauHeader.data() + kBetaHeaderCopy, captionWord);
     return io::success();
 }
 

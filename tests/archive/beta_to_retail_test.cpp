@@ -63,11 +63,45 @@ TEST(BetaToRetail, LayoutsGrowByTheirRecordsAndImagesAndTrailerAreKept) {
             ASSERT_EQ(u32(b, r), u32(beta, 24 + c.recordSize * i));
             ASSERT_EQ(u32(b, r + 8), all[i].bytes.size());
             ASSERT_EQ(u32(b, r + 12) | u32(b, r + 16), 0u);
-            // 36 where a caption follows the header, but never in the last record.
-            ASSERT_EQ(u32(b, r + 52), i % 3 == 0 && i + 1 < c.entries ? 36u : 0u) << i;
+            // 36 where a caption follows the header, the last record included.
+            ASSERT_EQ(u32(b, r + 52), i % 3 == 0 ? 36u : 0u) << i;
         }
         EXPECT_TRUE(loadTpaArchive(result.outputPath, "").archive.standardLayout);
     }
+}
+
+// The game plays from the table's copy in the 36-byte layout: an image with
+// the older 32-byte header gets a copy rewritten field by field, and record 0
+// of that kind is as long as its header and data.
+TEST(BetaToRetail, OlderHeadersGetACopyTheGamePlays) {
+    testkit::ScratchDir dir;
+    const std::vector<Image> all = {{0x11, archive_test::olderImage(8000, 50)},
+                                    {0x22, archive_test::pcmImage(22050, 2, 64)},
+                                    {0x33, archive_test::olderImage(11025, 7)},
+                                    {0x44, archive_test::pcmImage(11025, 1, 40, true)}};
+    testkit::writeFile(dir.file("beta.tpa"), archive_test::betaArchive(0x140, 24, all));
+    BetaToRetailResult result = convertBetaToRetail(betaAt(dir.file("beta.tpa"), TpaLayout::Beta24));
+    ASSERT_TRUE(result.outcome) << result.outcome.reason;
+    testkit::expectGameReads(result.outputPath);
+    const Bytes b = testkit::readFile(result.outputPath);
+    for (std::size_t i : {0u, 2u}) {
+        SCOPED_TRACE(i);
+        const std::size_t copy = 24 + 56 * i + 20;
+        const std::uint32_t dataSize = i == 0 ? 50 : 7;
+        EXPECT_EQ(std::string(b.begin() + copy, b.begin() + copy + 4), "WBOR");
+        EXPECT_EQ(u32(b, copy + 4), 110u);
+        EXPECT_EQ(u32(b, copy + 8), 32u);
+        EXPECT_EQ(u32(b, copy + 12), 0u);
+        EXPECT_EQ(u32(b, copy + 16), dataSize);
+        EXPECT_EQ(u32(b, copy + 20), dataSize);
+        EXPECT_EQ(u32(b, copy + 24), i == 0 ? 8000u : 11025u);
+        EXPECT_EQ(u32(b, copy + 28), 0x00000110u);  // 16 bits, mono, PCM
+        EXPECT_EQ(u32(b, copy + 32), 0u);
+        EXPECT_EQ(u32(b, 24 + 56 * i + 8), 32 + dataSize);
+    }
+    EXPECT_EQ(u32(b, 24 + 56 * 3 + 52), 36u);  // the caption of the last sound is kept
+    // The images themselves are carried over unchanged.
+    EXPECT_TRUE(std::equal(all[0].bytes.begin(), all[0].bytes.end(), b.begin() + u32(b, 24 + 4)));
 }
 
 TEST(BetaToRetail, DamagedSourcesAreRefusedWithoutOutput) {
