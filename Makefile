@@ -4,15 +4,20 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 WIN32_BUILD ?= build-win32
+FUZZ_BUILD ?= build-fuzz
+# Seconds per harness: make fuzz, and the short run that make test does.
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 10
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             sox sndfile-programs libfltk1.3-dev fluid libsdl2-dev libx11-dev \
             fp-utils xdg-utils xvfb xdotool x11-utils imagemagick fonts-dejavu-core \
-            g++-mingw-w64-x86-64-posix googletest wine wine64
+            g++-mingw-w64-x86-64-posix googletest wine wine64 clang
 
-.PHONY: all deps configure build run install test test-fast test-asan win32 test-win32 dist-win32 bench clean
+.PHONY: all deps configure build run install test test-fast test-asan win32 test-win32 dist-win32 bench clean \
+        fuzz-build fuzz fuzz-smoke
 
 all: build
 
@@ -38,11 +43,13 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Every test: the normal build, then the same tests under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then the Windows build's tests under Wine.
+# and UndefinedBehaviorSanitizer, then the Windows build's tests under Wine,
+# then every fuzz harness for a few seconds.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan
 	$(MAKE) --no-print-directory test-win32
+	$(MAKE) --no-print-directory fuzz-smoke
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -73,8 +80,22 @@ dist-win32: win32
 	cd $(WIN32_BUILD)/dist && cmake -E tar cf ../sonkrate-win64.zip --format=zip sonkrate
 	@echo "$(WIN32_BUILD)/sonkrate-win64.zip"
 
+# The libFuzzer harnesses of fuzz/ and their seed corpora, built with clang.
+fuzz-build: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	    -DSONKRATE_FUZZ=ON -DSONKRATE_TESTS=OFF -DSONKRATE_GUI=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# Every harness for FUZZ_SECONDS, one after the other; findings go to
+# $(FUZZ_BUILD)/findings/<harness>/.
+fuzz: fuzz-build
+	./fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-smoke: fuzz-build
+	./fuzz/run $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS)
+
 bench: build
 	./bench/run $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN32_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN32_BUILD) $(FUZZ_BUILD)

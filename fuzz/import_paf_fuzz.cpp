@@ -1,0 +1,4 @@
+// The .paf reader, as reached when such a file is played.
+#include "fuzz/foreign_harness.h"
+
+SONKRATE_FUZZ_HARNESS(import_paf) { sonkrate::fuzz::fuzzForeignFile(data, size, "paf"); }

@@ -1,0 +1,4 @@
+// The .pvf reader, as reached when such a file is played.
+#include "fuzz/foreign_harness.h"
+
+SONKRATE_FUZZ_HARNESS(import_pvf) { sonkrate::fuzz::fuzzForeignFile(data, size, "pvf"); }
