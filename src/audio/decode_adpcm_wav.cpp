@@ -106,7 +106,11 @@ DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string
     if (io::Outcome put = out.file().write(header.data(), header.size()); !put)
         return failed(r, DecodeStatus::Failed, put.reason);
 
-    const std::size_t blocksPerRead = std::max<std::size_t>(1, kReadBytes / align);
+    // Buffers no larger than the data needs: a short file decodes without
+    // clearing a megabyte of samples first.
+    const std::uint64_t dataBlocks = fullBlocks + (lastLength > 0 ? 1 : 0);
+    const std::size_t blocksPerRead =
+        static_cast<std::size_t>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(kReadBytes / align, dataBlocks)));
     std::vector<std::uint8_t> input(blocksPerRead * align);
     std::vector<std::int16_t> samples(blocksPerRead * (layout.codesPerChannel + 1) * channels);
     ImaAdpcmDecoder state[2];
