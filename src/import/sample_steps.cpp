@@ -131,8 +131,11 @@ io::Outcome copySteps(io::File& in, std::uint64_t inputLength, std::uint64_t off
     io::Outcome sought = in.seek(offset);
     if (!sought) return sought;
 
-    std::vector<Byte> input(kChunkBytes);
-    std::vector<Byte> output(kChunkBytes);
+    // Buffers no larger than the steps need: short files are common, and
+    // clearing two large buffers would cost more than converting them.
+    const std::size_t chunkBytes = static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, steps * width));
+    std::vector<Byte> input(chunkBytes);
+    std::vector<Byte> output(chunkBytes);
     // The bytes of the step before: what a short last step keeps where the
     // input has run out. Zero before the first step.
     std::array<Byte, kMaxStep> previous{};
@@ -141,7 +144,7 @@ io::Outcome copySteps(io::File& in, std::uint64_t inputLength, std::uint64_t off
     std::uint64_t done = 0;  // steps converted
     std::uint64_t read = 0;  // input bytes read from offset
     while (done < steps) {
-        std::size_t chunkSteps = static_cast<std::size_t>(std::min<std::uint64_t>(steps - done, kChunkBytes / width));
+        std::size_t chunkSteps = static_cast<std::size_t>(std::min<std::uint64_t>(steps - done, chunkBytes / width));
         std::size_t wanted = chunkSteps * width;
         std::size_t fromFile = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, available - read));
         if (fromFile > 0) {
