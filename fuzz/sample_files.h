@@ -22,4 +22,13 @@ Bytes smallPcmWav(std::uint16_t channels, std::uint32_t frames);
 // An IMA ADPCM .wav with a fact chunk.
 Bytes smallAdpcmWav(std::uint16_t channels, std::uint32_t blocks);
 
+// A well-formed input of one harness, made by the project's own writers.
+struct SeedInput {
+    std::string harness;
+    std::string name;
+    Bytes bytes;
+};
+// The seeds of every harness that reads the project's own formats.
+std::vector<SeedInput> projectSeeds();
+
 }  // namespace sonkrate::fuzz

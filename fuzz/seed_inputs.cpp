@@ -1,0 +1,100 @@
+#include "fuzz/sample_files.h"
+
+#include "archive/default_sound.h"
+#include "audio/missing_sound.h"
+#include "ids/id_log.h"
+#include "ids/sound_id.h"
+#include "io/byte_order.h"
+
+namespace sonkrate::fuzz {
+
+namespace {
+
+void add(std::vector<SeedInput>& out, const std::string& harness, const std::string& name, Bytes bytes) {
+    out.push_back({harness, name, std::move(bytes)});
+}
+
+Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+Bytes trimmed(Bytes bytes, std::size_t keep) {
+    if (bytes.size() > keep) bytes.resize(keep);
+    return bytes;
+}
+
+void archiveSeeds(std::vector<SeedInput>& out) {
+    using archive::TpaLayout;
+    Bytes pcm = fuzz::smallPcmCau(48), captioned = fuzz::smallPcmCau(32, "two\nlines");
+    Bytes mono = fuzz::smallAdpcmCau(1, 1), stereo = fuzz::smallAdpcmCau(2, 1);
+    Bytes retail = fuzz::smallArchive(TpaLayout::Retail, {pcm, captioned, mono});
+    Bytes beta24 = fuzz::smallArchive(TpaLayout::Beta24, {pcm, captioned});
+    Bytes beta16 = fuzz::smallArchive(TpaLayout::Beta16, {mono, pcm});
+    Bytes fresh = archive::newArchiveImage();
+    Bytes db = text("\"f0a07bd9\" \"missing\"\r\n\"" + ids::formatSoundId(ids::computeSoundId("sound 1")) +
+                    "\" \"sound 1\"\r\n\"" + ids::formatSoundId(ids::computeSoundId("sound 2")) +
+                    "\" \"../con\"\r\n");
+    for (const char* h : {"tpa_entries", "beta"}) {
+        add(out, h, "retail", retail);
+        add(out, h, "beta24", beta24);
+        add(out, h, "beta16", beta16);
+        add(out, h, "new", trimmed(fresh, 200));
+    }
+    add(out, "tpa_list", "retail", fuzz::joinParts({retail, db}));
+    add(out, "tpa_list", "beta24", fuzz::joinParts({beta24, db}));
+    add(out, "tpa_list", "beta16", fuzz::joinParts({beta16, {}}));
+    for (std::uint8_t mode : {0, 1}) {
+        add(out, "export_all", "retail" + std::to_string(mode), fuzz::joinParts({{mode}, retail, db}));
+        add(out, "export_all", "beta16-" + std::to_string(mode), fuzz::joinParts({{mode}, beta16, db}));
+    }
+    Bytes effects = retail;  // entry counts kept apart and a trailer flag, as effects archives have
+    io::putU32(&effects[12], 1);
+    for (std::uint8_t variant = 0; variant < 16; ++variant) {
+        Bytes sound = (variant & 3) == 3 ? fuzz::smallPcmWav(1, 40) : (variant & 1 ? mono : pcm);
+        Bytes control{variant};
+        Bytes joined = fuzz::joinParts({retail, sound});
+        if (variant >= 4) joined = fuzz::joinParts({effects, sound});
+        control.insert(control.end(), joined.begin(), joined.end());
+        add(out, "add", "variant" + std::to_string(variant), control);
+    }
+    add(out, "cau_file", "pcm", pcm);
+    add(out, "cau_file", "captioned", captioned);
+    add(out, "cau_file", "adpcm-mono", mono);
+    add(out, "cau_file", "adpcm-stereo", stereo);
+    add(out, "cau_file", "missing", audio::missingSoundImage());
+    add(out, "eel_build", "bad", fuzz::joinParts({text("3\r\n4\r\nMISSING\r\nmissing.cau\r\n0\r\n0\r\ngood one\r\n"
+                                                   "good.cau\r\n0\r\n0\r\nbad one\r\nbad.cau\r\n0\r\n0\r\n"
+                                                   "absent\r\nnone.cau\r\n0\r\n0\r\n0\r\n0\r\n"),
+                                              captioned}));
+    add(out, "eel_build", "lf", fuzz::joinParts({text("3\n3\nMISSING\nmissing.cau\n0\n0\nfirst\ngood.cau\n0\n0\n"
+                                                  "second\nbad.cau\n0\n0\n0\n0\n"),
+                                             mono}));
+}
+
+void textSeeds(std::vector<SeedInput>& out) {
+    add(out, "eel_list", "crlf", text("3\r\n3\r\nMISSING\r\nmissing.cau\r\n0\r\n0\r\nwater drip\r\nC:\\s\\drip.cau\r\n"
+                                  "0\r\n0\r\nrain\r\nrain.cau\r\n0\r\n0\r\n0\r\n0\r\n"));
+    add(out, "eel_list", "lf-cut", text("3\n2\nMISSING\nmissing.cau\n0\n0\nab\nx.cau\n0"));
+    Bytes db = text("\"f0a07bd9\" \"missing\"\r\n\"12345678\" \"a name\"\n");
+    Bytes log = text(ids::ingameIdLogLine("Rain Drop") + ids::ingameIdLogLine("thunder") +
+                     ids::ingameSampleLogLine("wind"));
+    add(out, "sndids", "both", fuzz::joinParts({db, log}));
+    add(out, "sndids", "lf", fuzz::joinParts({text("\"12345678\" \"x\"\n\"87654321\""), text("no colon\n")}));
+}
+
+void wavSeeds(std::vector<SeedInput>& out) {
+    add(out, "wav", "pcm-mono", fuzz::smallPcmWav(1, 64));
+    add(out, "wav", "pcm-stereo", fuzz::smallPcmWav(2, 32));
+    add(out, "wav", "ima-mono", fuzz::smallAdpcmWav(1, 1));
+    add(out, "wav", "ima-stereo", fuzz::smallAdpcmWav(2, 1));
+}
+
+}  // namespace
+
+std::vector<SeedInput> projectSeeds() {
+    std::vector<SeedInput> seeds;
+    archiveSeeds(seeds);
+    textSeeds(seeds);
+    wavSeeds(seeds);
+    return seeds;
+}
+
+}  // namespace sonkrate::fuzz
