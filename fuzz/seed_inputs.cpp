@@ -32,7 +32,7 @@ void archiveSeeds(std::vector<SeedInput>& out) {
     Bytes db = text("\"f0a07bd9\" \"missing\"\r\n\"" + ids::formatSoundId(ids::computeSoundId("sound 1")) +
                     "\" \"sound 1\"\r\n\"" + ids::formatSoundId(ids::computeSoundId("sound 2")) +
                     "\" \"../con\"\r\n");
-    for (const char* h : {"tpa_entries", "beta"}) {
+    for (const char* h : {"tpa_entries", "beta", "verify"}) {
         add(out, h, "retail", retail);
         add(out, h, "beta24", beta24);
         add(out, h, "beta16", beta16);
@@ -55,6 +55,8 @@ void archiveSeeds(std::vector<SeedInput>& out) {
         control.insert(control.end(), joined.begin(), joined.end());
         add(out, "add", "variant" + std::to_string(variant), control);
     }
+    add(out, "verify", "pcm", pcm);
+    add(out, "verify", "adpcm", stereo);
     add(out, "cau_file", "pcm", pcm);
     add(out, "cau_file", "captioned", captioned);
     add(out, "cau_file", "adpcm-mono", mono);
