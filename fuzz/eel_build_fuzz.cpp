@@ -5,8 +5,8 @@
 #include "audio/missing_sound.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/sample_files.h"
-#include "lists/eel_build.h"
-#include "lists/eel_build_archive.h"
+#include "archive/build_from_list.h"
+#include "lists/build_listings.h"
 #include "lists/eel_list.h"
 
 using namespace sonkrate;
@@ -55,9 +55,12 @@ SONKRATE_FUZZ_HARNESS(eel_build) {
     std::uint32_t count = 0;
     (void)lists::readEelListView(list.workPath, count);
     list.size = count;
+    std::vector<lists::BuildListing> listings;
+    if (!lists::readBuildListings(list, listings)) return;
+    std::vector<archive::ListedSound> listed;
+    for (const lists::BuildListing& l : listings) listed.push_back({l.name, l.path});
     std::string target = fuzz::scratchPath("built.tpa");
-    lists::EelBuildResult built = lists::buildArchiveFromEel(list, target, fuzz::scratchPath("missing.cau"),
-                                                             lists::archiveBuildSteps());
+    archive::ListBuildResult built = archive::buildArchiveFromList(listed, target, fuzz::scratchPath("missing.cau"));
     if (!built.archiveWritten) {
         fuzz::check(!fuzz::exists(target), "a failed build left an archive");
         return;

@@ -45,6 +45,11 @@ void archiveSeeds(std::vector<SeedInput>& out) {
         add(out, "export_all", "retail" + std::to_string(mode), fuzz::joinParts({{mode}, retail, db}));
         add(out, "export_all", "beta16-" + std::to_string(mode), fuzz::joinParts({{mode}, beta16, db}));
     }
+    for (std::uint8_t control : {0x01, 0x02, 0x81, 0x82, 0x00, 0x80}) {
+        Bytes joined = fuzz::joinParts({retail, control & 1 ? stereo : pcm});
+        joined.insert(joined.begin(), control);
+        add(out, "replace_remove", "control" + std::to_string(control), joined);
+    }
     Bytes effects = retail;  // entry counts kept apart and a trailer flag, as effects archives have
     io::putU32(&effects[12], 1);
     for (std::uint8_t variant = 0; variant < 16; ++variant) {
