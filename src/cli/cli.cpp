@@ -33,8 +33,32 @@ std::optional<std::string> Arguments::option(const std::string& name) const {
     return std::nullopt;
 }
 
+namespace {
+
+bool jsonErrors = false;
+std::optional<std::string> subjectFile;
+
+void printJsonError(const std::string& reason, const std::optional<std::string>& file) {
+    if (!jsonErrors) return;
+    std::printf("{\"error\": %s, \"file\": %s}\n", jsonString(reason).c_str(),
+                file ? jsonString(*file).c_str() : "null");
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+void setJsonErrors(bool on) { jsonErrors = on; }
+void setSubjectFile(std::optional<std::string> file) { subjectFile = std::move(file); }
+
+int failedOn(const std::string& file, const std::string& reason) {
+    std::fprintf(stderr, "sonkrate-cli: %s\n", reason.c_str());
+    printJsonError(reason, file);
+    return kExitFailed;
+}
+
 int failed(const std::string& reason) {
     std::fprintf(stderr, "sonkrate-cli: %s\n", reason.c_str());
+    printJsonError(reason, subjectFile);
     return kExitFailed;
 }
 
@@ -43,6 +67,7 @@ int failed(const io::Outcome& outcome) { return failed(outcome.reason); }
 int usageError(const Command& command, const std::string& problem) {
     std::fprintf(stderr, "sonkrate-cli %s: %s\nusage: sonkrate-cli %s\n", command.name.c_str(),
                  problem.c_str(), command.synopsis.c_str());
+    printJsonError(problem, std::nullopt);
     return kExitUsage;
 }
 
@@ -50,6 +75,7 @@ int usageError(const std::string& commandName, const std::string& problem) {
     for (const Command& c : commands())
         if (c.name == commandName) return usageError(c, problem);
     std::fprintf(stderr, "sonkrate-cli %s: %s\n", commandName.c_str(), problem.c_str());
+    printJsonError(problem, std::nullopt);
     return kExitUsage;
 }
 

@@ -46,9 +46,16 @@ struct Registration {
     explicit Registration(Command command);
 };
 
+// With --json on the command line every failure is also written on stdout as
+// {"error": REASON, "file": FILE}, so that scripts need not parse the sentence.
+void setJsonErrors(bool on);
+// The file a failure is about unless said otherwise: the command's first argument.
+void setSubjectFile(std::optional<std::string> file);
+
 // Prints "sonkrate-cli: <reason>" on stderr and returns kExitFailed.
 int failed(const std::string& reason);
 int failed(const io::Outcome& outcome);
+int failedOn(const std::string& file, const std::string& reason);
 // Prints a usage error and the command's synopsis, returns kExitUsage.
 int usageError(const Command& command, const std::string& problem);
 int usageError(const std::string& commandName, const std::string& problem);

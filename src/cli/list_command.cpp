@@ -1,5 +1,6 @@
 // sonkrate-cli list: one row per entry of an archive.
 #include <cstdio>
+#include <string>
 
 #include "archive/entry_reader.h"
 #include "archive/tpa_loader.h"
@@ -10,23 +11,33 @@
 namespace sonkrate::cli {
 namespace {
 
-void printJsonRow(const archive::EntrySound& e, const std::string& name, bool first) {
+// One object of the JSON array, appended to out.
+void appendJsonRow(std::string& out, const archive::EntrySound& e, const std::string& name, bool first) {
     const audio::CauHeader& h = e.header;
-    std::printf("%s\n  {\"index\": %u, \"soundId\": \"%s\", \"imageOffset\": %u, \"imageLength\": %u, "
-                "\"sampleRate\": %u, \"channels\": %u, \"bitsPerSample\": %u, \"compression\": \"%s\", "
-                "\"dataSize\": %u, \"caption\": %s, \"name\": %s}",
-                first ? "" : ",", e.index, ids::formatSoundId(e.entry.soundId).c_str(), e.entry.imageOffset,
-                e.entry.imageLength, h.sampleRate, h.channels, h.bitsPerSample,
-                h.isAdpcm() ? "ima-adpcm" : "pcm", e.dataSize,
-                e.header.hasCaption() ? jsonString(e.caption).c_str() : "null", jsonString(name).c_str());
+    char fields[320];
+    std::snprintf(fields, sizeof fields,
+                  "%s\n  {\"index\": %u, \"soundId\": \"%s\", \"imageOffset\": %u, \"imageLength\": %u, "
+                  "\"sampleRate\": %u, \"channels\": %u, \"bitsPerSample\": %u, \"compression\": \"%s\", "
+                  "\"dataSize\": %u, \"caption\": ",
+                  first ? "" : ",", e.index, ids::formatSoundId(e.entry.soundId).c_str(), e.entry.imageOffset,
+                  e.entry.imageLength, h.sampleRate, h.channels, h.bitsPerSample,
+                  h.isAdpcm() ? "ima-adpcm" : "pcm", e.dataSize);
+    out += fields;
+    out += h.hasCaption() ? jsonString(e.caption) : "null";
+    out += ", \"name\": " + jsonString(name) + "}";
 }
+
+// The columns for people: the header goes through the same widths as the rows.
+constexpr const char* kColumns = "%5s  %-8s  %10s  %10s  %6s  %2s  %4s  %-9s  %10s  %s\n";
 
 void printTextRow(const archive::EntrySound& e, const std::string& name) {
     const audio::CauHeader& h = e.header;
-    std::printf("%5u  %s  %10u  %9u  %6u  %u  %2u  %-9s  %9u  %s%s%s\n", e.index,
-                ids::formatSoundId(e.entry.soundId).c_str(), e.entry.imageOffset, e.entry.imageLength,
-                h.sampleRate, h.channels, h.bitsPerSample, h.isAdpcm() ? "ima-adpcm" : "pcm", e.dataSize,
-                name.c_str(), h.hasCaption() ? "  caption:" : "", h.hasCaption() ? e.caption.c_str() : "");
+    auto n = [](std::uint32_t v) { return std::to_string(v); };
+    std::string nameAndCaption = name + (h.hasCaption() ? "  caption: " + e.caption : "");
+    std::printf(kColumns, n(e.index).c_str(), ids::formatSoundId(e.entry.soundId).c_str(),
+                n(e.entry.imageOffset).c_str(), n(e.entry.imageLength).c_str(), n(h.sampleRate).c_str(),
+                n(h.channels).c_str(), n(h.bitsPerSample).c_str(), h.isAdpcm() ? "ima-adpcm" : "pcm",
+                n(e.dataSize).c_str(), nameAndCaption.c_str());
 }
 
 int runList(const Arguments& args) {
@@ -35,20 +46,23 @@ int runList(const Arguments& args) {
     // The database is read once, not once per entry.
     ids::SoundNameIndex names;
     names.load(args.option("db").value_or(""));
-    bool json = args.has("json");
-    if (json) std::printf("[");
-    else std::printf("index  id        offset      length     rate    ch bits compress   data       name\n");
+    const bool json = args.has("json");
+    // The JSON array is printed whole once every entry has been read, so that a
+    // failure half-way leaves scripts one error object rather than a cut array.
+    std::string array = "[";
+    if (!json)
+        std::printf(kColumns, "index", "id", "offset", "length", "rate", "ch", "bits", "compress", "data", "name");
     bool first = true;
     io::Outcome walked = archive::forEachEntrySound(load.archive, [&](const archive::EntrySound& e) {
         std::string name = names.lookup(e.entry.soundId);
-        if (json) printJsonRow(e, name, first);
+        if (json) appendJsonRow(array, e, name, first);
         else printTextRow(e, name);
         first = false;
         return true;
     });
-    if (json) std::printf("%s]\n", first ? "" : "\n");
     std::fflush(stdout);
     if (!walked) return failed(walked);
+    if (json) std::printf("%s%s]\n", array.c_str(), first ? "" : "\n");
     return kExitOk;
 }
 

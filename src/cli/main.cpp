@@ -80,14 +80,26 @@ int runCommand(const Command& c, int argc, char** argv) {
             args.positional.push_back(arg);
         }
     }
+    if (!args.positional.empty()) setSubjectFile(args.positional[0]);
     if (args.positional.size() < c.minPositional) return usageError(c, "missing arguments");
     if (args.positional.size() > c.maxPositional) return usageError(c, "too many arguments");
     return c.run(args);
 }
 
+// True when --json comes before any "--": even a usage error is then
+// reported in JSON.
+bool wantsJson(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0) return false;
+        if (std::strcmp(argv[i], "--json") == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    setJsonErrors(wantsJson(argc, argv));
     if (argc < 2) {
         printHelp();
         return kExitUsage;
@@ -103,7 +115,5 @@ int main(int argc, char** argv) {
     }
     for (const Command& c : commands())
         if (c.name == name) return runCommand(c, argc - 2, argv + 2);
-    std::fprintf(stderr, "sonkrate-cli: unknown command \"%s\"; sonkrate-cli --help lists them\n",
-                 name.c_str());
-    return kExitUsage;
+    return usageError(name, "unknown command; sonkrate-cli --help lists them");
 }
