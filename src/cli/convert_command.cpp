@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/cli.h"
+#include "cli/std_streams.h"
 #include "import/playable_wav.h"
 
 namespace sonkrate::cli {
@@ -24,9 +25,13 @@ int runConvert(const Arguments& args) {
     const std::string& source = args.positional[0];
     std::string target = args.positional.size() > 1 ? args.positional[1] : defaultTarget(source);
     if (target == source) return failed("The output " + target + " would replace the input");
-    import::PlayableWavResult result = import::writePlayableWav(source, target);
-    if (!result.ok()) return failed(result.outcome);
-    std::printf("%s: %s, playing time %.3f s\n", target.c_str(), result.layout.c_str(), result.playTimeSeconds);
+    OutputFile out;
+    if (io::Outcome ready = out.prepare(target, "converted.wav"); !ready) return failed(ready);
+    import::PlayableWavResult result = import::writePlayableWav(source, out.path());
+    if (!result.ok()) return failed(out.reword(result.outcome.reason));
+    if (io::Outcome sent = out.finish(); !sent) return failed(sent);
+    std::fprintf(out.messages(), "%s: %s, playing time %.3f s\n", out.shown().c_str(), result.layout.c_str(),
+                 result.playTimeSeconds);
     return kExitOk;
 }
 
@@ -36,7 +41,8 @@ const Registration convert{{
     "PVF, WVE, HTK and .wav files (extensions in lower or upper case) and writes what\n"
     "the window would play: the converted file, the decoded IMA ADPCM file, or a copy\n"
     "of a .wav that is played as it is. OUT defaults to FOREIGN with .wav in place of\n"
-    "its extension. A file that cannot be read fails with\n"
+    "its extension; OUT - writes the .wav to standard output, never to a terminal.\n"
+    "A file that cannot be read fails with\n"
     "\"Read fail . . . cannot play audio \" and the reason.",
     {}, {}, 1, 2, runConvert}};
 

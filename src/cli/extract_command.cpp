@@ -9,23 +9,28 @@
 #include "audio/cau_to_wav.h"
 #include "audio/decode_adpcm_wav.h"
 #include "cli/cli.h"
+#include "cli/std_streams.h"
 #include "io/paths.h"
 
 namespace sonkrate::cli {
 namespace {
 
-// The .wav that cauToWav wrote at path, decoded in place when it is IMA ADPCM.
-int finishWav(const audio::CauToWavResult& wrapped, const std::string& path) {
-    if (!wrapped.ok()) return failed(wrapped.outcome);
+// The .wav that cauToWav wrote, decoded in place when it is IMA ADPCM, then
+// passed on to standard output when that is where it goes.
+int finishWav(const audio::CauToWavResult& wrapped, const OutputFile& out, const InputFile* in = nullptr) {
+    if (!wrapped.ok()) return failed(out.reword(in ? in->reword(wrapped.outcome.reason) : wrapped.outcome.reason));
+    const std::string& path = out.path();
     if (wrapped.compressed == 1) {
         audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(path, path);
         if (!decoded.ok()) {
             std::remove(path.c_str());
-            return failed(path + ": " + decoded.reason);
+            return failed(out.shown() + ": " + out.reword(decoded.reason));
         }
     }
-    std::printf("%s: %.3f s, %d channel%s%s\n", path.c_str(), wrapped.playTimeSeconds, wrapped.channels,
-                wrapped.channels == 1 ? "" : "s", wrapped.hasCaption ? (", caption:" + wrapped.captionText).c_str() : "");
+    if (io::Outcome sent = out.finish(); !sent) return failed(sent);
+    std::fprintf(out.messages(), "%s: %.3f s, %d channel%s%s\n", out.shown().c_str(), wrapped.playTimeSeconds,
+                 wrapped.channels, wrapped.channels == 1 ? "" : "s",
+                 wrapped.hasCaption ? (", caption:" + wrapped.captionText).c_str() : "");
     return kExitOk;
 }
 
@@ -41,13 +46,18 @@ bool parseIndex(const std::string& text, std::uint32_t& index) {
 
 int runExtract(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
-    const std::string& out = args.positional[2];
+    const std::string& given = args.positional[2];
     std::uint32_t index = 0;
     if (!parseIndex(args.positional[1], index))
         return usageError("extract", "INDEX must be a number, 0 for the first entry");
-    bool asCau = io::endsWith(io::toLower(out), ".cau");
-    bool asWav = io::endsWith(io::toLower(out), ".wav");
-    if (!asCau && !asWav) return usageError("extract", "OUT must end in .cau or .wav");
+    // "-" is a .wav unless --cau asks for the image.
+    const bool piped = isStdStream(given);
+    bool asCau = piped ? args.has("cau") : io::endsWith(io::toLower(given), ".cau");
+    bool asWav = piped ? !asCau : io::endsWith(io::toLower(given), ".wav");
+    if (!asCau && !asWav) return usageError("extract", "OUT must end in .cau or .wav, or be -");
+    if (args.has("cau") && !piped) return usageError("extract", "--cau goes with OUT -");
+    OutputFile out;
+    if (io::Outcome ready = out.prepare(given, asCau ? "entry.cau" : "entry.wav"); !ready) return failed(ready);
 
     archive::TpaLoad load = archive::loadTpaArchive(archivePath, "");
     if (!load.outcome) return failed(load.outcome);
@@ -57,33 +67,44 @@ int runExtract(const Arguments& args) {
     archive::EntryRead record = archive::readTpaEntry(load.archive, index);
     if (!record.outcome) return failed(record.outcome);
     if (asCau) {
-        io::Outcome written =
-            audio::exportEntryAsCau(archivePath, record.entry.imageOffset, record.entry.imageLength, out);
+        io::Outcome written = audio::exportEntryAsCau(archivePath, record.entry.imageOffset,
+                                                      record.entry.imageLength, out.path());
         if (!written) return failed(written);
-        std::printf("%s: %u bytes\n", out.c_str(), record.entry.imageLength);
+        if (io::Outcome sent = out.finish(); !sent) return failed(sent);
+        std::fprintf(out.messages(), "%s: %u bytes\n", out.shown().c_str(), record.entry.imageLength);
         return kExitOk;
     }
-    return finishWav(audio::cauToWav(archivePath, record.entry.imageOffset, record.entry.imageLength, out), out);
+    return finishWav(
+        audio::cauToWav(archivePath, record.entry.imageOffset, record.entry.imageLength, out.path()), out);
 }
 
 int runCauToWav(const Arguments& args) {
-    const std::string& in = args.positional[0];
-    // Default target: the .cau path with its last four characters made ".wav".
-    std::string out = args.positional.size() > 1 ? args.positional[1]
-                                                 : in.substr(0, in.size() >= 4 ? in.size() - 4 : 0) + ".wav";
-    if (out == in) return failed("The output " + out + " would replace the input");
-    return finishWav(audio::cauToWav(in, out), out);
+    const std::string& given = args.positional[0];
+    // Default target: the .cau path with its last four characters made ".wav";
+    // standard output when the sound comes from standard input.
+    std::string target = args.positional.size() > 1 ? args.positional[1]
+                         : isStdStream(given)       ? "-"
+                                                    : given.substr(0, given.size() >= 4 ? given.size() - 4 : 0) + ".wav";
+    if (target == given && !isStdStream(given)) return failed("The output " + target + " would replace the input");
+    OutputFile out;
+    if (io::Outcome ready = out.prepare(target, "sound.wav"); !ready) return failed(ready);
+    InputFile in;
+    if (io::Outcome read = in.prepare(given, "sound.cau"); !read) return failed(read);
+    return finishWav(audio::cauToWav(in.path(), out.path()), out, &in);
 }
 
 const Registration extract{{
-    "extract", "extract ARCHIVE INDEX OUT", "one entry as a .cau image or a playable .wav",
+    "extract", "extract ARCHIVE INDEX OUT [--cau]", "one entry as a .cau image or a playable .wav",
     "OUT ending in .cau: the entry's sound image with \"WBOR\" first.\n"
-    "OUT ending in .wav: a PCM .wav; IMA ADPCM sounds are decoded.\nINDEX counts from 0.",
-    {}, {}, 3, 3, runExtract}};
+    "OUT ending in .wav: a PCM .wav; IMA ADPCM sounds are decoded.\n"
+    "OUT -: the .wav (with --cau the image) on standard output, never a terminal.\nINDEX counts from 0.",
+    {"cau"}, {}, 3, 3, runExtract}};
 
 const Registration cau2wav{{
     "cau2wav", "cau2wav IN.cau [OUT.wav]", "a .cau sound as a PCM .wav",
-    "IMA ADPCM sounds are decoded. OUT defaults to IN with .wav in place of .cau.",
+    "IMA ADPCM sounds are decoded. OUT defaults to IN with .wav in place of .cau.\n"
+    "IN - reads the sound from standard input; OUT - (the default then) writes the\n"
+    ".wav to standard output, never to a terminal.",
     {}, {}, 1, 2, runCauToWav}};
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "archive/verify.h"
 #include "cli/cli.h"
+#include "cli/std_streams.h"
 
 namespace sonkrate::cli {
 namespace {
@@ -44,12 +45,30 @@ std::string jsonFinding(const Finding& f) {
            ", \"message\": " + jsonString(f.message) + "}";
 }
 
+// "-" is standard input, read into a scratch file first; its findings name "-".
+VerifyReport verifyOne(const std::string& path) {
+    if (!isStdStream(path)) return archive::verifyFile(path);
+    InputFile in;
+    if (io::Outcome read = in.prepare(path, "standard-input"); !read) {
+        VerifyReport unread;
+        unread.outcome = io::failure(in.reword(read.reason));
+        return unread;
+    }
+    VerifyReport report = archive::verifyFile(in.path());
+    report.outcome.reason = in.reword(report.outcome.reason);
+    for (Finding& f : report.findings) {
+        f.file = path;
+        f.message = in.reword(f.message);
+    }
+    return report;
+}
+
 int runVerify(const Arguments& args) {
     const bool json = args.has("json");
     bool anyError = false, firstJson = true;
     if (json) std::printf("[");
     for (const std::string& path : args.positional) {
-        VerifyReport report = archive::verifyFile(path);
+        VerifyReport report = verifyOne(path);
         if (!report.outcome) {
             // An unreadable file is a finding of its own in the JSON array.
             std::fprintf(stderr, "sonkrate-cli: %s\n", report.outcome.reason.c_str());
@@ -79,6 +98,7 @@ const Registration verify{{
     "not at the end of the file without a collision table.\n"
     "With --json: an array of objects with file, index, soundId, severity, code and\n"
     "message (index and soundId null for the file as a whole).\n"
+    "FILE - reads one file from standard input.\n"
     "Exit code 0 when no file has an error, 1 when one has (or cannot be read).",
     {"json"}, {}, 1, static_cast<std::size_t>(-1), runVerify}};
 

@@ -4,25 +4,34 @@
 #include "audio/target_names.h"
 #include "audio/wav_to_cau.h"
 #include "cli/cli.h"
+#include "cli/std_streams.h"
 
 namespace sonkrate::cli {
 namespace {
 
 int runWavToCau(const Arguments& args) {
-    const std::string& in = args.positional[0];
-    std::string out = args.positional.size() > 1 ? args.positional[1] : audio::wavToCauTargetBeside(in);
-    if (out == in) return failed("The output " + out + " would replace the input");
+    const std::string& given = args.positional[0];
+    if (isStdStream(given) && args.positional.size() < 2)
+        return usageError("wav2cau", "OUT.cau (or -) is needed when the .wav comes from standard input");
+    std::string target = args.positional.size() > 1 ? args.positional[1] : audio::wavToCauTargetBeside(given);
+    if (target == given && !isStdStream(given)) return failed("The output " + target + " would replace the input");
     std::string caption = args.option("caption").value_or("");
+    OutputFile out;
+    if (io::Outcome ready = out.prepare(target, "sound.cau"); !ready) return failed(ready);
+    InputFile wav;
+    if (io::Outcome read = wav.prepare(given, "sound.wav"); !read) return failed(read);
 
-    audio::WavToCauResult r = audio::wavToCau(in, out, caption);
-    if (!r.written()) return failed(r.outcome);
+    audio::WavToCauResult r = audio::wavToCau(wav.path(), out.path(), caption);
+    if (!r.written()) return failed(out.reword(wav.reword(r.outcome.reason)));
+    if (io::Outcome sent = out.finish(); !sent) return failed(sent);
+    const std::string in = wav.fromStdin() ? "standard input" : given;
     if (r.dataClamped)
         std::fprintf(stderr,
                      "sonkrate-cli: %s: its data chunk claims %u bytes but the file holds only %u; "
                      "the .cau holds those %u.\n",
                      in.c_str(), r.declaredDataLength, r.header.dataSize, r.header.dataSize);
     const audio::CauHeader& h = r.header;
-    std::printf("%s: %s, %u channel%s, %u Hz, %u data bytes%s\n", out.c_str(),
+    std::fprintf(out.messages(), "%s: %s, %u channel%s, %u Hz, %u data bytes%s\n", out.shown().c_str(),
                 h.isAdpcm() ? "ima-adpcm" : "pcm", static_cast<unsigned>(h.channels), h.channels == 1 ? "" : "s",
                 h.sampleRate, h.dataSize, h.hasCaption() ? ", with caption" : "");
     return kExitOk;
@@ -35,7 +44,9 @@ const Registration wav2cau{{
     "bytes mono, 2056 stereo), mono or stereo; anything else is refused with a\n"
     "way to convert it. The sound data is copied unchanged. OUT defaults to IN's name with the four characters\n"
     "from its first \".\" removed and \".cau\" added, beside IN. --caption adds a\n"
-    "caption block; line breaks in TEXT start new caption lines.",
+    "caption block; line breaks in TEXT start new caption lines. IN - reads the\n"
+    ".wav from standard input (OUT is then needed); OUT - writes the .cau to\n"
+    "standard output, never to a terminal.",
     {}, {"caption"}, 1, 2, runWavToCau}};
 
 }  // namespace
