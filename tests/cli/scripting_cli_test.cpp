@@ -21,7 +21,7 @@ std::string sentenceOf(const testkit::RunResult& r) {
     return line.compare(0, prefix.size(), prefix) == 0 ? line.substr(prefix.size()) : line;
 }
 
-// A path as a JSON string's content (Windows paths hold backslashes).
+// Text as the content of a JSON string (Windows paths hold backslashes).
 std::string jsonText(const std::string& path) {
     std::string out;
     for (char c : path) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
@@ -36,7 +36,7 @@ TEST(CliScripting, FailuresWithJsonAreOneObjectOnStdoutAndASentenceOnStderr) {
     auto info = run(cli("info --json " + quote(absent)));
     EXPECT_EQ(info.exitCode, 1);
     ASSERT_NE(info.err.find("absent.tpa"), std::string::npos) << info.err;
-    EXPECT_EQ(info.out, "{\"error\": \"" + sentenceOf(info) + "\", \"file\": \"" + jsonText(absent) + "\"}\n");
+    EXPECT_EQ(info.out, "{\"error\": \"" + jsonText(sentenceOf(info)) + "\", \"file\": \"" + jsonText(absent) + "\"}\n");
 
     // Without --json stdout stays empty.
     auto plain = run(cli("info " + quote(absent)));
@@ -54,7 +54,7 @@ TEST(CliScripting, FailuresWithJsonAreOneObjectOnStdoutAndASentenceOnStderr) {
     testkit::writeFile(cut, bytes);
     auto list = run(cli("list " + quote(cut) + " --json"));
     EXPECT_EQ(list.exitCode, 1);
-    EXPECT_EQ(list.out, "{\"error\": \"" + sentenceOf(list) + "\", \"file\": \"" + jsonText(cut) + "\"}\n");
+    EXPECT_EQ(list.out, "{\"error\": \"" + jsonText(sentenceOf(list)) + "\", \"file\": \"" + jsonText(cut) + "\"}\n");
 
     // Usage errors name no file.
     struct Usage {
