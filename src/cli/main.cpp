@@ -4,42 +4,11 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/help_text.h"
 
 using namespace sonkrate::cli;
 
 namespace {
-
-// The commands as --help lists them: archive reading, conversions, writing.
-std::vector<const Command*> commandsInOrder() {
-    static const char* const order[] = {"info",     "list",    "extract",   "export-all", "cau2wav",
-                                        "wav2cau",  "convert", "id",        "lookup",     "new",
-                                        "add",      "replace", "remove",    "build-dir",  "make-eel",
-                                        "build-eel", "dir-to-caus", "beta-to-retail", "verify"};
-    std::vector<const Command*> sorted;
-    for (const char* name : order)
-        for (const Command& c : commands())
-            if (c.name == name) sorted.push_back(&c);
-    for (const Command& c : commands()) {
-        bool listed = false;
-        for (const char* name : order) listed = listed || c.name == name;
-        if (!listed) sorted.push_back(&c);
-    }
-    return sorted;
-}
-
-void printHelp() {
-    std::printf("usage: sonkrate-cli COMMAND ...\n\n"
-                "Sound archives (.tpa), sound images (.cau), sound lists (.eel) and .wav files\n"
-                "of the game Trespasser.\n\nCommands:\n");
-    for (const Command* c : commandsInOrder()) std::printf("  %-44s %s\n", c->synopsis.c_str(), c->summary.c_str());
-    std::printf("\nsonkrate-cli COMMAND --help describes a command; --version prints the version.\n"
-                "Exit codes: 0 success, 1 the operation failed, 2 usage error.\n");
-}
-
-void printCommandHelp(const Command& c) {
-    std::printf("usage: sonkrate-cli %s\n\n%s\n", c.synopsis.c_str(), c.summary.c_str());
-    if (!c.details.empty()) std::printf("\n%s\n", c.details.c_str());
-}
 
 bool contains(const std::vector<std::string>& names, const std::string& name) {
     for (const auto& n : names)
@@ -101,16 +70,26 @@ bool wantsJson(int argc, char** argv) {
 int main(int argc, char** argv) {
     setJsonErrors(wantsJson(argc, argv));
     if (argc < 2) {
-        printHelp();
+        printHelp(stderr);
         return kExitUsage;
     }
     std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
-        printHelp();
+        printHelp(stdout);
         return kExitOk;
     }
     if (name == "--version") {
-        std::printf("sonkrate-cli %s\n", SONKRATE_VERSION);
+        printVersion();
+        return kExitOk;
+    }
+    // Not listed by --help: the build runs these to make the manual page and
+    // the completion script.
+    if (name == "--help-man") {
+        printManPage();
+        return kExitOk;
+    }
+    if (name == "--completion-bash") {
+        printBashCompletion();
         return kExitOk;
     }
     for (const Command& c : commands())

@@ -1,0 +1,165 @@
+#include "cli/help_text.h"
+
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace sonkrate::cli {
+namespace {
+
+const char* const kWhat =
+    "Sound archives (.tpa), sound images (.cau), sound lists (.eel) and .wav files\n"
+    "of the game Trespasser.";
+const char* const kScripts =
+    "With --json, a failure (a usage error too) also prints {\"error\": SENTENCE, \"file\": PATH}\n"
+    "on standard output (\"file\" is null for a usage error). Where a file argument\n"
+    "can be -, the file goes to standard output (never to a terminal) or comes from\n"
+    "standard input.";
+const char* const kExitCodes = "Exit codes: 0 success, 1 the operation failed, 2 usage error.";
+
+// The commands as --help lists them: archive reading, conversions, writing.
+std::vector<const Command*> commandsInOrder() {
+    static const char* const order[] = {"info",     "list",    "extract",   "export-all", "cau2wav",
+                                        "wav2cau",  "convert", "id",        "lookup",     "new",
+                                        "add",      "replace", "remove",    "build-dir",  "make-eel",
+                                        "build-eel", "dir-to-caus", "beta-to-retail", "verify"};
+    std::vector<const Command*> sorted;
+    for (const char* name : order)
+        for (const Command& c : commands())
+            if (c.name == name) sorted.push_back(&c);
+    for (const Command& c : commands()) {
+        bool listed = false;
+        for (const char* name : order) listed = listed || c.name == name;
+        if (!listed) sorted.push_back(&c);
+    }
+    return sorted;
+}
+
+// Text as troff reads it: backslashes escaped, minus signs kept as such, no
+// line taken for a request.
+std::string troff(const std::string& text) {
+    std::string out;
+    bool lineStart = true;
+    for (char c : text) {
+        if (lineStart && (c == '.' || c == '\'')) out += "\\&";
+        if (c == '\\') out += "\\e";
+        else if (c == '-') out += "\\-";
+        else out += c;
+        lineStart = c == '\n';
+    }
+    return out;
+}
+
+// The file extensions an argument of a synopsis names.
+std::set<std::string> extensionsOf(const std::string& word) {
+    if (word == "ARCHIVE" || word.find(".tpa") != std::string::npos) return {"tpa"};
+    if (word.find(".cau") != std::string::npos) return {"cau"};
+    if (word.find(".wav") != std::string::npos) return {"wav"};
+    if (word.find(".eel") != std::string::npos) return {"eel"};
+    if (word == "SOUND" || word == "OUT") return {"cau", "wav"};
+    if (word == "FILE") return {"tpa", "cau"};
+    if (word == "FOREIGN")
+        return {"aiff", "aif", "aifc", "au", "snd", "voc", "caf", "sph", "paf", "pvf", "wve", "htk", "wav"};
+    return {};
+}
+
+// The synopsis's words without brackets, bars and "...".
+std::vector<std::string> wordsOf(const std::string& synopsis) {
+    std::string cleaned;
+    for (char c : synopsis) cleaned += (c == '[' || c == ']' || c == '|') ? ' ' : c;
+    std::istringstream in(cleaned);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) {
+        while (w.size() > 3 && w.compare(w.size() - 3, 3, "...") == 0) w.resize(w.size() - 3);
+        words.push_back(w);
+    }
+    return words;
+}
+
+// "tpa|TPA|wav|WAV": the pattern of compgen -X, both cases.
+std::string extensionPattern(const Command& c) {
+    std::set<std::string> all;
+    for (const std::string& w : wordsOf(c.synopsis)) all.merge(extensionsOf(w));
+    std::string pattern;
+    for (const std::string& e : all) {
+        std::string upper = e;
+        for (char& ch : upper) ch = static_cast<char>(ch - 'a' + 'A');
+        pattern += (pattern.empty() ? "" : "|") + e + "|" + upper;
+    }
+    return pattern;
+}
+
+}  // namespace
+
+void printHelp(std::FILE* to) {
+    std::fprintf(to, "usage: sonkrate-cli COMMAND ...\n\n%s\n\nCommands:\n", kWhat);
+    for (const Command* c : commandsInOrder())
+        std::fprintf(to, "  %-44s %s\n", c->synopsis.c_str(), c->summary.c_str());
+    std::fprintf(to, "\nsonkrate-cli COMMAND --help describes a command; --version prints the version.\n%s\n%s\n",
+                 kScripts, kExitCodes);
+}
+
+void printCommandHelp(const Command& c) {
+    std::printf("usage: sonkrate-cli %s\n\n%s\n", c.synopsis.c_str(), c.summary.c_str());
+    if (!c.details.empty()) std::printf("\n%s\n", c.details.c_str());
+}
+
+void printVersion() { std::printf("sonkrate-cli %s, built %s\n", SONKRATE_VERSION, SONKRATE_BUILD_DATE); }
+
+void printManPage() {
+    std::printf(".TH SONKRATE\\-CLI 1 \"%s\" \"sonkrate-cli %s\" \"User Commands\"\n", SONKRATE_BUILD_DATE,
+                SONKRATE_VERSION);
+    // No hyphenation: command and option names stay whole, as they are typed.
+    std::printf(".nh\n.SH NAME\nsonkrate\\-cli \\- sound archives, sound images and sound lists of the game\n"
+                ".SH SYNOPSIS\n.B sonkrate\\-cli\n.I COMMAND\n\\&...\n.br\n.B sonkrate\\-cli\n"
+                ".I COMMAND\n.B \\-\\-help\n.br\n.B sonkrate\\-cli \\-\\-version\n");
+    std::printf(".SH DESCRIPTION\n%s\n.PP\n%s\n.SH COMMANDS\n", troff(kWhat).c_str(), troff(kScripts).c_str());
+    for (const Command* c : commandsInOrder()) {
+        std::printf(".TP\n.B %s\n%s\n", troff(c->synopsis).c_str(), troff(c->summary).c_str());
+        if (!c->details.empty()) std::printf(".IP\n%s\n", troff(c->details).c_str());
+    }
+    std::printf(".SH EXIT STATUS\n%s\n.SH SEE ALSO\n.BR sox (1)\n", troff(kExitCodes).c_str());
+}
+
+void printBashCompletion() {
+    std::string names, cases;
+    for (const Command* c : commandsInOrder()) {
+        names += (names.empty() ? "" : " ") + c->name;
+        std::string options = "--help";
+        for (const std::string& f : c->flagNames) options += " --" + f;
+        for (const std::string& o : c->optionNames) options += " --" + o;
+        cases += "        " + c->name + ") options=\"" + options + "\"; types=\"" + extensionPattern(*c) + "\" ;;\n";
+    }
+    std::printf(
+        "# bash completion for sonkrate-cli: commands, their options, and the files they take\n"
+        "shopt -s extglob  # the file type patterns below\n"
+        "_sonkrate_cli() {\n"
+        "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} options types\n"
+        "    COMPREPLY=()\n"
+        "    if (( COMP_CWORD == 1 )); then\n"
+        "        COMPREPLY=($(compgen -W \"%s --help --version\" -- \"$cur\"))\n"
+        "        return\n"
+        "    fi\n"
+        "    case ${COMP_WORDS[1]} in\n%s"
+        "        *) return ;;\n"
+        "    esac\n"
+        "    case $prev in\n"
+        "        --caption|--name) return ;;\n"
+        "        --db|--log|--backup|--missing) COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n"
+        "    esac\n"
+        "    if [[ $cur == -?* ]]; then\n"
+        "        COMPREPLY=($(compgen -W \"$options\" -- \"$cur\"))\n"
+        "    elif [[ -n $types ]]; then\n"
+        "        local IFS=$'\\n'\n"
+        "        COMPREPLY=($(compgen -d -- \"$cur\") $(compgen -f -X \"!*.@($types)\" -- \"$cur\"))\n"
+        "    else\n"
+        "        local IFS=$'\\n'\n"
+        "        COMPREPLY=($(compgen -f -- \"$cur\"))\n"
+        "    fi\n"
+        "}\n"
+        "complete -o filenames -F _sonkrate_cli sonkrate-cli\n",
+        names.c_str(), cases.c_str());
+}
+
+}  // namespace sonkrate::cli
