@@ -27,6 +27,7 @@ void parseFormat(const std::uint8_t* b, std::size_t avail, std::uint32_t length,
         w.hasSamplesPerBlock = true;
         w.samplesPerBlock = getU16(b + 18);
     }
+    if (length >= 40 && avail >= 26) w.subFormat = getU16(b + 24);
 }
 
 }  // namespace
@@ -57,7 +58,7 @@ io::Outcome readWavLayout(io::File& file, WavLayout& w) {
                 return io::failure(path + " has a format chunk of only " + std::to_string(length) +
                                    " bytes; a .wav format chunk holds at least 16.");
             if (avail < 16) return io::failure(path + " ends inside its format chunk.");
-            std::uint8_t fmt[20] = {};
+            std::uint8_t fmt[26] = {};
             std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>({length, avail, sizeof fmt}));
             if (io::Outcome got = file.readAt(body, fmt, n); !got) return got;
             parseFormat(fmt, n, length, w);

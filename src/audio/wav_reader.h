@@ -13,6 +13,8 @@ namespace sonkrate::audio {
 
 inline constexpr std::uint16_t kWavFormatPcm = 1;
 inline constexpr std::uint16_t kWavFormatImaAdpcm = 0x0011;
+inline constexpr std::uint16_t kWavFormatFloat = 0x0003;
+inline constexpr std::uint16_t kWavFormatExtensible = 0xFFFE;
 
 struct WavLayout {
     // "fmt " chunk
@@ -25,6 +27,8 @@ struct WavLayout {
     std::uint16_t bitsPerSample = 0;
     bool hasSamplesPerBlock = false;  // an extension of at least 2 bytes is present
     std::uint16_t samplesPerBlock = 0;
+    // WAVE_FORMAT_EXTENSIBLE (0xFFFE): the format code that opens its sub-format GUID
+    std::uint16_t subFormat = 0;
     // "fact" chunk
     bool hasFact = false;
     std::uint32_t factValue = 0;

@@ -1,6 +1,7 @@
 // sonkrate-cli wav2cau: a .wav's sound data wrapped, unchanged, as a .cau.
 #include <cstdio>
 
+#include "audio/game_ready_wav.h"
 #include "audio/target_names.h"
 #include "audio/wav_to_cau.h"
 #include "cli/cli.h"
@@ -21,10 +22,22 @@ int runWavToCau(const Arguments& args) {
     InputFile wav;
     if (io::Outcome read = wav.prepare(given, "sound.wav"); !read) return failed(read);
 
-    audio::WavToCauResult r = audio::wavToCau(wav.path(), out.path(), caption);
+    const std::string in = wav.fromStdin() ? "standard input" : given;
+    std::string source = wav.path();
+    ScratchFile gameReady;
+    if (args.has("to-game")) {
+        if (io::Outcome made = gameReady.create("game-ready.wav"); !made) return failed(made);
+        audio::GameReadyResult ready = audio::makeGameReadyWav(source, gameReady.path());
+        if (!ready.outcome) return failed(wav.reword(ready.outcome.reason));
+        if (ready.converted) {
+            source = gameReady.path();
+            std::fprintf(out.messages(), "%s: %s -> %s\n", in.c_str(), ready.before.c_str(), ready.after.c_str());
+        }
+    }
+
+    audio::WavToCauResult r = audio::wavToCau(source, out.path(), caption);
     if (!r.written()) return failed(out.reword(wav.reword(r.outcome.reason)));
     if (io::Outcome sent = out.finish(); !sent) return failed(sent);
-    const std::string in = wav.fromStdin() ? "standard input" : given;
     if (r.dataClamped)
         std::fprintf(stderr,
                      "sonkrate-cli: %s: its data chunk claims %u bytes but the file holds only %u; "
@@ -38,7 +51,7 @@ int runWavToCau(const Arguments& args) {
 }
 
 const Registration wav2cau{{
-    "wav2cau", "wav2cau IN.wav [OUT.cau] [--caption TEXT]", "a .wav wrapped as a .cau sound image",
+    "wav2cau", "wav2cau IN.wav [OUT.cau] [--caption TEXT] [--to-game]", "a .wav wrapped as a .cau sound image",
     "Accepts what the game plays: 8- or 16-bit PCM .wav files (a 16-byte format\n"
     "chunk) and IMA ADPCM .wav files with the block alignment the game uses (1028\n"
     "bytes mono, 2056 stereo), mono or stereo; anything else is refused with a\n"
@@ -46,8 +59,11 @@ const Registration wav2cau{{
     "from its first \".\" removed and \".cau\" added, beside IN. --caption adds a\n"
     "caption block; line breaks in TEXT start new caption lines. IN - reads the\n"
     ".wav from standard input (OUT is then needed); OUT - writes the .cau to\n"
-    "standard output, never to a terminal.",
-    {}, {"caption"}, 1, 2, runWavToCau}};
+    "standard output, never to a terminal. --to-game first turns a .wav the game\n"
+    "cannot play (24- or 32-bit integer, 32- or 64-bit float, WAVE_FORMAT_EXTENSIBLE,\n"
+    "more than two channels) into 16-bit PCM at the same sample rate, with triangular\n"
+    "dither when bits are dropped and more than two channels mixed down to stereo.",
+    {"to-game"}, {"caption"}, 1, 2, runWavToCau}};
 
 }  // namespace
 }  // namespace sonkrate::cli
