@@ -28,7 +28,9 @@ int runAdd(const Arguments& args) {
     const std::string name = args.option("name").value_or(io::stripFromFirstDot(io::fileNameOf(given)));
 
     SoundFile sound;
-    if (io::Outcome prepared = sound.prepare(given, archivePath); !prepared) return failed(prepared);
+    if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game")); !prepared)
+        return failed(prepared);
+    if (!sound.change().empty()) std::printf("%s: %s\n", given.c_str(), sound.change().c_str());
     const std::string& soundPath = sound.path();
 
     // The loader puts the backup beside the archive when the folder given is the archive's own.
@@ -79,7 +81,7 @@ int runAdd(const Arguments& args) {
 }
 
 const Registration add{{
-    "add", "add ARCHIVE SOUND [--name NAME] [--db SNDIDS] [--log LOG] [--backup PATH]",
+    "add", "add ARCHIVE SOUND [--name NAME] [--db SNDIDS] [--log LOG] [--backup PATH] [--to-game]",
     "append a .cau (or a .wav, converted first) to an archive",
     "Appends the sound image to the archive under NAME (default: the file's name\n"
     "without the four characters from its first \".\"); the sound's identifier is\n"
@@ -95,11 +97,12 @@ const Registration add{{
     "--db also appends the name record to the name database SNDIDS.\n"
     "--log appends \" Ingame_ID (string sample): NAME\" to LOG.\n"
     "A .cau whose header does not describe the file is refused, and so is a .wav\n"
-    "the game cannot play (with a way to convert it).\n"
+    "the game cannot play (with a way to convert it), unless --to-game first makes\n"
+    "it 16-bit PCM as wav2cau --to-game does.\n"
     "A name the archive already holds is added again with a warning: the game's\n"
     "debug build refuses an archive that holds a name twice; replace changes a\n"
     "sound in place.",
-    {}, {"name", "db", "log", "backup"}, 2, 2, runAdd}};
+    {"to-game"}, {"name", "db", "log", "backup"}, 2, 2, runAdd}};
 
 }  // namespace
 }  // namespace sonkrate::cli

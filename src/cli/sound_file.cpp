@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "audio/game_ready_wav.h"
 #include "audio/wav_to_cau.h"
 #include "io/paths.h"
 
@@ -19,14 +20,25 @@ namespace sonkrate::cli {
 SoundFile::~SoundFile() {
     std::error_code ec;
     if (!converted_.empty()) std::filesystem::remove(converted_, ec);
+    if (!gameReady_.empty()) std::filesystem::remove(gameReady_, ec);
 }
 
-io::Outcome SoundFile::prepare(const std::string& given, const std::string& archivePath) {
+io::Outcome SoundFile::prepare(const std::string& given, const std::string& archivePath, bool toGame) {
     path_ = given;
     if (!io::endsWith(io::toLower(given), ".wav")) return io::success();
     const std::string hidden = "." + io::fileNameOf(given) + ".cau-" + std::to_string(SONKRATE_PID);
+    std::string source = given;
+    if (toGame) {
+        gameReady_ = io::siblingPath(archivePath, hidden + ".wav");
+        audio::GameReadyResult ready = audio::makeGameReadyWav(given, gameReady_);
+        if (!ready.outcome) return ready.outcome;
+        if (ready.converted) {
+            source = gameReady_;
+            change_ = ready.before + " -> " + ready.after;
+        }
+    }
     converted_ = io::siblingPath(archivePath, hidden);
-    audio::WavToCauResult wrapped = audio::wavToCau(given, converted_, "");
+    audio::WavToCauResult wrapped = audio::wavToCau(source, converted_, "");
     if (!wrapped.written()) return wrapped.outcome;
     path_ = converted_;
     return io::success();

@@ -16,14 +16,19 @@ public:
     SoundFile(const SoundFile&) = delete;
     SoundFile& operator=(const SoundFile&) = delete;
 
-    // Fails with the conversion's reason for a .wav the game cannot play.
-    io::Outcome prepare(const std::string& given, const std::string& archivePath);
+    // Fails with the conversion's reason for a .wav the game cannot play. With
+    // toGame such a .wav is first made 16-bit PCM, beside the archive too.
+    io::Outcome prepare(const std::string& given, const std::string& archivePath, bool toGame = false);
+    // "24-bit integer, 48000 Hz, stereo -> 16-bit PCM, 48000 Hz, stereo", or empty.
+    const std::string& change() const { return change_; }
     // The .cau to put into the archive.
     const std::string& path() const { return path_; }
 
 private:
     std::string path_;
     std::string converted_;  // removed when done
+    std::string gameReady_;  // removed when done
+    std::string change_;
 };
 
 }  // namespace sonkrate::cli

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "testkit/testkit.h"
 
@@ -78,4 +79,40 @@ TEST(CliToGame, EditorWavFilesBecomeSixteenBitPcmCloseToWhatSoxMakes) {
     ASSERT_EQ(same.exitCode, 0) << same.err;
     EXPECT_EQ(same.out.find("->"), std::string::npos) << same.out;
     EXPECT_EQ(testkit::readFile(dir.file("a.cau")), testkit::readFile(dir.file("b.cau")));
+}
+
+TEST(CliToGame, AddAndReplaceTakeEditorWavFilesIntoAnArchive) {
+    if (!testkit::haveTool("sox")) GTEST_SKIP() << "needs sox";
+    testkit::ScratchDir dir;
+    auto path = [&](const char* name) { return quote(dir.file(name)); };
+    const std::string tpa = path("mine.tpa");
+    ASSERT_EQ(run(cli("new " + tpa)).exitCode, 0);
+    ASSERT_EQ(run("sox -n -r 48000 -c 2 -b 24 " + path("door.wav") + " synth 0.2 sine 300 sine 500 vol 0.5").exitCode, 0);
+    ASSERT_EQ(run("sox -n -r 44100 -c 1 -b 32 -e floating-point " + path("slam.wav") + " synth 0.3 sine 800 vol 0.5")
+                  .exitCode, 0);
+
+    const Bytes before = testkit::readFile(dir.file("mine.tpa"));
+    EXPECT_EQ(run(cli("add " + tpa + " " + path("door.wav"))).exitCode, 1);
+    EXPECT_EQ(testkit::readFile(dir.file("mine.tpa")), before);
+
+    auto added = run(cli("add --to-game " + tpa + " " + path("door.wav")));
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    EXPECT_NE(added.out.find("24-bit integer, 48000 Hz, stereo -> 16-bit PCM, 48000 Hz, stereo"), std::string::npos)
+        << added.out;
+    auto replaced = run(cli("replace " + tpa + " door " + path("slam.wav") + " --to-game"));
+    ASSERT_EQ(replaced.exitCode, 0) << replaced.err;
+    EXPECT_NE(replaced.out.find("32-bit float, 44100 Hz, mono -> 16-bit PCM, 44100 Hz, mono"), std::string::npos)
+        << replaced.out;
+
+    // Entry 1 plays what SoX makes of the float file.
+    ASSERT_EQ(run(cli("extract " + tpa + " 1 " + path("back.wav"))).exitCode, 0);
+    ASSERT_EQ(run("sox " + path("slam.wav") + " -b 16 -e signed-integer -D " + path("sox.wav")).exitCode, 0);
+    std::vector<std::int16_t> ours = samplesOf(testkit::readFile(dir.file("back.wav")));
+    std::vector<std::int16_t> theirs = samplesOf(testkit::readFile(dir.file("sox.wav")));
+    ASSERT_EQ(ours.size(), theirs.size());
+    EXPECT_LE(largestDifference(ours, theirs), 2);
+    EXPECT_EQ(run(cli("verify " + tpa)).exitCode, 0);
+    // No converted file is left beside the archive.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
