@@ -24,18 +24,20 @@ all: build
 deps:
 	@./tools/install-deps $(PACKAGES)
 
-$(BUILD)/CMakeCache.txt:
+# Run every time (quick when nothing changed), so that a configure that
+# stopped on a missing package is taken up again once it is installed.
+configure:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-
-configure: $(BUILD)/CMakeCache.txt
 
 build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The window, with its kill switch and help file beside it, is in $(BUILD)/bin.
 run: build
-	@if [ -x $(BUILD)/bin/sonkrate ]; then exec $(BUILD)/bin/sonkrate; \
-	else $(BUILD)/src/cli/sonkrate-cli --help; fi
+	@if [ ! -x $(BUILD)/bin/sonkrate ]; then \
+	    echo "$(BUILD) was configured without the window (SONKRATE_GUI=OFF): reconfigure it with -DSONKRATE_GUI=ON" >&2; \
+	    exit 1; fi
+	exec $(BUILD)/bin/sonkrate
 
 # PREFIX/bin/sonkrate (a link) and sonkrate-cli, PREFIX/lib/sonkrate/ with the
 # window, auto_stop and the help file, a desktop entry and its icon.

@@ -1,7 +1,5 @@
 # The help file Sonkrate-help.chm, compiled from the pages in help/ with
-# chmcmd (Debian's fp-utils) and put beside the window's executable. Without
-# chmcmd the window is built all the same and Help_Files says the help file
-# could not be opened.
+# chmcmd (Debian's fp-utils) and put beside the window's executable.
 set(SONKRATE_HELP_SOURCE ${CMAKE_SOURCE_DIR}/help)
 file(GLOB SONKRATE_HELP_FILES CONFIGURE_DEPENDS
   ${SONKRATE_HELP_SOURCE}/*.html ${SONKRATE_HELP_SOURCE}/*.css
@@ -26,5 +24,8 @@ if(SONKRATE_CHMCMD)
   add_dependencies(sonkrate sonkrate_help)
   install(FILES ${help_out} DESTINATION ${SONKRATE_INSTALL_LIBDIR})
 else()
-  message(STATUS "Sonkrate-help.chm: not built (chmcmd from fp-utils is missing)")
+  message(FATAL_ERROR
+    "The help file of the sonkrate window needs chmcmd: install the Debian package fp-utils "
+    "(make deps installs every package the build needs), or configure with -DSONKRATE_GUI=OFF "
+    "for a build without the window.")
 endif()
