@@ -17,6 +17,7 @@
 #include "ids/sound_id_database.h"
 #include "io/copy_replacing.h"
 #include "io/file.h"
+#include "io/file_system.h"
 #include "io/paths.h"
 
 namespace sonkrate::app {
@@ -295,11 +296,13 @@ void Shell::autoPlay() {
     };
     if (state_.currentIndex < state_.entryCount - 1 && state_.archiveUsable) {
         state_.stopRequested = 0;
+        // A non-zero flag left from an earlier play would stop this one at
+        // once: when "0" cannot be written the flag goes (no flag reads as "go on").
         io::File flag;
-        if (flag.open(paths_.tmpConfIni, io::FileMode::Write)) {
-            flag.writeText("0");
-            flag.close();
-        }
+        io::Outcome reset = flag.open(paths_.tmpConfIni, io::FileMode::Write);
+        if (reset) reset = flag.writeText("0");
+        if (reset) reset = flag.close();
+        if (!reset) (void)io::removeFile(paths_.tmpConfIni);
         platform_.minimiseWindow();
         if (!platform_.startKillSwitch(paths_.killSwitchExe, paths_.tmpConfIni))
             platform_.messageBox("kill_switch could not be opened ... ", "sonkrate - Error",

@@ -1,16 +1,13 @@
 #include "app/shell.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "audio/missing_sound.h"
+#include "io/file_system.h"
 
 namespace sonkrate::app {
 
-namespace fs = std::filesystem;
 using platform::CreationPhase;
 
 Shell::Shell(platform::Platform& platform) : platform_(platform), status_(platform) {}
@@ -20,7 +17,7 @@ bool Shell::startUp() {
     // The replacement sound is made once; a file already there is kept, and
     // a failure shows later, in the commands that need the file.
     bool written = false;
-    audio::writeMissingCauIfAbsent(paths_.missingCau, written);
+    (void)audio::writeMissingCauIfAbsent(paths_.missingCau, written);
 
     switch (platform_.createMainWindow(mainWindowDescription(platform_.screenSize()), *this)) {
     case platform::WindowResult::Created:
@@ -104,10 +101,8 @@ void Shell::onDestroy() {
     // The sound is stopped first: a file that is being played cannot be
     // removed everywhere.
     stopPlayback();
-    for (const auto& path : paths_.filesDeletedAtExit()) {
-        std::error_code ec;
-        if (!path.empty()) fs::remove(path, ec);
-    }
+    for (const auto& path : paths_.filesDeletedAtExit())
+        if (!path.empty()) (void)io::removeFile(path);
     platform_.postQuit(0);
 }
 

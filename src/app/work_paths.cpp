@@ -1,14 +1,10 @@
 #include "app/work_paths.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "io/file.h"
+#include "io/file_system.h"
 #include "io/paths.h"
 
 namespace sonkrate::app {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -25,9 +21,7 @@ bool folderWritable(const std::string& folder) {
     io::File file;
     if (!file.open(probe, io::FileMode::Write)) return false;
     bool closed = file.close().ok;
-    std::error_code ec;
-    fs::remove(probe, ec);
-    return closed;
+    return io::removeFile(probe).ok && closed;
 }
 
 }  // namespace
@@ -64,8 +58,7 @@ WorkPaths computeWorkPaths(platform::Platform& platform) {
     std::string workDir = exeDir;
     if (!folderWritable(exeDir)) {
         std::string data = platform.userDataFolder();
-        std::error_code ec;
-        if (!data.empty()) fs::create_directories(data, ec);
+        if (!data.empty()) (void)io::createFolders(data);  // checked by the probe below
         if (!data.empty() && folderWritable(data)) workDir = data;
     }
 
@@ -74,8 +67,8 @@ WorkPaths computeWorkPaths(platform::Platform& platform) {
 
     WorkPaths paths = workPathsFor(exeDir, workDir, documents);
 
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(paths.wavsDir, ec))) fs::create_directories(paths.wavsDir, ec);
+    // A folder that cannot be made shows later, in the commands that write there.
+    if (!io::pathExists(paths.wavsDir)) (void)io::createFolders(paths.wavsDir);
     return paths;
 }
 

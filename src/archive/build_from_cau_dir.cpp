@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <limits>
-#include <system_error>
 
 #include "archive/built_archive_plan.h"
 #include "archive/default_sound.h"
@@ -15,11 +13,10 @@
 #include "io/folder_listing.h"
 #include "io/byte_order.h"
 #include "io/file.h"
+#include "io/file_system.h"
 #include "io/paths.h"
 
 namespace sonkrate::archive {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -109,8 +106,7 @@ BuildFromCauDirResult buildArchiveFromCauDir(const std::string& sourceFolder, co
     io::Outcome closed = log.close();
     if (logged) logged = closed;
     if (!logged) {
-        std::error_code ec;
-        fs::remove(logPath, ec);
+        (void)io::removeFile(logPath);
         result.outcome = io::failure(targetPath + " was written, but its identifier list could not be: " +
                                      logged.reason);
         return result;

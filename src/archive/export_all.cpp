@@ -1,24 +1,21 @@
 #include "archive/export_all.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 #include <unordered_map>
 
 #include "archive/archive_class.h"
 #include "archive/archive_reader.h"
 #include "archive/entry_reader.h"
-#include "audio/cau_to_wav.h"
-#include "audio/decode_adpcm_wav.h"
+#include "audio/cau_to_pcm_wav.h"
 #include "ids/sound_id.h"
 #include "ids/sound_id_database.h"
 #include "ids/sound_name_index.h"
 #include "io/file.h"
+#include "io/file_system.h"
 #include "io/paths.h"
+#include "io/replacement.h"
 
 namespace sonkrate::archive {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -35,39 +32,24 @@ bool isReservedDeviceName(std::string_view stem) {
            base[3] >= '0' && base[3] <= '9';
 }
 
-void removeQuietly(const std::string& path) {
-    std::error_code ec;
-    fs::remove(path, ec);
-}
-
 // "WBOR", then bytes 4 .. length-1 of the image. A file that cannot be
-// completed is removed rather than left short.
+// completed is not left short: it replaces the target only when complete.
+// Outputs made again in bulk are not synced one by one.
 io::Outcome writeCau(io::File& archive, const TpaEntry& entry, const std::string& path) {
     if (entry.imageLength < 4)
         return io::failure("Entry image at offset " + std::to_string(entry.imageOffset) + " of " + archive.path() +
                            " is only " + std::to_string(entry.imageLength) + " bytes long");
-    io::File out;
-    io::Outcome done = out.open(path, io::FileMode::Write);
-    if (!done) return done;
-    done = out.write("WBOR", 4);
-    if (done) done = io::copyRange(archive, std::uint64_t{entry.imageOffset} + 4, entry.imageLength - 4u, out);
-    io::Outcome closed = out.close();
-    if (done) done = closed;
-    if (!done) removeQuietly(path);
+    io::ReplacementFile out;
+    io::Outcome done = out.begin(path);
+    if (done) done = out.file().write("WBOR", 4);
+    if (done) done = io::copyRange(archive, std::uint64_t{entry.imageOffset} + 4, entry.imageLength - 4u, out.file());
+    if (done) done = out.commit(io::Durability::Scratch);
     return done;
 }
 
 io::Outcome writeWav(const std::string& archivePath, const TpaEntry& entry, const std::string& path) {
-    audio::CauToWavResult wrapped = audio::cauToWav(archivePath, entry.imageOffset, entry.imageLength, path);
-    if (!wrapped.ok()) return wrapped.outcome;
-    if (wrapped.compressed == 1) {
-        audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(path, path);
-        if (!decoded.ok()) {
-            removeQuietly(path);  // an IMA ADPCM .wav is not what was asked for
-            return io::failure("Cannot decode " + path + ": " + decoded.reason);
-        }
-    }
-    return io::success();
+    return audio::cauToPcmWav(archivePath, entry.imageOffset, entry.imageLength, path, io::Durability::Scratch)
+        .outcome;
 }
 
 }  // namespace
@@ -96,8 +78,7 @@ ExportAllResult exportAllEntries(const TpaArchive& archive, ExportMode mode, con
                                  const std::string& dbPath, const io::ProgressCallback& progress) {
     ExportAllResult result;
     result.entryCount = archive.entryCount;
-    std::error_code ec;
-    if (!fs::is_directory(outDir.empty() ? std::string(".") : outDir, ec)) {
+    if (!io::isFolder(outDir.empty() ? std::string(".") : outDir)) {
         result.outcome = io::failure("The output folder " + outDir + " does not exist");
         return result;
     }

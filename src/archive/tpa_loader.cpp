@@ -90,7 +90,7 @@ TpaLoad loadTpaArchive(const std::string& archivePath, const std::string& wavsDi
     if ((a.archiveName == "effects" || a.archiveName == "ambient") && !a.standardLayout)
         load.addCauEnabled = false;
 
-    file.close();
+    (void)file.close();  // read only: nothing to lose
 
     if (size > kAddSizeLimit) {
         load.addCauEnabled = false;

@@ -48,7 +48,8 @@ void fillSoundInfo(CauToWavResult& r, bool fromEntry) {
     r.decodedSize = h.decodedSize;
 }
 
-CauToWavResult writeWav(io::File& in, const CauImage& image, const std::string& wavPath, bool fromEntry) {
+CauToWavResult writeWav(io::File& in, const CauImage& image, const std::string& wavPath, bool fromEntry,
+                        io::Durability durability) {
     CauToWavResult r;
     r.header = image.header;
     r.hasCaption = image.hasCaption;
@@ -80,30 +81,29 @@ CauToWavResult writeWav(io::File& in, const CauImage& image, const std::string& 
         }
     }
     if (r.outcome.ok) r.outcome = io::copyRange(in, image.dataStart, image.dataSize, out.file());
-    // A working file made again from its source at will: replaced atomically, not synced.
-    if (r.outcome.ok) r.outcome = out.commit(false);
+    if (r.outcome.ok) r.outcome = out.commit(durability);
     return r;
 }
 
 }  // namespace
 
-CauToWavResult cauToWav(const std::string& cauPath, const std::string& wavPath) {
+CauToWavResult cauToWav(const std::string& cauPath, const std::string& wavPath, io::Durability durability) {
     CauToWavResult r;
     io::File in;
     CauImage image;
     if (!(r.outcome = in.open(cauPath, io::FileMode::Read)).ok) return r;
     if (!(r.outcome = readCauFile(in, image)).ok) return r;
-    return writeWav(in, image, wavPath, false);
+    return writeWav(in, image, wavPath, false, durability);
 }
 
 CauToWavResult cauToWav(const std::string& archivePath, std::uint64_t imageOffset, std::uint64_t imageLength,
-                        const std::string& wavPath) {
+                        const std::string& wavPath, io::Durability durability) {
     CauToWavResult r;
     io::File in;
     CauImage image;
     if (!(r.outcome = in.open(archivePath, io::FileMode::Read)).ok) return r;
     if (!(r.outcome = readCauEntry(in, imageOffset, imageLength, image)).ok) return r;
-    return writeWav(in, image, wavPath, true);
+    return writeWav(in, image, wavPath, true, durability);
 }
 
 }  // namespace sonkrate::audio

@@ -8,6 +8,7 @@
 
 #include "audio/cau_header.h"
 #include "io/outcome.h"
+#include "io/replacement.h"
 
 namespace sonkrate::audio {
 
@@ -35,11 +36,13 @@ struct CauToWavResult {
     bool ok() const { return outcome.ok; }
 };
 
-// From a .cau file to wavPath (replaced safely).
-CauToWavResult cauToWav(const std::string& cauPath, const std::string& wavPath);
+// From a .cau file to wavPath (replaced safely). Durable for a file the user
+// keeps; working files and bulk outputs are only replaced atomically.
+CauToWavResult cauToWav(const std::string& cauPath, const std::string& wavPath,
+                        io::Durability durability = io::Durability::Scratch);
 
 // From the image of imageLength bytes at imageOffset of an archive to wavPath.
 CauToWavResult cauToWav(const std::string& archivePath, std::uint64_t imageOffset, std::uint64_t imageLength,
-                        const std::string& wavPath);
+                        const std::string& wavPath, io::Durability durability = io::Durability::Scratch);
 
 }  // namespace sonkrate::audio

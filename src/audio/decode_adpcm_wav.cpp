@@ -64,7 +64,8 @@ void toLittleEndian(std::int16_t* samples, std::size_t n) {
 
 }  // namespace
 
-DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string& outputPath) {
+DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string& outputPath,
+                                 io::Durability durability) {
     DecodeAdpcmResult r;
     io::File in;
     if (io::Outcome opened = in.open(inputPath, io::FileMode::Read); !opened)
@@ -137,11 +138,10 @@ DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string
             return failed(r, DecodeStatus::Failed, put.reason);
         r.framesWritten += written;
     }
-    in.close();
+    (void)in.close();  // read only; closed since the output may replace it
     if (r.framesWritten != frames)
         return failed(r, DecodeStatus::Failed, inputPath + " changed while it was being decoded.");
-    // A working file made again from its source at will: replaced atomically, not synced.
-    if (io::Outcome done = out.commit(false); !done) return failed(r, DecodeStatus::Failed, done.reason);
+    if (io::Outcome done = out.commit(durability); !done) return failed(r, DecodeStatus::Failed, done.reason);
     r.status = DecodeStatus::Ok;
     return r;
 }

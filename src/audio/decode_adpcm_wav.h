@@ -6,6 +6,7 @@
 #include <string>
 
 #include "io/outcome.h"
+#include "io/replacement.h"
 
 namespace sonkrate::audio {
 
@@ -37,7 +38,9 @@ struct DecodeAdpcmResult {
 // Reads the IMA ADPCM .wav at inputPath and writes the PCM .wav to outputPath
 // (replaced safely; it may be the input itself). Per block: the header's
 // predictor, then every code of the block but its last, per channel; a short
-// last block gives only the samples its codes make.
-DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string& outputPath);
+// last block gives only the samples its codes make. Durable for a file the
+// user keeps; working files and bulk outputs are only replaced atomically.
+DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string& outputPath,
+                                 io::Durability durability = io::Durability::Scratch);
 
 }  // namespace sonkrate::audio

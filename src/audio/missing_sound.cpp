@@ -1,11 +1,10 @@
 #include "audio/missing_sound.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "audio/ima_adpcm_encoder.h"
 #include "io/file.h"
+#include "io/file_system.h"
 #include "io/replacement.h"
 
 namespace sonkrate::audio {
@@ -70,8 +69,7 @@ io::Outcome writeMissingCauIfAbsent(const std::string& path, bool& written) {
         io::File existing;
         if (existing.open(path, io::FileMode::Read)) return io::success();
     }
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec))
+    if (io::pathExists(path))
         return io::failure(path + " exists but cannot be read; it is left as it is.");
     std::vector<std::uint8_t> image = missingSoundImage();
     io::ReplacementFile out;

@@ -1,11 +1,10 @@
 // sonkrate-cli export-all: every entry of an archive as its own .cau or .wav.
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "archive/export_all.h"
 #include "archive/tpa_loader.h"
 #include "cli/cli.h"
+#include "io/file_system.h"
 
 namespace sonkrate::cli {
 namespace {
@@ -15,9 +14,7 @@ int runExportAll(const Arguments& args) {
     const std::string& outDir = args.positional[1];
     archive::TpaLoad load = archive::loadTpaArchive(archivePath, "");
     if (!load.outcome) return failed(load.outcome);
-    std::error_code ec;
-    std::filesystem::create_directories(outDir, ec);
-    if (ec) return failed("Cannot create the folder " + outDir + ": " + ec.message());
+    if (io::Outcome made = io::createFolders(outDir); !made) return failed(made);
 
     const bool wav = args.has("wav");
     archive::ExportAllResult r;

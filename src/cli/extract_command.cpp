@@ -6,8 +6,7 @@
 #include "archive/entry_reader.h"
 #include "archive/tpa_loader.h"
 #include "audio/cau_export.h"
-#include "audio/cau_to_wav.h"
-#include "audio/decode_adpcm_wav.h"
+#include "audio/cau_to_pcm_wav.h"
 #include "cli/cli.h"
 #include "cli/std_streams.h"
 #include "io/paths.h"
@@ -15,18 +14,10 @@
 namespace sonkrate::cli {
 namespace {
 
-// The .wav that cauToWav wrote, decoded in place when it is IMA ADPCM, then
-// passed on to standard output when that is where it goes.
+// The PCM .wav written at out's path (IMA ADPCM decoded on the way), passed
+// on to standard output when that is where it goes.
 int finishWav(const audio::CauToWavResult& wrapped, const OutputFile& out, const InputFile* in = nullptr) {
     if (!wrapped.ok()) return failed(out.reword(in ? in->reword(wrapped.outcome.reason) : wrapped.outcome.reason));
-    const std::string& path = out.path();
-    if (wrapped.compressed == 1) {
-        audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(path, path);
-        if (!decoded.ok()) {
-            std::remove(path.c_str());
-            return failed(out.shown() + ": " + out.reword(decoded.reason));
-        }
-    }
     if (io::Outcome sent = out.finish(); !sent) return failed(sent);
     std::fprintf(out.messages(), "%s: %.3f s, %d channel%s%s\n", out.shown().c_str(), wrapped.playTimeSeconds,
                  wrapped.channels, wrapped.channels == 1 ? "" : "s",
@@ -74,8 +65,9 @@ int runExtract(const Arguments& args) {
         std::fprintf(out.messages(), "%s: %u bytes\n", out.shown().c_str(), record.entry.imageLength);
         return kExitOk;
     }
-    return finishWav(
-        audio::cauToWav(archivePath, record.entry.imageOffset, record.entry.imageLength, out.path()), out);
+    return finishWav(audio::cauToPcmWav(archivePath, record.entry.imageOffset, record.entry.imageLength, out.path(),
+                                        io::Durability::Durable),
+                     out);
 }
 
 int runCauToWav(const Arguments& args) {
@@ -90,7 +82,7 @@ int runCauToWav(const Arguments& args) {
     if (io::Outcome ready = out.prepare(target, "sound.wav"); !ready) return failed(ready);
     InputFile in;
     if (io::Outcome read = in.prepare(given, "sound.cau"); !read) return failed(read);
-    return finishWav(audio::cauToWav(in.path(), out.path()), out, &in);
+    return finishWav(audio::cauToPcmWav(in.path(), out.path(), io::Durability::Durable), out, &in);
 }
 
 const Registration extract{{

@@ -1,10 +1,8 @@
 #include "ids/id_log.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "ids/sound_id.h"
 #include "io/file.h"
+#include "io/file_system.h"
 #include "io/line_reader.h"
 #include "io/paths.h"
 #include "io/replacement.h"
@@ -54,7 +52,7 @@ IdListResult convertIdLog(const std::string& logPath) {
             ++result.soundCount;
         }
         bool readError = log.failed();
-        log.close();
+        (void)log.close();
         if (readError) {
             result.outcome = io::failure("Cannot read the log " + logPath + "; it is kept as it was");
             return result;
@@ -63,8 +61,7 @@ IdListResult convertIdLog(const std::string& logPath) {
     result.outcome = list.commit();
     if (!result.outcome) return result;
 
-    std::error_code ec;
-    std::filesystem::remove(logPath, ec);
+    (void)io::removeFile(logPath);  // converted: a log left behind is only appended to later
     return result;
 }
 

@@ -65,8 +65,8 @@ io::Outcome writeConversion(ForeignSource& source, const std::string& outputPath
     if (!put) return put;
     io::Outcome copied = copySteps(source.file(), source.length(), plan.offset, plan.count, plan.step, output.file());
     if (!copied) return copied;
-    // The output is a working file: only the atomic replacement matters, not a disk sync.
-    io::Outcome committed = output.commit(false);
+    // Synced: the caller may move it over a file the user keeps.
+    io::Outcome committed = output.commit();
     if (!committed) return io::failure("Cannot write " + outputPath + " (" + committed.reason + ")");
     return io::success();
 }

@@ -1,12 +1,13 @@
 #include "import/playable_wav.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "audio/decode_adpcm_wav.h"
+#include "io/copy_replacing.h"
 #include "io/file.h"
+#include "io/file_system.h"
 #include "io/paths.h"
+#include "io/replacement.h"
 
 namespace sonkrate::import {
 
@@ -18,12 +19,6 @@ PlayableWavResult asReadFailure(PlayableWavResult r, const std::string& reason) 
     return r;
 }
 
-// The output is written beside its target and moved over it only when the
-// conversion succeeded, so a conversion reported as failed leaves nothing.
-std::string scratchBeside(const std::string& target) {
-    return io::siblingPath(target, "." + io::fileNameOf(target) + ".converting");
-}
-
 }  // namespace
 
 PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::string& outputPath) {
@@ -32,20 +27,20 @@ PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::str
 
     if (const ForeignReaderRow* row = readerForExtension(extension)) {
         r.route = ForeignRoute::Reader;
-        const std::string scratch = scratchBeside(outputPath);
+        // Written beside the target and moved over it only when the conversion
+        // succeeded, so a conversion reported as failed leaves nothing.
+        const std::string scratch = io::temporaryPathBeside(outputPath);
         ConversionResult converted = row->reader(sourcePath, scratch);
         r.layout = converted.layout;
         r.playTimeSeconds = converted.playTimeSeconds;
         r.playTimeCount = converted.playTimeCount;
-        std::error_code ec;
         if (converted.readFailed) {
-            std::filesystem::remove(scratch, ec);
+            (void)io::removeFile(scratch);
             return asReadFailure(r, converted.reason);
         }
-        std::filesystem::rename(scratch, outputPath, ec);
-        if (ec) {
-            std::filesystem::remove(scratch, ec);
-            r.outcome = io::failure("Cannot write " + outputPath + " (" + ec.message() + ")");
+        if (io::Outcome moved = io::renameDurably(scratch, outputPath); !moved) {
+            (void)io::removeFile(scratch);
+            r.outcome = io::failure("Cannot write " + outputPath + " (" + moved.reason + ")");
         }
         return r;
     }
@@ -69,13 +64,13 @@ PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::str
     case DirectWavHandling::PlayAsIs: {
         r.layout = "WAV";
         if (io::sameFile(sourcePath, outputPath)) return r;
-        io::Outcome copied = io::copyFile(sourcePath, outputPath);
+        io::Outcome copied = io::copyFileReplacing(sourcePath, outputPath);
         if (!copied) r.outcome = copied;
         return r;
     }
     case DirectWavHandling::DecodeFirst: {
         r.layout = "WAV IMA ADPCM";
-        audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(sourcePath, outputPath);
+        audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(sourcePath, outputPath, io::Durability::Durable);
         if (!decoded.ok()) return asReadFailure(r, decoded.reason);
         return r;
     }

@@ -1,5 +1,7 @@
 #include "io/file.h"
 
+#include "io/fault_hook.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #endif
 #if defined(_WIN32)
 #include <io.h>
+#include <windows.h>
 #endif
 
 namespace sonkrate::io {
@@ -67,7 +70,8 @@ File::~File() {
     if (handle_) std::fclose(handle_);
 }
 
-File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
+File::File(File&& other) noexcept
+    : handle_(other.handle_), path_(std::move(other.path_)), writable_(other.writable_), failed_(other.failed_) {
     other.handle_ = nullptr;
 }
 
@@ -76,6 +80,8 @@ File& File::operator=(File&& other) noexcept {
         if (handle_) std::fclose(handle_);
         handle_ = other.handle_;
         path_ = std::move(other.path_);
+        writable_ = other.writable_;
+        failed_ = other.failed_;
         other.handle_ = nullptr;
     }
     return *this;
@@ -87,7 +93,11 @@ Outcome File::open(const std::string& path, FileMode mode) {
         handle_ = nullptr;
     }
     path_ = path;
+    writable_ = mode != FileMode::Read;
+    failed_ = false;
     errno = 0;
+    const bool creates = mode == FileMode::Write || mode == FileMode::Append;
+    if (injectFault(creates ? IoCall::Create : IoCall::Open)) return failure(systemError("Cannot open", path));
     handle_ = std::fopen(path.c_str(), modeText(mode));
     if (!handle_) return failure(systemError("Cannot open", path));
     return success();
@@ -118,14 +128,20 @@ std::uint64_t File::tell() {
 
 std::size_t File::readSome(void* buffer, std::size_t n) {
     if (!handle_ || n == 0) return 0;
+    if (injectFault(IoCall::Read)) {
+        failed_ = true;
+        return 0;
+    }
     return std::fread(buffer, 1, n, handle_);
 }
+
+bool File::failed() const { return failed_ || (handle_ && std::ferror(handle_)); }
 
 Outcome File::readExact(void* buffer, std::size_t n) {
     errno = 0;
     std::size_t got = readSome(buffer, n);
     if (got == n) return success();
-    if (handle_ && std::ferror(handle_)) return failure(systemError("Cannot read", path_));
+    if (failed()) return failure(systemError("Cannot read", path_));
     return failure(path_ + " is shorter than its header says (it ends before byte " +
                    std::to_string(tell() + (n - got)) + ")");
 }
@@ -139,19 +155,29 @@ Outcome File::readAt(std::uint64_t offset, void* buffer, std::size_t n) {
 Outcome File::write(const void* data, std::size_t n) {
     errno = 0;
     if (!handle_) return failure("Cannot write " + path_ + ": the file is not open");
-    if (n != 0 && std::fwrite(data, 1, n, handle_) != n)
+    if (n == 0) return success();
+    if (injectFault(IoCall::Write)) {
+        failed_ = true;
         return failure(systemError("Cannot write", path_));
+    }
+    if (std::fwrite(data, 1, n, handle_) != n) return failure(systemError("Cannot write", path_));
     return success();
 }
 
 Outcome File::sync() {
     errno = 0;
     if (!handle_) return success();
-    if (std::fflush(handle_) != 0) return failure(systemError("Cannot write", path_));
+    if (injectFault(IoCall::Flush) || std::fflush(handle_) != 0) return failure(systemError("Cannot write", path_));
+    if (injectFault(IoCall::Sync)) return failure(systemError("Cannot sync", path_));
 #if defined(_WIN32)
-    _commit(_fileno(handle_));
+    HANDLE os = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(handle_)));
+    if (os == INVALID_HANDLE_VALUE || !FlushFileBuffers(os)) {
+        errno = EIO;
+        return failure(systemError("Cannot sync", path_));
+    }
 #else
-    fsync(fileno(handle_));
+    if (fsync(fileno(handle_)) != 0 && errno != EINVAL && errno != EROFS)
+        return failure(systemError("Cannot sync", path_));
 #endif
     return success();
 }
@@ -159,7 +185,8 @@ Outcome File::sync() {
 Outcome File::close() {
     if (!handle_) return success();
     errno = 0;
-    bool failed = std::ferror(handle_) != 0;
+    bool failed = std::ferror(handle_) != 0 || (writable_ && failed_);
+    if (writable_ && !failed && injectFault(IoCall::Flush)) failed = true;
     failed = (std::fclose(handle_) != 0) || failed;
     handle_ = nullptr;
     if (failed) return failure(systemError("Cannot write", path_));
@@ -179,6 +206,7 @@ Outcome copyRange(File& in, std::uint64_t offset, std::uint64_t length, File& ou
         while (left > 0) {
             std::size_t chunk = left > (1u << 30) ? (1u << 30) : static_cast<std::size_t>(left);
             errno = 0;
+            if (injectFault(IoCall::Write)) return failure(systemError("Cannot copy into", out.path()));
             ssize_t moved = copy_file_range(inFd, &inOffset, outFd, nullptr, chunk, 0);
             if (moved <= 0) {
                 if (moved == 0) {

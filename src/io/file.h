@@ -38,6 +38,8 @@ public:
 
     // Reads up to n bytes; returns how many were read (0 at the end or on error).
     std::size_t readSome(void* buffer, std::size_t n);
+    // A read or write failed (as opposed to a read reaching the end of the file).
+    bool failed() const;
     // Reads exactly n bytes or fails with a sentence saying the file is too short.
     Outcome readExact(void* buffer, std::size_t n);
     // Seeks to offset, then reads exactly n bytes.
@@ -46,7 +48,8 @@ public:
     Outcome write(const void* data, std::size_t n);
     Outcome writeText(const std::string& text) { return write(text.data(), text.size()); }
 
-    // Flushes the library buffer and asks the system to put the data on disk.
+    // Flushes the library buffer and waits until the system has put the data
+    // on the disk (fsync; FlushFileBuffers on Windows).
     Outcome sync();
     // Closes the file; a buffered write that fails now is reported.
     Outcome close();
@@ -56,6 +59,8 @@ public:
 private:
     std::FILE* handle_ = nullptr;
     std::string path_;
+    bool writable_ = false;
+    bool failed_ = false;  // a fault injected into a read or write
 };
 
 // Copies length bytes starting at offset of in to the current end of out.

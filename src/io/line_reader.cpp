@@ -21,7 +21,7 @@ bool LineReader::refill() {
     pos_ = 0;
     if (end_ == 0) {
         atEnd_ = true;
-        if (std::ferror(file_.handle())) error_ = true;
+        if (file_.failed()) error_ = true;
         return false;
     }
     return true;

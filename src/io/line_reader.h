@@ -18,7 +18,7 @@ inline constexpr std::size_t kMaxKeptLine = 64 * 1024;
 class LineReader {
 public:
     Outcome open(const std::string& path);
-    void close() { file_.close(); }
+    void close() { (void)file_.close(); }  // read only
 
     // The next byte, or -1 at the end of the file or after a read error.
     int get();

@@ -1,4 +1,5 @@
 // The result of an operation that can fail: success, or a sentence saying why.
+// Marked nodiscard: a failure dropped on the floor is a failure reported as success.
 #pragma once
 
 #include <string>
@@ -6,7 +7,7 @@
 
 namespace sonkrate::io {
 
-struct Outcome {
+struct [[nodiscard]] Outcome {
     bool ok = true;
     std::string reason;  // empty on success; a sentence naming the file otherwise
 

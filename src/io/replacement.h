@@ -1,7 +1,12 @@
 // Safe replacement of a file: the new content goes to a temporary file in the
-// target's own folder, which is flushed and renamed over the target only when
-// complete. Until commit() succeeds the target stays byte for byte as it was,
-// and a replacement that is dropped removes its temporary file.
+// target's own folder, which is synced and renamed over the target only when
+// complete, and the folder is synced after the rename. Until commit() succeeds
+// the target stays byte for byte as it was; a replacement that is dropped
+// removes its temporary file, and a power cut leaves the old file or the new.
+//
+// Temporaries are named ".<target name>.part-<pid>-<n>". Those of processes
+// that no longer run (killed part-way) are removed by the first replacement
+// a process makes in that folder.
 #pragma once
 
 #include <string>
@@ -9,6 +14,11 @@
 #include "io/file.h"
 
 namespace sonkrate::io {
+
+enum class Durability {
+    Durable,  // synced before and after the rename: archives, files the user saves
+    Scratch,  // atomic only: working files and outputs made again in bulk
+};
 
 class ReplacementFile {
 public:
@@ -23,10 +33,9 @@ public:
     const std::string& temporaryPath() const { return temporary_; }
     const std::string& target() const { return target_; }
 
-    // Flushes, closes and renames the temporary file over the target. With
-    // syncToDisk false the data is not forced to the disk first: for working
-    // files, where only the atomic replacement matters.
-    Outcome commit(bool syncToDisk = true);
+    // Closes the temporary file and renames it over the target; with
+    // Durability::Durable the data and then the rename are put on the disk.
+    Outcome commit(Durability durability = Durability::Durable);
     // Closes and removes the temporary file; the target is untouched.
     void discard();
 
@@ -36,5 +45,17 @@ private:
     std::string temporary_;
     bool active_ = false;
 };
+
+// A name not yet taken for a temporary beside target, of the form above (for
+// a caller that moves a finished file over target itself).
+std::string temporaryPathBeside(const std::string& target);
+
+// Whether name is the name of a temporary made by ReplacementFile, and then
+// the id of the process that made it.
+bool isReplacementTemporary(const std::string& name, long* pid = nullptr);
+
+// Removes the temporaries of ReplacementFile in folder whose processes no
+// longer run. Returns how many were removed.
+int removeStaleTemporaries(const std::string& folder);
 
 }  // namespace sonkrate::io

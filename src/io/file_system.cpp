@@ -1,0 +1,141 @@
+#include "io/file_system.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "io/fault_hook.h"
+#include "io/file.h"
+#include "io/paths.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+#endif
+
+namespace sonkrate::io {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+
+#if defined(_WIN32)
+std::string windowsError(const std::string& what, const std::string& path, DWORD code) {
+    return what + " " + path + ": " + std::system_category().message(static_cast<int>(code));
+}
+
+Outcome moveReplacing(const std::string& from, const std::string& to, DWORD extraFlags) {
+    if (injectFault(IoCall::Rename)) return failure(systemError("Cannot replace", to));
+    const fs::path source(from), target(to);
+    if (!MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | extraFlags))
+        return failure(windowsError("Cannot replace", to, GetLastError()));
+    return success();
+}
+#endif
+
+}  // namespace
+
+Outcome removeFile(const std::string& path) {
+    if (injectFault(IoCall::Remove)) return failure(systemError("Cannot remove", path));
+    std::error_code ec;
+    fs::remove(path, ec);
+    if (ec) return failure("Cannot remove " + path + ": " + ec.message());
+    return success();
+}
+
+Outcome renameFile(const std::string& from, const std::string& to) {
+#if defined(_WIN32)
+    return moveReplacing(from, to, 0);
+#else
+    if (injectFault(IoCall::Rename)) return failure(systemError("Cannot replace", to));
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (ec) return failure("Cannot replace " + to + ": " + ec.message());
+    return success();
+#endif
+}
+
+Outcome renameDurably(const std::string& from, const std::string& to) {
+#if defined(_WIN32)
+    return moveReplacing(from, to, MOVEFILE_WRITE_THROUGH);
+#else
+    Outcome renamed = renameFile(from, to);
+    if (!renamed) return renamed;
+    // The new name is in place: a folder that cannot be synced leaves it there,
+    // only less certain to survive a power cut, so it is not reported.
+    (void)syncFolder(folderOf(to));
+    return success();
+#endif
+}
+
+Outcome syncFolder(const std::string& folder) {
+#if defined(_WIN32)
+    (void)folder;  // MoveFileEx with MOVEFILE_WRITE_THROUGH already waited for the disk
+    return success();
+#else
+    if (injectFault(IoCall::Sync)) return failure(systemError("Cannot sync the folder", folder));
+    const std::string path = folder.empty() ? std::string(".") : folder;
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return failure(systemError("Cannot open the folder", path));
+    int rc = ::fsync(fd);
+    int code = errno;
+    ::close(fd);
+    if (rc != 0 && code != EINVAL && code != EROFS) {
+        errno = code;
+        return failure(systemError("Cannot sync the folder", path));
+    }
+    return success();
+#endif
+}
+
+Outcome createFolders(const std::string& folder) {
+    if (injectFault(IoCall::Create)) return failure(systemError("Cannot create the folder", folder));
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) return failure("Cannot create the folder " + folder + ": " + ec.message());
+    return success();
+}
+
+bool pathExists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+bool isFolder(const std::string& path) {
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+bool isRegularFile(const std::string& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+long currentProcessId() {
+#if defined(_WIN32)
+    return static_cast<long>(GetCurrentProcessId());
+#else
+    return static_cast<long>(getpid());
+#endif
+}
+
+bool processRunning(long pid) {
+    if (pid <= 0) return false;
+#if defined(_WIN32)
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+#else
+    // EPERM: it runs, under another user.
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+#endif
+}
+
+}  // namespace sonkrate::io
