@@ -113,9 +113,11 @@ BuildFromCauDirResult buildArchiveFromCauDir(const std::string& sourceFolder, co
     }
     ids::IdListResult list = ids::convertIdLog(logPath);
     result.listPath = list.listPath;
-    if (!list.outcome)
+    if (!list.outcome) {
+        (void)io::removeFile(logPath);  // made only for the list
         result.outcome = io::failure(targetPath + " was written, but its identifier list could not be: " +
                                      list.outcome.reason);
+    }
     return result;
 }
 

@@ -18,11 +18,7 @@ std::string ingameSampleLogLine(std::string_view name) {
 }
 
 io::Outcome appendLogLine(const std::string& logPath, std::string_view line) {
-    io::File log;
-    io::Outcome done = log.open(logPath, io::FileMode::Append);
-    if (done) done = log.write(line.data(), line.size());
-    io::Outcome closed = log.close();
-    return done ? closed : done;
+    return io::appendWhole(logPath, line);
 }
 
 std::string idListPathFor(const std::string& logPath) {
@@ -38,7 +34,11 @@ IdListResult convertIdLog(const std::string& logPath) {
     if (!result.outcome) return result;
 
     io::LineReader log;
-    if (log.open(logPath)) {
+    if (io::Outcome opened = log.open(logPath); !opened && io::pathExists(logPath)) {
+        result.outcome = io::failure("Cannot read the log " + logPath + "; it is kept as it was (" +
+                                     opened.reason + ")");
+        return result;
+    } else if (opened) {
         std::string line;
         while (log.readLine(line)) {
             std::size_t colon = line.find(':');

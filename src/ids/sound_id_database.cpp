@@ -20,11 +20,7 @@ SoundNameLookup unknownName(const std::string& key) {
 io::Outcome appendSoundIdRecord(const std::string& dbPath, std::string_view name) {
     std::string lower = io::toLower(name);
     std::string line = "\"" + formatSoundId(computeSoundId(lower)) + "\" \"" + lower + "\"\r\n";
-    io::File db;
-    io::Outcome done = db.open(dbPath, io::FileMode::Append);
-    if (done) done = db.writeText(line);
-    io::Outcome closed = db.close();
-    return done ? closed : done;
+    return io::appendWhole(dbPath, line);
 }
 
 SoundNameLookup lookupSoundName(const std::string& dbPath, SoundId id) {

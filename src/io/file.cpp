@@ -1,6 +1,7 @@
 #include "io/file.h"
 
 #include "io/fault_hook.h"
+#include "io/file_system.h"
 
 #include <cerrno>
 #include <cstring>
@@ -244,6 +245,24 @@ Outcome copyRange(File& in, std::uint64_t offset, std::uint64_t length, File& ou
         left -= chunk;
     }
     return success();
+}
+
+Outcome appendWhole(const std::string& path, std::string_view bytes) {
+    const bool existed = pathExists(path);
+    File file;
+    Outcome done = file.open(path, FileMode::Append);
+    if (!done) return done;
+    const std::uint64_t oldSize = file.size();
+    done = file.write(bytes.data(), bytes.size());
+    Outcome closed = file.close();
+    if (done) done = closed;
+    if (done) return done;
+    std::error_code ec;
+    if (!existed)
+        std::filesystem::remove(path, ec);
+    else
+        std::filesystem::resize_file(path, oldSize, ec);
+    return done;
 }
 
 Outcome copyFile(const std::string& from, const std::string& to) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "io/outcome.h"
 
@@ -66,6 +67,12 @@ private:
 // Copies length bytes starting at offset of in to the current end of out.
 // Uses the kernel's copy where the system has one, large buffers otherwise.
 Outcome copyRange(File& in, std::uint64_t offset, std::uint64_t length, File& out);
+
+// Appends bytes to the file at path (made when missing) as one piece: when
+// any part of it fails, the file is cut back to its old length, or removed
+// when the append made it, so that a log or record file never ends in half
+// a line.
+Outcome appendWhole(const std::string& path, std::string_view bytes);
 
 // Copies the whole file at from to to (created or truncated).
 Outcome copyFile(const std::string& from, const std::string& to);
