@@ -25,10 +25,10 @@ io::Outcome checkListSize(const std::string& path) {
 
 io::Outcome readFailure(const std::string& path) { return io::failure("Cannot read the sound list " + path); }
 
-// Shows the working file after an edit; the edit itself has succeeded.
-EelListView showWorkFile(EelList& list) {
-    std::uint32_t count = 0;
-    return readEelListView(list.workPath, count);
+// The list box rows of a listing.
+void show(EelListView& view, const EelListing& listing) {
+    view.items.push_back(listing.name);
+    view.items.push_back(listing.path);
 }
 
 }  // namespace
@@ -70,9 +70,14 @@ EelListView resetEelList(EelList& list, const std::string& workPath, const std::
 EelListView loadEelList(EelList& list, const std::string& sourcePath) {
     EelListView view;
     if (!(view.outcome = checkListSize(sourcePath))) return view;
-    if (!(view.outcome = io::copyFileReplacing(sourcePath, list.workPath))) return view;
+    // Read first: a list that cannot be shown does not replace the working file.
     std::uint32_t count = 0;
-    view = readEelListView(list.workPath, count);
+    view = readEelListView(sourcePath, count);
+    if (!view.outcome) return view;
+    if (!(view.outcome = io::copyFileReplacing(sourcePath, list.workPath))) {
+        view.items.clear();
+        return view;
+    }
     list.size = count;
     return view;
 }
@@ -127,20 +132,29 @@ EelListView addEelListing(EelList& list, const std::string& name, const std::str
         count = std::to_string(list.size);
     }
     if (!(view.outcome = writeEelLine(file, format)) || !(view.outcome = writeEelLine(file, count))) return view;
+    // The rows shown are gathered on the way, so that nothing has to be read
+    // again once the new list is in place.
     EelListing listing;
-    while (reader.next(listing))
+    while (reader.next(listing)) {
         if (!(view.outcome = writeEelListing(file, listing))) return view;
+        show(view, listing);
+    }
     if (reader.failed()) {
         view.outcome = readFailure(list.workPath);
+        view.items.clear();
         return view;
     }
     reader.close();
     // The new listing stands where the old terminator stood.
-    if (!(view.outcome = writeEelListing(file, EelListing{name, cauPath})) ||
-        !(view.outcome = writeEelTerminator(file)) || !(view.outcome = out.commit()))
+    const EelListing added{name, cauPath};
+    if (!(view.outcome = writeEelListing(file, added)) || !(view.outcome = writeEelTerminator(file)) ||
+        !(view.outcome = out.commit())) {
+        view.items.clear();
         return view;
+    }
+    show(view, added);
     list.size += 1;
-    return showWorkFile(list);
+    return view;
 }
 
 std::string listingNameFromFile(const std::string& cauPath) {
@@ -179,15 +193,20 @@ EelListView removeEelListing(EelList& list, const std::string& name) {
     for (bool first = true; reader.next(listing); first = false) {
         if (!first && listing.name == name) continue;
         if (!(view.outcome = writeEelListing(file, listing))) return view;
+        show(view, listing);
     }
     if (reader.failed()) {
         view.outcome = readFailure(list.workPath);
+        view.items.clear();
         return view;
     }
     reader.close();
-    if (!(view.outcome = writeEelTerminator(file)) || !(view.outcome = out.commit())) return view;
+    if (!(view.outcome = writeEelTerminator(file)) || !(view.outcome = out.commit())) {
+        view.items.clear();
+        return view;
+    }
     list.size = kept;
-    return showWorkFile(list);
+    return view;
 }
 
 }  // namespace sonkrate::lists
