@@ -1,0 +1,120 @@
+// The cost of a durable add: sonkrate-cli add (new archive written beside
+// the old one, synced, renamed over it, folder synced) beside cp of the same
+// archive followed by sync of the copy, in the same run. Each figure is the
+// best of a few rounds; every round starts with the disk idle.
+// Usage: bench_durable SONKRATE_CLI WORK_DIR [MEGABYTES] [ROUNDS]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "archive/tpa_format.h"
+#include "audio/cau_header.h"
+#include "io/byte_order.h"
+#include "io/file.h"
+
+using namespace sonkrate;
+
+namespace {
+
+// Runs a program (searched on PATH); its time in seconds, or -1 on failure.
+double timed(const std::vector<std::string>& argv) {
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (!freopen("/dev/null", "w", stdout)) _exit(127);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+// A 36-byte-header PCM .cau of dataSize bytes.
+std::vector<std::uint8_t> cauImage(std::uint32_t dataSize) {
+    std::vector<std::uint8_t> b(audio::kCauHeaderSize + dataSize, 0x40);
+    std::copy_n("WBOR", 4, b.begin());
+    io::putU32(&b[4], 110);
+    io::putU32(&b[8], audio::kCauHeaderSize);
+    io::putU32(&b[12], 0);
+    io::putU32(&b[16], dataSize);
+    io::putU32(&b[20], dataSize);
+    io::putU32(&b[24], 22050);
+    b[28] = 16, b[29] = 1, b[30] = 0, b[31] = 0;
+    io::putU32(&b[32], 0);
+    return b;
+}
+
+// A retail archive of images of imageSize bytes, count of them.
+bool writeArchive(const std::string& path, std::uint32_t count, std::uint32_t imageSize) {
+    const std::vector<std::uint8_t> image = cauImage(imageSize - audio::kCauHeaderSize);
+    const std::uint32_t tableEnd = 24 + 56 * count;
+    std::vector<std::uint8_t> head(tableEnd, 0);
+    io::putU32(&head[0], archive::kRetailLayoutTag);
+    io::putU32(&head[4], count);
+    io::putU32(&head[8], 24);
+    io::putU32(&head[16], tableEnd + count * imageSize);
+    io::putU32(&head[20], count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint8_t* r = &head[24 + 56 * i];
+        io::putU32(r, 0x10000 + i);
+        io::putU32(r + 4, tableEnd + i * imageSize);
+        io::putU32(r + 8, imageSize);
+        std::copy_n(image.begin(), audio::kCauHeaderSize, r + 20);
+    }
+    io::File out;
+    if (!out.open(path, io::FileMode::Write) || !out.write(head.data(), head.size())) return false;
+    for (std::uint32_t i = 0; i < count; ++i)
+        if (!out.write(image.data(), image.size())) return false;
+    return out.close().ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s SONKRATE_CLI WORK_DIR [MEGABYTES] [ROUNDS]\n", argv[0]);
+        return 2;
+    }
+    const std::string cli = argv[1], work = argv[2];
+    const int megabytes = argc > 3 ? std::atoi(argv[3]) : 200;
+    const int rounds = argc > 4 ? std::atoi(argv[4]) : 3;
+    const std::string tpa = work + "/durable.tpa", copy = work + "/copy.tpa", cau = work + "/crate.cau";
+    const std::string backup = work + "/durable.tpa.backup";
+    const std::uint32_t imageSize = 1 << 20;
+    if (!writeArchive(tpa, static_cast<std::uint32_t>(std::max(1, megabytes)), imageSize)) return 1;
+    const std::vector<std::uint8_t> sound = cauImage(100000);
+    io::File out;
+    // An existing backup: the add then does not copy the archive first.
+    if (!out.open(cau, io::FileMode::Write) || !out.write(sound.data(), sound.size()) || !out.close() ||
+        !out.open(backup, io::FileMode::Write) || !out.close())
+        return 1;
+
+    double add = 1e9, peer = 1e9;
+    for (int round = 0; round < rounds; ++round) {
+        timed({"sync"});
+        double a = timed({cli, "add", tpa, cau, "--name", "crate", "--backup", backup});
+        timed({"sync"});
+        double c = timed({"cp", tpa, copy});
+        double s = c < 0 ? -1 : timed({"sync", copy});
+        if (a < 0 || s < 0) {
+            std::fprintf(stderr, "bench_durable: a run failed\n");
+            return 1;
+        }
+        add = std::min(add, a);
+        peer = std::min(peer, c + s);
+    }
+    std::printf("durable add to a %d MB archive: %.3f s; cp + sync of the same archive: %.3f s; ratio %.2f\n",
+                megabytes, add, peer, add / peer);
+    return 0;
+}
