@@ -153,12 +153,9 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
     plan.pieces = {ImagePiece::range(archive, tableEnd, A - tableEnd),
                    ImagePiece::wholeFile(request.soundPath, sound.size)};
 
-    // The rename alone makes the replacement atomic: until it happens the old
-    // archive is untouched, and ext4 and btrfs write a file renamed over
-    // another before the rename itself. Forcing every rewritten archive to
-    // disk first would make each add several times slower than copying it.
+    // Synced before and after the rename (the writer's default): a power cut
+    // leaves the old archive or the new one on every file system.
     ArchiveWriteOptions options;
-    options.syncToDisk = false;
     options.progress = progress;
     if (io::Outcome written = writeArchive(archivePath, plan, options); !written) {
         result.overwriteFailed = true;

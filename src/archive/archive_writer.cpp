@@ -113,8 +113,8 @@ io::Outcome writeArchive(const std::string& target, const ArchivePlan& plan, con
     // The source may be the target itself, which Windows does not let a
     // rename replace while it is open.
     for (const ImagePiece& piece : plan.pieces)
-        if (piece.file != nullptr) piece.file->close();
-    return out.commit(options.syncToDisk);
+        if (piece.file != nullptr) (void)piece.file->close();  // read only
+    return out.commit(options.syncToDisk ? io::Durability::Durable : io::Durability::Scratch);
 }
 
 }  // namespace sonkrate::archive

@@ -1,8 +1,6 @@
 #include "archive/build_from_list.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "archive/built_archive_plan.h"
 #include "archive/create_archive.h"
@@ -11,11 +9,10 @@
 #include "ids/id_log.h"
 #include "ids/sound_id.h"
 #include "io/file.h"
+#include "io/file_system.h"
 #include "io/paths.h"
 
 namespace sonkrate::archive {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -25,8 +22,7 @@ constexpr std::size_t kMinMissingPath = 7;
 
 bool canOpen(const std::string& path) {
     if (path.empty()) return false;
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) return false;
+    if (io::isFolder(path)) return false;
     io::File file;
     return file.open(path, io::FileMode::Read).ok;
 }
@@ -84,14 +80,16 @@ io::Outcome planListings(const std::vector<ListedSound>& listings, Replacement& 
 // the line of the missing-sounds report.
 void writeLogs(const std::string& targetPath, const std::vector<std::string>& built, ListBuildResult& result) {
     const std::string buildLog = buildLogPathFor(targetPath);
-    std::error_code ec;
-    fs::remove(buildLog, ec);  // a log left by a build that did not finish
+    (void)io::removeFile(buildLog);  // a log left by a build that did not finish
     std::string lines;
     for (const std::string& name : built) lines += ids::ingameIdLogLine(name);
     if (io::Outcome logged = ids::appendLogLine(buildLog, lines); !logged) result.problems.push_back(logged.reason);
     ids::IdListResult idList = ids::convertIdLog(buildLog);
     result.idListPath = idList.listPath;
-    if (!idList.outcome) result.problems.push_back(idList.outcome.reason);
+    if (!idList.outcome) {
+        result.problems.push_back(idList.outcome.reason);
+        (void)io::removeFile(buildLog);  // made only for the list
+    }
 
     if (result.missingNames.empty()) return;
     std::string text = kMissingReportStart;

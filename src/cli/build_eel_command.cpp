@@ -7,6 +7,7 @@
 
 #include "archive/build_from_list.h"
 #include "cli/cli.h"
+#include "io/file_system.h"
 #include "lists/build_listings.h"
 #include "lists/eel_list.h"
 
@@ -48,10 +49,7 @@ int runBuildEel(const Arguments& args) {
                                               progress.update(done, total);
                                           });
     }
-    if (!given) {
-        std::error_code ec;
-        fs::remove(missingCau, ec);
-    }
+    if (!given) (void)io::removeFile(missingCau);
     for (const std::string& problem : r.problems) std::fprintf(stderr, "sonkrate-cli: warning: %s\n", problem.c_str());
     if (!r.outcome) return failed(r.outcome);
 

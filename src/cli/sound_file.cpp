@@ -1,35 +1,26 @@
 #include "cli/sound_file.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "audio/game_ready_wav.h"
 #include "audio/wav_to_cau.h"
+#include "io/file_system.h"
 #include "io/paths.h"
-
-#if defined(_WIN32)
-#include <process.h>
-#define SONKRATE_PID _getpid()
-#else
-#include <unistd.h>
-#define SONKRATE_PID getpid()
-#endif
+#include "io/replacement.h"
 
 namespace sonkrate::cli {
 
 SoundFile::~SoundFile() {
-    std::error_code ec;
-    if (!converted_.empty()) std::filesystem::remove(converted_, ec);
-    if (!gameReady_.empty()) std::filesystem::remove(gameReady_, ec);
+    if (!converted_.empty()) (void)io::removeFile(converted_);
+    if (!gameReady_.empty()) (void)io::removeFile(gameReady_);
 }
 
 io::Outcome SoundFile::prepare(const std::string& given, const std::string& archivePath, bool toGame) {
     path_ = given;
     if (!io::endsWith(io::toLower(given), ".wav")) return io::success();
-    const std::string hidden = "." + io::fileNameOf(given) + ".cau-" + std::to_string(SONKRATE_PID);
+    // Named as temporaries of this process: what a killed add leaves is
+    // cleared by the next write into the folder.
     std::string source = given;
     if (toGame) {
-        gameReady_ = io::siblingPath(archivePath, hidden + ".wav");
+        gameReady_ = io::temporaryPathBeside(archivePath);
         audio::GameReadyResult ready = audio::makeGameReadyWav(given, gameReady_);
         if (!ready.outcome) return ready.outcome;
         if (ready.converted) {
@@ -37,7 +28,7 @@ io::Outcome SoundFile::prepare(const std::string& given, const std::string& arch
             change_ = ready.before + " -> " + ready.after;
         }
     }
-    converted_ = io::siblingPath(archivePath, hidden);
+    converted_ = io::temporaryPathBeside(archivePath);
     audio::WavToCauResult wrapped = audio::wavToCau(source, converted_, "");
     if (!wrapped.written()) return wrapped.outcome;
     path_ = converted_;
