@@ -9,11 +9,9 @@
 #include "archive/archive_builder.h"
 #include "archive/beta_to_retail.h"
 #include "archive/build_from_cau_dir.h"
+#include "archive/build_from_list.h"
 #include "archive/create_archive.h"
 #include "archive/tpa_loader.h"
-#include "lists/eel_build.h"
-#include "lists/eel_build_archive.h"
-#include "lists/eel_list.h"
 #include "robustness/fault_walk.h"
 
 using namespace sonkrate;
@@ -92,16 +90,11 @@ TEST(ArchiveWrites, BuildsFromAFolderAndFromAList) {
     }, {{"built.tpa"}, {}});
 
     // Two listed sounds and one that is missing (replaced, and reported).
-    std::string list = "3\r\n4\r\nMISSING\r\nmissing.cau\r\n";
-    for (const char* name : {"snd0", "snd1", "gone"})
-        list += "0\r\n0\r\n" + std::string(name) + "\r\n" + caus + "/" + name + ".cau\r\n";
-    list += "0\r\n0\r\n";
-    testkit::writeText(dir.file("work.eel"), list);
+    std::vector<archive::ListedSound> listings;
+    for (const char* name : {"snd0", "snd1", "gone"}) listings.push_back({name, caus + "/" + name + ".cau"});
     testkit::writeFile(dir.file("missing.cau"), pcmImage(22050, 1, 500));
-    lists::EelList eel{dir.file("work.eel"), 4};
     walkFaults(dir.path(), [&] {
-        lists::EelBuildResult b = lists::buildArchiveFromEel(eel, dir.file("built.tpa"), dir.file("missing.cau"),
-                                                             lists::archiveBuildSteps());
+        archive::ListBuildResult b = archive::buildArchiveFromList(listings, dir.file("built.tpa"), dir.file("missing.cau"));
         if (!b.outcome) return fromOutcome(b.outcome);
         if (b.problems.empty() && b.missingNames == std::vector<std::string>{"gone"}) return Attempt{true, ""};
         // A listed sound that could not be read was replaced by the missing
