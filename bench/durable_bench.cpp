@@ -103,7 +103,8 @@ int main(int argc, char** argv) {
     double add = 1e9, peer = 1e9;
     for (int round = 0; round < rounds; ++round) {
         timed({"sync"});
-        double a = timed({cli, "add", tpa, cau, "--name", "crate", "--backup", backup});
+        const std::string name = "crate" + std::to_string(round);  // a new identifier each round
+        double a = timed({cli, "add", tpa, cau, "--name", name, "--backup", backup});
         timed({"sync"});
         double c = timed({"cp", tpa, copy});
         double s = c < 0 ? -1 : timed({"sync", copy});
