@@ -9,7 +9,7 @@
 #include "archive/archive_writer.h"
 #include "archive/tpa_format.h"
 #include "archive/tpa_loader.h"
-#include "audio/cau_inspect.h"
+#include "audio/cau_file_check.h"
 #include "ids/id_log.h"
 #include "ids/sound_id_database.h"
 #include "io/byte_order.h"

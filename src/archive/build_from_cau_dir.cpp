@@ -7,7 +7,7 @@
 #include "archive/built_archive_plan.h"
 #include "archive/default_sound.h"
 #include "archive/tpa_format.h"
-#include "audio/cau_inspect.h"
+#include "audio/cau_file_check.h"
 #include "ids/id_log.h"
 #include "ids/sound_id.h"
 #include "io/folder_listing.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "archive/archive_writer.h"
-#include "audio/cau_inspect.h"
+#include "audio/cau_file_check.h"
 
 namespace sonkrate::archive {
 

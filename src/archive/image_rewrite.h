@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
-#include "audio/cau_inspect.h"
+#include "audio/cau_file_check.h"
 #include "io/file.h"
 #include "io/outcome.h"
 #include "io/progress.h"

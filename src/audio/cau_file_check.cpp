@@ -1,4 +1,4 @@
-#include "audio/cau_inspect.h"
+#include "audio/cau_file_check.h"
 
 #include "io/byte_order.h"
 #include "io/file.h"
