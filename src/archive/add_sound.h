@@ -15,7 +15,7 @@
 
 namespace sonkrate::archive {
 
-// addResult, as the shell reports it.
+// addResult, as the shell reports it. Kept on purpose: see COMPATIBILITY.md.
 inline constexpr int kAddDone = 0;
 inline constexpr int kAddRefused = 1;      // a general add asked for the effects archive
 inline constexpr int kAddNothingDone = 3;  // nothing written (bad input, or the overwrite failed)

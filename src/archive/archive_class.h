@@ -12,6 +12,7 @@ enum class ArchiveClass { EffectsClass, Ambient, General };
 
 // The file name without folder and without the four characters from its
 // first "." on, lower-cased: "Effects.tpa" -> "effects", "a.b.tpa" -> "apa".
+// Kept on purpose: see COMPATIBILITY.md.
 std::string archiveNameOf(std::string_view archivePath);
 // The same name with its case kept, from which the backup name is made.
 std::string archiveBaseNameOf(std::string_view archivePath);

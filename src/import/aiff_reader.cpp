@@ -42,7 +42,7 @@ RateRow rate32(std::uint32_t key) {
 }
 
 // 8-bit data is played at half the rate, two samples to a 16-bit sample; the
-// 11025 Hz row plays at 6000 Hz.
+// 11025 Hz row plays at 6000 Hz. Kept on purpose: see COMPATIBILITY.md.
 RateRow rate8(std::uint32_t key) {
     return lookupRate({{k8000, 4000, 8000}, {k11025, 6000, 12000}, {k16000, 8000, 16000},
                        {k22050, 11025, 22050}, {k32000, 16000, 32000}, {k44100, 22050, 44100},

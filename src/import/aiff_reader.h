@@ -1,6 +1,7 @@
 // AIFF and AIFC files: plain AIFF with 8-, 16-, 24- and 32-bit samples whose
 // COMM chunk follows the FORM header, and AIFC files (FVER first) with A-law,
-// mu-law or uncompressed 8-bit data. Fields are taken at fixed offsets.
+// mu-law or uncompressed 8-bit data. Fields are taken at fixed offsets
+// (kept on purpose: see COMPATIBILITY.md).
 #pragma once
 
 #include <string>

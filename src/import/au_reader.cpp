@@ -43,7 +43,7 @@ ConversionResult convertAu(const std::string& sourcePath, const std::string& out
         std::uint32_t rate = 0, byteRate = 0;
         bool linear = true;
         switch (encoding) {
-        case kLinear8:  // two samples to a 16-bit sample, at half the rate
+        case kLinear8:  // two samples to a 16-bit sample, at half the rate (see COMPATIBILITY.md)
             rate = sampleRate / 2;
             byteRate = sampleRate;
             result.layout = "AU 8-bit";

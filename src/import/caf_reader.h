@@ -1,7 +1,7 @@
 // Core Audio Format files (.caf): the fields of the "desc" chunk that follows
 // the 8-byte file header, and the sample data from a fixed offset near 4096,
-// where files padded with a "free" chunk keep it. Linear PCM keeps its width;
-// 8-bit mu-law and A-law keep their encoding.
+// where files padded with a "free" chunk keep it (see COMPATIBILITY.md).
+// Linear PCM keeps its width; 8-bit mu-law and A-law keep their encoding.
 #pragma once
 
 #include <string>

@@ -50,7 +50,7 @@ ConversionResult convertPvf(const std::string& sourcePath, const std::string& ou
         std::uint32_t writtenRate = rate;
         std::uint32_t byteRate = 2 * rate * doubling;
         if (widthCode == 8) {
-            // Two 8-bit samples to a 16-bit sample, at half the rate.
+            // Two 8-bit samples to a 16-bit sample, at half the rate (see COMPATIBILITY.md).
             writtenRate /= 2;
             byteRate /= 2;
         }

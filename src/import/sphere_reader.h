@@ -1,7 +1,7 @@
 // NIST SPHERE files (.sph): a 1024-byte text header and the samples, copied as
 // they are. The header is not parsed by field name: the first ten words are
 // scanned for the type markers "-i" and "-s4", and the values after them are
-// recognised by their first characters.
+// recognised by their first characters. Kept on purpose: see COMPATIBILITY.md.
 #pragma once
 
 #include <string>
