@@ -8,6 +8,7 @@
 #include "archive/build_from_list.h"
 #include "cli/cli.h"
 #include "io/file_system.h"
+#include "io/unicode_text.h"
 #include "lists/build_listings.h"
 #include "lists/eel_list.h"
 
@@ -22,7 +23,7 @@ std::string temporaryMissingCau() {
     fs::path folder = fs::temp_directory_path(ec);
     if (ec) folder = ".";
     std::random_device random;
-    return (folder / ("sonkrate-missing-" + std::to_string(random()) + ".cau")).string();
+    return io::utf8Path(folder / ("sonkrate-missing-" + std::to_string(random()) + ".cau"));
 }
 
 int runBuildEel(const Arguments& args) {

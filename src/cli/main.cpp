@@ -5,6 +5,7 @@
 
 #include "cli/cli.h"
 #include "cli/help_text.h"
+#include "io/process_text.h"
 
 using namespace sonkrate::cli;
 
@@ -65,9 +66,7 @@ bool wantsJson(int argc, char** argv) {
     return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runCli(int argc, char** argv) {
     setJsonErrors(wantsJson(argc, argv));
     if (argc < 2) {
         printHelp(stderr);
@@ -95,4 +94,15 @@ int main(int argc, char** argv) {
     for (const Command& c : commands())
         if (c.name == name) return runCommand(c, argc - 2, argv + 2);
     return usageError(name, "unknown command; sonkrate-cli --help lists them");
+}
+
+}  // namespace
+
+// The arguments reach the commands in UTF-8 on every system, and what they
+// print in UTF-8 shows as such on a Windows console.
+int main(int argc, char** argv) {
+    sonkrate::io::showUtf8OnConsole();
+    std::vector<std::string> arguments = sonkrate::io::utf8Arguments(argc, argv);
+    std::vector<char*> pointers = sonkrate::io::argumentPointers(arguments);
+    return runCli(static_cast<int>(arguments.size()), pointers.data());
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "io/file.h"
+#include "io/unicode_text.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -25,7 +26,7 @@ namespace fs = std::filesystem;
 
 ScratchFile::~ScratchFile() {
     std::error_code ec;
-    if (!folder_.empty()) fs::remove_all(fs::path(folder_), ec);
+    if (!folder_.empty()) fs::remove_all(io::nativePath(folder_), ec);
 }
 
 io::Outcome ScratchFile::create(const std::string& name) {
@@ -38,12 +39,12 @@ io::Outcome ScratchFile::create(const std::string& name) {
         fs::path folder = base / ("sonkrate-cli-" + std::to_string(SONKRATE_PID) + "-" + std::to_string(attempt));
         if (fs::create_directory(folder, ec)) {
             fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
-            folder_ = folder.string();
-            path_ = (folder / name).string();
+            folder_ = io::utf8Path(folder);
+            path_ = io::utf8Path(folder / io::nativePath(name));
             return io::success();
         }
     }
-    return io::failure("Cannot make a temporary folder in " + base.string() + " for standard input or output");
+    return io::failure("Cannot make a temporary folder in " + io::utf8Path(base) + " for standard input or output");
 }
 
 io::Outcome refuseTerminalOutput() {

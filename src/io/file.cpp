@@ -2,6 +2,7 @@
 
 #include "io/fault_hook.h"
 #include "io/file_system.h"
+#include "io/unicode_text.h"
 
 #include <cerrno>
 #include <cstring>
@@ -55,6 +56,16 @@ const char* modeText(FileMode mode) {
     return "rb";
 }
 
+// The C runtime's fopen takes ANSI names on Windows: the wide form opens any.
+std::FILE* openStream(const std::string& path, FileMode mode) {
+#if defined(_WIN32)
+    const std::string text = modeText(mode);
+    return _wfopen(toWide(path).c_str(), std::wstring(text.begin(), text.end()).c_str());
+#else
+    return std::fopen(path.c_str(), modeText(mode));
+#endif
+}
+
 }  // namespace
 
 std::string systemError(const std::string& what, const std::string& path) {
@@ -99,7 +110,7 @@ Outcome File::open(const std::string& path, FileMode mode) {
     errno = 0;
     const bool creates = mode == FileMode::Write || mode == FileMode::Append;
     if (injectFault(creates ? IoCall::Create : IoCall::Open)) return failure(systemError("Cannot open", path));
-    handle_ = std::fopen(path.c_str(), modeText(mode));
+    handle_ = openStream(path, mode);
     if (!handle_) return failure(systemError("Cannot open", path));
     return success();
 }
@@ -259,9 +270,9 @@ Outcome appendWhole(const std::string& path, std::string_view bytes) {
     if (done) return done;
     std::error_code ec;
     if (!existed)
-        std::filesystem::remove(path, ec);
+        std::filesystem::remove(nativePath(path), ec);
     else
-        std::filesystem::resize_file(path, oldSize, ec);
+        std::filesystem::resize_file(nativePath(path), oldSize, ec);
     return done;
 }
 
@@ -279,7 +290,7 @@ Outcome copyFile(const std::string& from, const std::string& to) {
 
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
+    return std::filesystem::equivalent(nativePath(a), nativePath(b), ec) && !ec;
 }
 
 }  // namespace sonkrate::io

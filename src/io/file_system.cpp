@@ -7,6 +7,7 @@
 #include "io/fault_hook.h"
 #include "io/file.h"
 #include "io/paths.h"
+#include "io/unicode_text.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -24,14 +25,21 @@ namespace {
 
 
 #if defined(_WIN32)
+// The system's own words for code, in UTF-8 (the ANSI text of a Windows in
+// another language would not be).
 std::string windowsError(const std::string& what, const std::string& path, DWORD code) {
-    return what + " " + path + ": " + std::system_category().message(static_cast<int>(code));
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring words = n > 0 && text ? std::wstring(text, n) : L"error " + std::to_wstring(code);
+    if (text) LocalFree(text);
+    while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ')) words.pop_back();
+    return what + " " + path + ": " + fromWide(words);
 }
 
 Outcome moveReplacing(const std::string& from, const std::string& to, DWORD extraFlags) {
     if (injectFault(IoCall::Rename)) return failure(systemError("Cannot replace", to));
-    const fs::path source(from), target(to);
-    if (!MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | extraFlags))
+    if (!MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_REPLACE_EXISTING | extraFlags))
         return failure(windowsError("Cannot replace", to, GetLastError()));
     return success();
 }
@@ -42,7 +50,7 @@ Outcome moveReplacing(const std::string& from, const std::string& to, DWORD extr
 Outcome removeFile(const std::string& path) {
     if (injectFault(IoCall::Remove)) return failure(systemError("Cannot remove", path));
     std::error_code ec;
-    fs::remove(path, ec);
+    fs::remove(nativePath(path), ec);
     if (ec) return failure("Cannot remove " + path + ": " + ec.message());
     return success();
 }
@@ -53,7 +61,7 @@ Outcome renameFile(const std::string& from, const std::string& to) {
 #else
     if (injectFault(IoCall::Rename)) return failure(systemError("Cannot replace", to));
     std::error_code ec;
-    fs::rename(from, to, ec);
+    fs::rename(nativePath(from), nativePath(to), ec);
     if (ec) return failure("Cannot replace " + to + ": " + ec.message());
     return success();
 #endif
@@ -95,24 +103,24 @@ Outcome syncFolder(const std::string& folder) {
 Outcome createFolders(const std::string& folder) {
     if (injectFault(IoCall::Create)) return failure(systemError("Cannot create the folder", folder));
     std::error_code ec;
-    fs::create_directories(folder, ec);
+    fs::create_directories(nativePath(folder), ec);
     if (ec) return failure("Cannot create the folder " + folder + ": " + ec.message());
     return success();
 }
 
 bool pathExists(const std::string& path) {
     std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec));
+    return fs::exists(fs::symlink_status(nativePath(path), ec));
 }
 
 bool isFolder(const std::string& path) {
     std::error_code ec;
-    return fs::is_directory(path, ec);
+    return fs::is_directory(nativePath(path), ec);
 }
 
 bool isRegularFile(const std::string& path) {
     std::error_code ec;
-    return fs::is_regular_file(path, ec);
+    return fs::is_regular_file(nativePath(path), ec);
 }
 
 long currentProcessId() {

@@ -9,6 +9,7 @@
 
 #include "io/file_system.h"
 #include "io/paths.h"
+#include "io/unicode_text.h"
 
 namespace sonkrate::io {
 
@@ -54,11 +55,11 @@ bool isReplacementTemporary(const std::string& name, long* pid) {
 
 int removeStaleTemporaries(const std::string& folder) {
     std::error_code ec;
-    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : nativePath(folder), ec);
     int removed = 0;
     const long self = currentProcessId();
     for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
+        std::string name = utf8Path(it->path().filename());
         long pid = 0;
         if (!isReplacementTemporary(name, &pid) || pid == self || processRunning(pid)) continue;
         std::error_code typeError;

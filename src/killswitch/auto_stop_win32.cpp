@@ -6,7 +6,10 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "io/process_text.h"
+#include "io/unicode_text.h"
 #include "killswitch/stop_flag.h"
 
 namespace {
@@ -15,11 +18,11 @@ namespace {
 constexpr int kStopButtonId = 1;
 constexpr int kNoteId = 3;
 
-constexpr char kClassName[] = "sonkrate_auto_stop";
-constexpr char kTitle[] = "Auto_Stop (KillSwitch)";
+constexpr wchar_t kClassName[] = L"sonkrate_auto_stop";
+constexpr wchar_t kTitle[] = L"Auto_Stop (KillSwitch)";
 // The message box gets a title of its own: sonkrate finds the kill switch by
 // its title and must not close the box instead of the window.
-constexpr char kErrorTitle[] = "Auto_Stop - Error";
+constexpr wchar_t kErrorTitle[] = L"Auto_Stop - Error";
 constexpr int kWidth = 260;
 constexpr int kHeight = 110;
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -32,11 +35,11 @@ struct KillSwitch {
 
 KillSwitch killSwitch;
 
-HWND makeControl(HWND parent, const char* cls, const char* text, DWORD style, RECT r, int id) {
-    HWND control = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+HWND makeControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, RECT r, int id) {
+    HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
                                    r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleA(nullptr), nullptr);
-    if (control) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     return control;
 }
 
@@ -46,9 +49,9 @@ void createControls(HWND window) {
     const int buttonWidth = 80;
     const int buttonHeight = 28;
     const int left = (client.right - buttonWidth) / 2;
-    killSwitch.note = makeControl(window, "STATIC", "Automatic play is running.", SS_CENTER,
+    killSwitch.note = makeControl(window, L"STATIC", L"Automatic play is running.", SS_CENTER,
                                   {8, 8, client.right - 8, 40}, kNoteId);
-    killSwitch.button = makeControl(window, "BUTTON", "Stop", BS_DEFPUSHBUTTON | WS_TABSTOP,
+    killSwitch.button = makeControl(window, L"BUTTON", L"Stop", BS_DEFPUSHBUTTON | WS_TABSTOP,
                                     {left, 44, left + buttonWidth, 44 + buttonHeight}, kStopButtonId);
     SetFocus(killSwitch.button);
 }
@@ -58,12 +61,12 @@ void stopPressed(HWND window) {
     if (!written) {
         // The reason names the file and what went wrong; the button stays
         // usable so that the user can try again.
-        std::string text = "The stop flag could not be written.\n\n" + written.reason;
-        MessageBoxA(window, text.c_str(), kErrorTitle, MB_OK | MB_ICONWARNING);
+        std::wstring text = L"The stop flag could not be written.\n\n" + sonkrate::io::toWide(written.reason);
+        MessageBoxW(window, text.c_str(), kErrorTitle, MB_OK | MB_ICONWARNING);
         return;
     }
     EnableWindow(killSwitch.button, FALSE);
-    SetWindowTextA(killSwitch.note, "Stopping after the sound that plays . . .");
+    SetWindowTextW(killSwitch.note, L"Stopping after the sound that plays . . .");
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -85,40 +88,43 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     default:
         // SC_CLOSE from the system menu or from sonkrate ends up here and
         // destroys the window.
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    // The ANSI argument vector, quotes removed: sonkrate passes the flag's
-    // path quoted, and it may hold blanks.
-    killSwitch.flagPath = sonkrate::killswitch::stopFlagPath(__argc, __argv);
+    // The arguments from the wide command line, quotes removed: sonkrate
+    // passes the flag's path quoted, and it may hold blanks and characters of
+    // any script.
+    std::vector<std::string> arguments = sonkrate::io::utf8Arguments(__argc, __argv);
+    std::vector<char*> pointers = sonkrate::io::argumentPointers(arguments);
+    killSwitch.flagPath = sonkrate::killswitch::stopFlagPath(static_cast<int>(arguments.size()), pointers.data());
 
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = windowProc;
     wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = kClassName;
-    if (!RegisterClassExA(&wc)) return 1;
+    if (!RegisterClassExW(&wc)) return 1;
 
     // Topmost, so that the switch stays reachable over the program that
     // plays; not resizable, and it cannot be maximised.
-    HWND window = CreateWindowExA(WS_EX_TOPMOST, kClassName, kTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kWidth,
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, kClassName, kTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kWidth,
                                   kHeight, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, show == SW_HIDE ? SW_SHOW : show);
     UpdateWindow(window);
 
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         // Dialog keys: Enter and Space press Stop.
-        if (IsDialogMessageA(window, &msg)) continue;
+        if (IsDialogMessageW(window, &msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
 }

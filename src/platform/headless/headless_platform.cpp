@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 
+#include "io/unicode_text.h"
+
 namespace sonkrate::platform {
 
 HeadlessPlatform::HeadlessPlatform() = default;
@@ -403,8 +405,8 @@ void HeadlessPlatform::sleep(std::uint32_t ms) {
 void HeadlessPlatform::writeStopFlag() {
     // The kill switch writes its number over the start of the file and
     // leaves the rest, as the real one does.
-    std::fstream out(stopFlagPath_, std::ios::in | std::ios::out | std::ios::binary);
-    if (!out.is_open()) out.open(stopFlagPath_, std::ios::out | std::ios::binary | std::ios::trunc);
+    std::fstream out(io::nativePath(stopFlagPath_), std::ios::in | std::ios::out | std::ios::binary);
+    if (!out.is_open()) out.open(io::nativePath(stopFlagPath_), std::ios::out | std::ios::binary | std::ios::trunc);
     if (!out.is_open()) {
         faults_.push_back("the kill switch could not write " + stopFlagPath_);
         return;

@@ -69,7 +69,7 @@ constexpr ControlStyles controlStyles(ControlKind kind, unsigned bits) {
     return s;
 }
 
-// lpstrFilter of OPENFILENAMEA: the text, NUL, the pattern as given, NUL,
+// lpstrFilter of OPENFILENAME: the text, NUL, the pattern as given, NUL,
 // NUL. Without a pattern there is no filter (empty string); without a text
 // the pattern names itself.
 constexpr std::string fileDialogFilter(std::string_view text, std::string_view pattern) {

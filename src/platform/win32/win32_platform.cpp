@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "io/program_path.h"
+#include "io/unicode_text.h"
 #include "platform/win32/control_styles.h"
 
 namespace sonkrate::platform::win32 {
@@ -19,7 +20,7 @@ namespace sonkrate::platform::win32 {
 namespace {
 
 // The platform whose main window is being created: Windows sends messages
-// (WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE) before CreateWindowExA returns.
+// (WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE) before CreateWindowExW returns.
 Win32Platform* gCreating = nullptr;
 
 // Longest path the dialogs hand back.
@@ -61,10 +62,13 @@ MessageResult messageResult(int answer, MessageButtons buttons) {
     return MessageResult::Ok;
 }
 
+using io::fromWide;
+using io::toWide;
+
 std::string shellFolder(int folderId) {
-    char buffer[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, folderId, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
-    return buffer;
+    wchar_t buffer[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, folderId, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
+    return fromWide(buffer);
 }
 
 }  // namespace
@@ -77,7 +81,7 @@ Win32Platform::~Win32Platform() {
     if (window_) DestroyWindow(window_);
     // The class goes too, so that another platform of this process may
     // register it again.
-    if (classRegistered_) UnregisterClassA(className_.c_str(), instance_);
+    if (classRegistered_) UnregisterClassW(className_.c_str(), instance_);
     for (HBITMAP b : bitmaps_) DeleteObject(b);
     if (smallIcon_) DestroyIcon(smallIcon_);
 }
@@ -89,29 +93,29 @@ ScreenSize Win32Platform::screenSize() { return {GetSystemMetrics(SM_CXSCREEN), 
 WindowResult Win32Platform::createMainWindow(const WindowDescription& window, EventSink& sink) {
     sink_ = &sink;
     InitCommonControls();
-    className_ = std::string(window.className);
-    std::string title(window.title);
+    className_ = toWide(window.className);
+    std::wstring title = toWide(window.title);
     smallIcon_ = static_cast<HICON>(
-        LoadImageA(instance_, MAKEINTRESOURCEA(window.smallIconId), IMAGE_ICON, 16, 16, 0));
+        LoadImageW(instance_, MAKEINTRESOURCEW(window.smallIconId), IMAGE_ICON, 16, 16, 0));
 
-    WNDCLASSEXA wc = {};
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.style = 0;
     wc.lpfnWndProc = &Win32Platform::windowProcedure;
     wc.cbClsExtra = 0;
     wc.cbWndExtra = 0;
     wc.hInstance = instance_;
-    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszMenuName = nullptr;
     wc.lpszClassName = className_.c_str();
     wc.hIconSm = smallIcon_;
-    if (!RegisterClassExA(&wc)) return WindowResult::RegistrationFailed;
+    if (!RegisterClassExW(&wc)) return WindowResult::RegistrationFailed;
     classRegistered_ = true;
 
     gCreating = this;
-    HWND hwnd = CreateWindowExA(0, className_.c_str(), title.c_str(), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+    HWND hwnd = CreateWindowExW(0, className_.c_str(), title.c_str(), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                 window.x, window.y, window.width, window.height, nullptr, nullptr, instance_,
                                 nullptr);
     gCreating = nullptr;
@@ -132,18 +136,19 @@ void Win32Platform::showMainWindow() {
 void Win32Platform::createControl(const ControlDescription& d) {
     if (!window_) return;
     ControlStyles s = controlStyles(d.kind, d.style);
-    std::string text(d.text);
-    HWND h = CreateWindowExA(s.exStyle, s.className, text.c_str(), s.style, d.x, d.y, d.width, d.height, window_,
+    std::wstring text = toWide(d.text);
+    std::wstring className = toWide(s.className);
+    HWND h = CreateWindowExW(s.exStyle, className.c_str(), text.c_str(), s.style, d.x, d.y, d.width, d.height, window_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance_, nullptr);
     if (!h) return;
     controls_[d.id] = h;
-    if (d.guiFont) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    if (d.guiFont) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     if (d.kind == ControlKind::Bitmap) {
         HANDLE image =
-            LoadImageA(instance_, MAKEINTRESOURCEA(d.bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+            LoadImageW(instance_, MAKEINTRESOURCEW(d.bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
         if (image) {
             bitmaps_.push_back(static_cast<HBITMAP>(image));
-            SendMessageA(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+            SendMessageW(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
         }
     }
 }
@@ -154,12 +159,12 @@ void Win32Platform::installMenu(const std::vector<MenuPopup>& menu) {
     for (const MenuPopup& popup : menu) {
         HMENU items = CreateMenu();
         for (const MenuItem& item : popup.items) {
-            std::string text(item.text);
-            AppendMenuA(items, MF_STRING, static_cast<UINT_PTR>(item.commandId), text.c_str());
+            std::wstring text = toWide(item.text);
+            AppendMenuW(items, MF_STRING, static_cast<UINT_PTR>(item.commandId), text.c_str());
             if (item.grayed) EnableMenuItem(items, static_cast<UINT>(item.commandId), MF_BYCOMMAND | MF_GRAYED);
         }
-        std::string title(popup.title);
-        AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(items), title.c_str());
+        std::wstring title = toWide(popup.title);
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(items), title.c_str());
     }
     // A menu bar installed before goes with the new one's arrival.
     HMENU previous = GetMenu(window_);
@@ -169,9 +174,9 @@ void Win32Platform::installMenu(const std::vector<MenuPopup>& menu) {
 
 int Win32Platform::runMessageLoop() {
     MSG msg = {};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
 }
@@ -193,15 +198,15 @@ void Win32Platform::repaint() {
 }
 
 LRESULT CALLBACK Win32Platform::windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self && gCreating) {
         // The first message of the main window: from now on it knows its
         // platform, and the platform its window, before WM_CREATE arrives.
         self = gCreating;
         self->window_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     return self->handleMessage(hwnd, message, wParam, lParam);
 }
 
@@ -213,7 +218,7 @@ LRESULT Win32Platform::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         return 0;
     case WM_COMMAND:
         if (sink) sink->onCommand(LOWORD(wParam), HIWORD(wParam));
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_TIMER:
         if (sink) sink->onTimer(static_cast<int>(wParam));
         return 0;
@@ -230,12 +235,12 @@ LRESULT Win32Platform::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         if (sink) sink->onDestroy();
         return 0;
     case WM_NCDESTROY:
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         window_ = nullptr;
         controls_.clear();
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     default:
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
@@ -248,21 +253,21 @@ HWND Win32Platform::control(int controlId) const {
 
 LRESULT Win32Platform::send(int controlId, UINT message, WPARAM wParam, LPARAM lParam) const {
     HWND h = control(controlId);
-    return h ? SendMessageA(h, message, wParam, lParam) : 0;
+    return h ? SendMessageW(h, message, wParam, lParam) : 0;
 }
 
 void Win32Platform::setText(int controlId, const std::string& text) {
-    if (HWND h = control(controlId)) SetWindowTextA(h, text.c_str());
+    if (HWND h = control(controlId)) SetWindowTextW(h, toWide(text).c_str());
 }
 
 std::string Win32Platform::text(int controlId) {
     HWND h = control(controlId);
     if (!h) return {};
-    int length = GetWindowTextLengthA(h);
+    int length = GetWindowTextLengthW(h);
     if (length <= 0) return {};
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-    int got = GetWindowTextA(h, buffer.data(), length + 1);
-    return std::string(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+    int got = GetWindowTextW(h, buffer.data(), length + 1);
+    return fromWide(std::wstring_view(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0));
 }
 
 void Win32Platform::setEnabled(int controlId, bool enabled) {
@@ -314,7 +319,8 @@ void Win32Platform::progressStepIt(int controlId) { send(controlId, PBM_STEPIT);
 void Win32Platform::listReset(int controlId) { send(controlId, LB_RESETCONTENT); }
 
 void Win32Platform::listAddString(int controlId, const std::string& item) {
-    send(controlId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    std::wstring wide = toWide(item);
+    send(controlId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 int Win32Platform::listCaretIndex(int controlId) {
@@ -327,10 +333,10 @@ std::string Win32Platform::listItemText(int controlId, int index) {
     if (index < 0) return {};
     LRESULT length = send(controlId, LB_GETTEXTLEN, static_cast<WPARAM>(index));
     if (length == LB_ERR || length <= 0) return {};
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
     LRESULT got = send(controlId, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
     if (got == LB_ERR || got <= 0) return {};
-    return std::string(buffer.data(), static_cast<std::size_t>(got < length ? got : length));
+    return fromWide(std::wstring_view(buffer.data(), static_cast<std::size_t>(got < length ? got : length)));
 }
 
 int Win32Platform::listCount(int controlId) {
@@ -350,14 +356,16 @@ void Win32Platform::stopTimer(int timerId) {
 // ---- Dialogs, boxes, beeps ----------------------------------------------------------
 
 std::optional<std::string> Win32Platform::fileDialog(const FileDialogOptions& options, bool save) {
-    std::string filter = fileDialogFilter(options.filterText, options.filterPattern);
-    std::string extension = defaultExtension(options.defaultExtension);
-    std::string initialName = options.initialName.substr(0, kLongestPath - 1);
+    // The filter keeps its NULs through the conversion.
+    std::wstring filter = toWide(fileDialogFilter(options.filterText, options.filterPattern));
+    std::wstring extension = toWide(defaultExtension(options.defaultExtension));
+    std::wstring initialFolder = toWide(options.initialFolder);
+    std::wstring initialName = toWide(options.initialName).substr(0, kLongestPath - 1);
     for (;;) {
-        std::vector<char> file(kLongestPath, '\0');
+        std::vector<wchar_t> file(kLongestPath, L'\0');
         initialName.copy(file.data(), initialName.size());
 
-        OPENFILENAMEA ofn = {};
+        OPENFILENAMEW ofn = {};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = window_;
         ofn.hInstance = nullptr;
@@ -365,12 +373,12 @@ std::optional<std::string> Win32Platform::fileDialog(const FileDialogOptions& op
         ofn.nFilterIndex = filter.empty() ? 0 : 1;
         ofn.lpstrFile = file.data();
         ofn.nMaxFile = kLongestPath;
-        ofn.lpstrInitialDir = options.initialFolder.empty() ? nullptr : options.initialFolder.c_str();
+        ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
         ofn.Flags = options.flags;
         ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
 
-        BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
-        if (chosen) return std::string(file.data());
+        BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+        if (chosen) return fromWide(file.data());
         // A preset name the dialog will not take (a character no file name
         // may hold) keeps the dialog from opening at all: open it empty.
         if (CommDlgExtendedError() == FNERR_INVALIDFILENAME && !initialName.empty()) {
@@ -391,7 +399,7 @@ std::optional<std::string> Win32Platform::saveFileDialog(const FileDialogOptions
 
 MessageResult Win32Platform::messageBox(const std::string& text, const std::string& caption, MessageIcon icon,
                                         MessageButtons buttons) {
-    int answer = MessageBoxA(window_, text.c_str(), caption.c_str(), messageBoxStyle(icon, buttons));
+    int answer = MessageBoxW(window_, toWide(text).c_str(), toWide(caption).c_str(), messageBoxStyle(icon, buttons));
     return messageResult(answer, buttons);
 }
 
@@ -400,30 +408,30 @@ void Win32Platform::beep(Beep kind) { MessageBeep(kind == Beep::Done ? MB_ICONAS
 // ---- Sound, documents, the kill switch ----------------------------------------------
 
 void Win32Platform::playWavAsync(const std::string& path) {
-    PlaySoundA(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+    PlaySoundW(toWide(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC);
 }
 
-void Win32Platform::stopSound() { PlaySoundA(nullptr, nullptr, 0); }
+void Win32Platform::stopSound() { PlaySoundW(nullptr, nullptr, 0); }
 
 bool Win32Platform::openThroughDesktop(const std::string& path) {
-    HINSTANCE result = ShellExecuteA(window_, "open", path.c_str(), nullptr, nullptr, SW_SHOW);
+    HINSTANCE result = ShellExecuteW(window_, L"open", toWide(path).c_str(), nullptr, nullptr, SW_SHOW);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 bool Win32Platform::startKillSwitch(const std::string& programPath, const std::string& stopFlagPath) {
-    std::string parameters = killSwitchParameters(stopFlagPath);
-    std::string folder = folderOfProgram(programPath);
-    HINSTANCE result = ShellExecuteA(window_, "open", programPath.c_str(), parameters.c_str(),
+    std::wstring parameters = toWide(killSwitchParameters(stopFlagPath));
+    std::wstring folder = toWide(folderOfProgram(programPath));
+    HINSTANCE result = ShellExecuteW(window_, L"open", toWide(programPath).c_str(), parameters.c_str(),
                                      folder.empty() ? nullptr : folder.c_str(), SW_SHOW);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 void Win32Platform::closeKillSwitch(const std::string& windowTitle) {
-    HWND killSwitch = FindWindowA(nullptr, windowTitle.c_str());
+    HWND killSwitch = FindWindowW(nullptr, toWide(windowTitle).c_str());
     if (!killSwitch) return;
     // A kill switch that hangs must not hang the window with it.
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(killSwitch, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    SendMessageTimeoutW(killSwitch, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
 }
 
 // ---- Folders and the clock ----------------------------------------------------------

@@ -1,6 +1,7 @@
 // The Windows backend of the platform API: the main window, its child
-// controls and menu, the common dialogs, PlaySoundA, the shell's folders and
-// ShellExecuteA, all through the ANSI functions of Windows itself.
+// controls and menu, the common dialogs, PlaySound, the shell's folders and
+// ShellExecute, all through the wide (UTF-16) functions of Windows itself:
+// texts and paths are UTF-8 on this side and any script on the other.
 #pragma once
 
 #include <windows.h>
@@ -87,7 +88,7 @@ private:
 
     HINSTANCE instance_;
     int showCommand_;
-    std::string className_;
+    std::wstring className_;
     bool classRegistered_ = false;
     HWND window_ = nullptr;
     EventSink* sink_ = nullptr;
