@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "io/unicode_text.h"
+
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -23,7 +25,7 @@ ScratchDir::ScratchDir() {
         fs::path p = fs::temp_directory_path() / ("sonkrate-test-" + std::to_string(rd()));
         std::error_code ec;
         if (fs::create_directory(p, ec)) {
-            path_ = p.string();
+            path_ = sonkrate::io::utf8Path(p);
             return;
         }
     }
@@ -32,8 +34,9 @@ ScratchDir::ScratchDir() {
 
 ScratchDir::~ScratchDir() {
     std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
+    const fs::path folder = sonkrate::io::nativePath(path_);
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(folder, ec);
 }
 
 #ifdef _WIN32
@@ -43,33 +46,33 @@ std::string ScratchDir::file(const std::string& name) const { return path_ + "/"
 #endif
 
 Bytes readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(sonkrate::io::nativePath(path), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void writeFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(sonkrate::io::nativePath(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 void writeText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(sonkrate::io::nativePath(path), std::ios::binary | std::ios::trunc);
     out << text;
 }
 
 std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(sonkrate::io::nativePath(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool fileExists(const std::string& path) {
     std::error_code ec;
-    return fs::exists(path, ec);
+    return fs::exists(sonkrate::io::nativePath(path), ec);
 }
 
 std::uint64_t fileSize(const std::string& path) {
     std::error_code ec;
-    auto size = fs::file_size(path, ec);
+    auto size = fs::file_size(sonkrate::io::nativePath(path), ec);
     return ec ? 0 : size;
 }
 
@@ -104,7 +107,8 @@ RunResult run(const std::string& commandLine) {
     std::string outPath = capture.file("out"), errPath = capture.file("err");
     std::string line = "\"" + commandLine + " >" + quote(outPath) + " 2>" + quote(errPath) + " <NUL\"";
     RunResult result;
-    result.exitCode = std::system(line.c_str());
+    // The wide form, so that arguments in any script reach the program.
+    result.exitCode = _wsystem(sonkrate::io::toWide(line).c_str());
     // Console output is text: CR LF line ends compare as LF.
     auto lines = [](std::string text) {
         for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
