@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <deque>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,6 +18,11 @@
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "app/shell.h"
+#include "archive/default_sound.h"
+#include "io/file_system.h"
+#include "io/folder_listing.h"
+#include "io/paths.h"
+#include "io/unicode_text.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -404,6 +411,127 @@ TEST(Win32Shell, StartsUpAndClosesWithoutItsWorkingFiles) {
     EXPECT_EQ(platform.runMessageLoop(), 0);
     for (const auto& path : shell.paths().filesDeletedAtExit())
         EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+}
+
+// "Zoë", "Дмитрий" and "サウンド": one name of each script, in UTF-8 and UTF-16.
+const std::string kThreeScripts = "Zo\xC3\xAB \xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9 "
+                                  "\xE3\x82\xB5\xE3\x82\xA6\xE3\x83\xB3\xE3\x83\x89";
+const std::wstring kThreeScriptsWide = L"Zo\u00EB \u0414\u043C\u0438\u0442\u0440\u0438\u0439 \u30B5\u30A6\u30F3\u30C9";
+
+TEST_F(Win32PlatformTest, TextsAndListItemsKeepEveryScript) {
+    platform.setText(app::kSoundIdInput, kThreeScripts);
+    EXPECT_EQ(platform.text(app::kSoundIdInput), kThreeScripts);
+    wchar_t shown[64] = {};
+    GetWindowTextW(item(app::kSoundIdInput), shown, 64);
+    EXPECT_EQ(std::wstring(shown), kThreeScriptsWide);
+
+    const std::string path = "C:\\" + kThreeScripts + "\\" + kThreeScripts + ".cau";
+    platform.listReset(app::kEelListBox);
+    platform.listAddString(app::kEelListBox, path);
+    EXPECT_EQ(platform.listItemText(app::kEelListBox, 0), path);
+    wchar_t item0[128] = {};
+    SendMessageW(item(app::kEelListBox), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(item0));
+    EXPECT_EQ(std::wstring(item0), L"C:\\" + kThreeScriptsWide + L"\\" + kThreeScriptsWide + L".cau");
+}
+
+// The Win32 backend with its folders and dialog answers given by the test;
+// sounds played and boxes shown are recorded (a box would wait for a click).
+class FolderPlatform : public Win32Platform {
+public:
+    FolderPlatform(std::string program, std::string documents)
+        : Win32Platform(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE),
+          program_(std::move(program)),
+          documents_(std::move(documents)) {}
+    std::string executablePath() override { return program_; }
+    std::string documentsFolder() override { return documents_; }
+    std::optional<std::string> openFileDialog(const platform::FileDialogOptions&) override { return answer(); }
+    std::optional<std::string> saveFileDialog(const platform::FileDialogOptions&) override { return answer(); }
+    platform::MessageResult messageBox(const std::string& text, const std::string&, platform::MessageIcon,
+                                       platform::MessageButtons) override {
+        boxes.push_back(text);
+        return platform::MessageResult::Ok;
+    }
+    void playWavAsync(const std::string& path) override {
+        played.push_back(path);
+        Win32Platform::playWavAsync(path);
+    }
+
+    std::deque<std::string> answers;
+    std::vector<std::string> played;
+    std::vector<std::string> boxes;
+
+private:
+    std::optional<std::string> answer() {
+        if (answers.empty()) return std::nullopt;
+        std::string next = answers.front();
+        answers.pop_front();
+        return next;
+    }
+    std::string program_;
+    std::string documents_;
+};
+
+// A folder named in three scripts under the temporary folder, removed afterwards.
+struct ThreeScriptFolder {
+    ThreeScriptFolder() {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        path = io::fromWide(temp) + kThreeScripts + " " + std::to_string(GetCurrentProcessId());
+        EXPECT_TRUE(io::createFolders(path).ok);
+    }
+    ~ThreeScriptFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(io::nativePath(path), ec);
+    }
+    std::string path;
+};
+
+// The shell on Windows itself with its program, its documents folder and an
+// archive in folders named in three scripts: open, play, export and add.
+TEST(Win32Shell, OpensPlaysExportsAndAddsInFoldersOfThreeScripts) {
+    ThreeScriptFolder root;
+    const std::string bin = io::joinPath(root.path, "bin " + kThreeScripts);
+    const std::string documents = io::joinPath(root.path, kThreeScripts);
+    const std::string archive = io::joinPath(root.path, kThreeScripts + ".tpa");
+    ASSERT_TRUE(io::createFolders(bin).ok && io::createFolders(documents).ok);
+    ASSERT_TRUE(archive::writeNewArchive(archive).ok);
+
+    FolderPlatform platform(io::joinPath(bin, "sonkrate.exe"), documents);
+    app::Shell shell(platform);
+    ASSERT_TRUE(shell.startUp());
+    HWND window = platform.mainWindow();
+    auto command = [&](int id) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); };
+
+    platform.answers.push_back(archive);
+    command(app::kCmdLoadTpa);
+    EXPECT_EQ(platform.text(app::kEntriesField), "1");
+    SendMessageW(GetDlgItem(window, app::kNextButton), BM_CLICK, 0, 0);
+    ASSERT_EQ(platform.played.size(), 1u);
+    EXPECT_EQ(platform.played[0], io::joinPath(bin, "entries.wav"));
+    EXPECT_NE(GetFileAttributesW(io::toWide(platform.played[0]).c_str()), INVALID_FILE_ATTRIBUTES);
+
+    const std::string wavs = io::joinPath(documents, "Tpa_Wavs");
+    command(app::kCmdSaveAsWav);
+    command(app::kCmdSaveAllCau);
+    std::vector<std::string> saved;
+    ASSERT_TRUE(io::listFileNames(wavs, ".wav", saved).ok);
+    EXPECT_EQ(saved.size(), 1u);
+    ASSERT_TRUE(io::listFileNames(wavs, ".cau", saved).ok);
+    ASSERT_EQ(saved.size(), 1u);
+
+    // The exported .cau added back under a name of the three scripts.
+    platform.setText(app::kSoundIdInput, kThreeScripts);
+    platform.answers.push_back(io::joinPath(wavs, saved[0]));
+    command(app::kCmdAddCau);
+    EXPECT_EQ(platform.text(app::kStatusLine), "Operation completed. ..  file reset to 1st entry");
+    EXPECT_EQ(platform.text(app::kEntriesField), "2");
+    EXPECT_EQ(std::filesystem::file_size(io::nativePath(archive)), 88316u + 56u + 88236u);
+    // The one box is the note that exporting all takes a while.
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].rfind("Note: Exporting all", 0), 0u) << platform.boxes[0];
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(platform.runMessageLoop(), 0);
 }
 
 }  // namespace
