@@ -3,6 +3,7 @@
 #include <string>
 
 #include "io/paths.h"
+#include "io/unicode_text.h"
 #include "smoke_modes.h"
 
 namespace sonkrate::wintest {
@@ -61,8 +62,7 @@ void checkLooks(Checks& c, const Switch& s) {
 
 // A flag named on the command line, with a blank in its path; the longer
 // text there before must not survive behind the "1".
-void checkNamedFlag(Checks& c, const std::string& exe, const std::string& folder) {
-    std::string flag = io::joinPath(folder, "stop flag.ini");
+void checkNamedFlag(Checks& c, const std::string& exe, const std::string& folder, const std::string& flag) {
     writeFileText(flag, "0000\r\n");
     Switch s;
     if (!startSwitch(c, s, exe, "\"" + flag + "\"", folder)) return;
@@ -124,7 +124,12 @@ int checkKillSwitch(const std::string& autoStopExe) {
     if (!c.expect(CopyFileA(autoStopExe.c_str(), exe.c_str(), FALSE) != FALSE, "cannot copy " + autoStopExe))
         return c.failures();
 
-    checkNamedFlag(c, exe, folder);
+    checkNamedFlag(c, exe, folder, io::joinPath(folder, "stop flag.ini"));
+    // A flag in a folder named in three scripts ("Zoë Дмитрий サウンド").
+    std::string scripts = io::joinPath(folder, "Zo\xC3\xAB \xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9 "
+                                                "\xE3\x82\xB5\xE3\x82\xA6\xE3\x83\xB3\xE3\x83\x89");
+    if (c.expect(CreateDirectoryW(io::toWide(scripts).c_str(), nullptr) != FALSE, "cannot make " + scripts))
+        checkNamedFlag(c, exe, folder, io::joinPath(scripts, "tmpConf.ini"));
     checkFlagBesideProgram(c, exe, programFolder());
     checkUnwritableFlag(c, exe, folder);
     return c.failures();

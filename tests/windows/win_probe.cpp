@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "io/paths.h"
+#include "io/unicode_text.h"
 
 namespace sonkrate::wintest {
 
@@ -110,13 +111,13 @@ Process::~Process() {
 
 bool Process::start(const std::string& exe, const std::string& arguments, const std::string& folder,
                     std::string& error) {
-    std::string commandLine = "\"" + exe + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
-    STARTUPINFOA si{};
+    // The wide call, so that paths of any script reach the program.
+    std::wstring commandLine = io::toWide("\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments));
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                        folder.c_str(), &si, &pi)) {
+    if (!CreateProcessW(io::toWide(exe).c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, io::toWide(folder).c_str(), &si, &pi)) {
         error = "cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
@@ -259,16 +260,18 @@ std::string programFolder() {
     return io::folderOf(std::string(path, n));
 }
 
-bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool fileExists(const std::string& path) {
+    return GetFileAttributesW(io::toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::optional<std::uint64_t> fileSizeOf(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (!GetFileAttributesExW(io::toWide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 std::optional<std::string> fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(io::nativePath(path), std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream text;
     text << in.rdbuf();
@@ -276,7 +279,7 @@ std::optional<std::string> fileText(const std::string& path) {
 }
 
 bool writeFileText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(io::nativePath(path), std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
     return static_cast<bool>(out);
