@@ -2,6 +2,13 @@
 // the arguments reach the tool whole and the names it prints are UTF-8.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include "io/file_system.h"
+#include "io/unicode_text.h"
+
 #include "testkit/game_reader.h"
 #include "testkit/testkit.h"
 
@@ -13,6 +20,39 @@ namespace {
 std::string cli(const std::string& args) { return quote(SONKRATE_CLI_PATH) + " " + args; }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The system's temporary folder moved, for the programs this test starts,
+// and put back afterwards.
+class TemporaryFolderMoved {
+public:
+    explicit TemporaryFolderMoved(const std::string& folder) {
+        for (const char* name : kNames) {
+            const char* old = std::getenv(name);
+            saved_.push_back(old ? std::optional<std::string>(old) : std::nullopt);
+            set(name, folder);
+        }
+    }
+    ~TemporaryFolderMoved() {
+        for (std::size_t i = 0; i < saved_.size(); ++i) set(kNames[i], saved_[i].value_or(""));
+    }
+
+private:
+#if defined(_WIN32)
+    static constexpr const char* kNames[] = {"TMP", "TEMP"};
+    static void set(const char* name, const std::string& value) {
+        _wputenv_s(sonkrate::io::toWide(name).c_str(), sonkrate::io::toWide(value).c_str());
+    }
+#else
+    static constexpr const char* kNames[] = {"TMPDIR"};
+    static void set(const char* name, const std::string& value) {
+        if (value.empty())
+            unsetenv(name);
+        else
+            setenv(name, value.c_str(), 1);
+    }
+#endif
+    std::vector<std::optional<std::string>> saved_;
+};
 
 }  // namespace
 
@@ -67,4 +107,28 @@ TEST(UnicodeCli, ArchiveAndFolderInThreeScriptsGoThroughEveryCommand) {
     EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
     EXPECT_TRUE(contains(verified.out, japanese + ".tpa")) << verified.out;
     EXPECT_TRUE(contains(verified.out, latinCyrillic + ".cau")) << verified.out;
+}
+
+// "-" passes the sound through a private folder in the temporary folder,
+// which for a user named in Cyrillic has a Cyrillic path; the folder is
+// removed afterwards.
+TEST(UnicodeCli, StandardStreamsWorkWithATemporaryFolderOfAnotherScript) {
+    testkit::ScratchDir dir;
+    const std::string temp = dir.file("\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9 Temp");
+    const std::string tpa = dir.file("a.tpa");
+    ASSERT_EQ(run(cli("new " + quote(tpa))).exitCode, 0);
+    ASSERT_TRUE(sonkrate::io::createFolders(temp).ok);
+    testkit::RunResult piped;
+    {
+        TemporaryFolderMoved moved(temp);
+        piped = run(cli("extract " + quote(tpa) + " 0 -"));
+    }
+    ASSERT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_EQ(piped.out.substr(0, 4), "RIFF");
+    EXPECT_GT(piped.out.size(), 88000u);
+    // The private folder went with the run.
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(sonkrate::io::nativePath(temp)))
+        left.push_back(sonkrate::io::utf8Path(entry.path().filename()));
+    EXPECT_TRUE(left.empty()) << left.front();
 }
