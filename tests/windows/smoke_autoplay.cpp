@@ -1,5 +1,6 @@
-// Load_Tpa through the real open dialog, then Auto_Play stopped with the
-// kill switch while the second entry plays.
+// Load_Tpa through the real open dialog of an archive named in three
+// scripts, then Auto_Play stopped with the kill switch while the second
+// entry plays.
 //
 // The archive: the default sound (PCM) and four copies of the missing
 // sound (IMA ADPCM), about one second each, so every entry is waited for
@@ -66,7 +67,7 @@ bool loadArchive(Checks& c, Process& process, HWND window, const std::string& ar
     if (!c.expect(field != nullptr, "the open dialog has no file name field (cmb13 or edt1)")) return false;
     // The dialog fills its controls after it appears.
     WaitForInputIdle(process.handle(), 5000);
-    sendWithin(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(archivePath.c_str()), 5000);
+    setTextOf(field, archivePath, 5000);
     c.expectText("file name typed into the open dialog", archivePath, textOf(field).value_or("<no answer>"));
     HWND ok = GetDlgItem(dialog, IDOK);
     if (!ok || !sendWithin(ok, BM_CLICK, 0, 0, 10000)) PostMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -166,7 +167,11 @@ void stopAutoPlay(Checks& c, Process& process, HWND window, const std::string& f
 int checkAutoPlay(const std::string& sonkrateExe, const std::string& hookLibrary) {
     Checks c("autoplay");
     std::string folder = io::folderOf(sonkrateExe);
-    std::string archivePath = io::joinPath(programFolder(), "autoplay.tpa");
+    // Named in three scripts ("Zoë Дмитрий サウンド"): the dialog, the loader
+    // and automatic play all take it whole.
+    std::string archivePath = io::joinPath(programFolder(), "autoplay Zo\xC3\xAB \xD0\x94\xD0\xBC\xD0\xB8\xD1\x82"
+                                                            "\xD1\x80\xD0\xB8\xD0\xB9 \xE3\x82\xB5\xE3\x82\xA6"
+                                                            "\xE3\x83\xB3\xE3\x83\x89.tpa");
     if (!makeArchive(c, programFolder(), archivePath)) return c.failures();
 
     Process process;

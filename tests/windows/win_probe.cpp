@@ -209,14 +209,23 @@ std::string classNameOf(HWND window) {
 }
 
 std::optional<std::string> textOf(HWND window, DWORD timeoutMs) {
-    LRESULT length = 0;
-    if (!sendWithin(window, WM_GETTEXTLENGTH, 0, 0, timeoutMs, &length)) return std::nullopt;
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    LRESULT got = 0;
-    if (!sendWithin(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), timeoutMs, &got))
+    // The wide messages: texts of any script come back whole, as UTF-8.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeoutMs, &length)) return std::nullopt;
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
+                             timeoutMs, &got))
         return std::nullopt;
-    text.resize(std::min(static_cast<std::size_t>(std::max<LRESULT>(got, 0)), text.size() - 1));
-    return text;
+    text.resize(std::min(static_cast<std::size_t>(got), text.size() - 1));
+    return io::fromWide(text);
+}
+
+bool setTextOf(HWND window, const std::string& text, DWORD timeoutMs) {
+    std::wstring wide = io::toWide(text);
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_NORMAL, timeoutMs,
+                               &answer) != 0;
 }
 
 std::vector<std::string> listItemsOf(HWND listBox) {
@@ -255,9 +264,9 @@ bool sendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD t
 // ---- Files ----------------------------------------------------------------------------
 
 std::string programFolder() {
-    char path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return io::folderOf(std::string(path, n));
+    wchar_t path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return io::folderOf(io::fromWide(std::wstring_view(path, n)));
 }
 
 bool fileExists(const std::string& path) {

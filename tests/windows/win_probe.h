@@ -71,6 +71,8 @@ std::string classNameOf(HWND window);
 // The text through WM_GETTEXT: GetWindowText does not ask a window of
 // another process and would miss every text set after creation.
 std::optional<std::string> textOf(HWND window, DWORD timeoutMs = 3000);
+// Sets the text of a window of another process (UTF-8, any script).
+bool setTextOf(HWND window, const std::string& text, DWORD timeoutMs);
 // The items of a list box of another process.
 std::vector<std::string> listItemsOf(HWND listBox);
 // The child's rectangle in its parent's client pixels.
