@@ -534,4 +534,29 @@ TEST(Win32Shell, OpensPlaysExportsAndAddsInFoldersOfThreeScripts) {
     EXPECT_EQ(platform.runMessageLoop(), 0);
 }
 
+// The documents folder of a user whose shell folder is named in three
+// scripts (set for the test in the Wine prefix's registry, then put back).
+TEST(Win32Folders, DocumentsFolderInThreeScriptsComesBackWhole) {
+    ThreeScriptFolder root;
+    const wchar_t* shellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, shellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    std::vector<BYTE> old(65536);
+    DWORD oldType = 0, oldSize = static_cast<DWORD>(old.size());
+    const bool hadValue = RegQueryValueExW(key, L"Personal", nullptr, &oldType, old.data(), &oldSize) == ERROR_SUCCESS;
+
+    const std::wstring documents = io::toWide(root.path);
+    RegSetValueExW(key, L"Personal", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(documents.c_str()),
+                   static_cast<DWORD>((documents.size() + 1) * sizeof(wchar_t)));
+    Win32Platform platform(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE);
+    const std::string found = platform.documentsFolder();
+
+    if (hadValue)
+        RegSetValueExW(key, L"Personal", 0, oldType, old.data(), oldSize);
+    else
+        RegDeleteValueW(key, L"Personal");
+    RegCloseKey(key);
+    EXPECT_EQ(found, root.path);
+}
+
 }  // namespace
