@@ -30,7 +30,7 @@ int runAdd(const Arguments& args) {
     SoundFile sound;
     if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game")); !prepared)
         return failed(prepared);
-    if (!sound.change().empty()) std::printf("%s: %s\n", given.c_str(), sound.change().c_str());
+    if (!sound.change().empty()) say(stdout, "%s: %s\n", given.c_str(), sound.change().c_str());
     const std::string& soundPath = sound.path();
 
     // The loader puts the backup beside the archive when the folder given is the archive's own.
@@ -54,29 +54,23 @@ int runAdd(const Arguments& args) {
     const std::int64_t holder = entryHolding(archivePath, ids::computeSoundId(io::toLower(name)));
 
     const bool effects = archive::usesEffectsAdd(a.archiveName, a.standardLayout);
-    archive::AddSoundResult r;
-    {
-        Progress progress("adding");
-        auto report = [&](std::uint64_t done, std::uint64_t total) { progress.update(done, total); };
-        r = effects ? archive::addSoundEffects(request, report) : archive::addSoundGeneral(request, report);
-    }
-    if (r.addResult != archive::kAddDone) {
-        if (r.overwriteFailed) return failed(r.outcome.reason + "; " + archivePath + " was left as it was");
-        return failed(r.outcome);
-    }
-    if (!r.warning.empty()) std::fprintf(stderr, "sonkrate-cli: warning: %s\n", r.warning.c_str());
+    Progress progress("adding", ProgressUnit::Bytes);
+    archive::AddSoundResult r = effects ? archive::addSoundEffects(request, progress.callback())
+                                        : archive::addSoundGeneral(request, progress.callback());
+    progress.finish();
+    if (r.addResult != archive::kAddDone)
+        return r.overwriteFailed ? failedLeftAsItWas(r.outcome, archivePath) : failed(r.outcome);
+    if (!r.warning.empty()) warning(r.warning);
     if (holder >= 0)
-        std::fprintf(stderr,
-                     "sonkrate-cli: warning: %s already held \"%s\" (%s) as entry %lld; the archive now holds "
-                     "that identifier twice, which the game's debug build refuses (its release build plays the "
-                     "last one). To put a new sound in place of an entry, use: sonkrate-cli replace ARCHIVE NAME "
-                     "SOUND\n",
-                     archivePath.c_str(), r.name.c_str(), ids::formatSoundId(r.soundId).c_str(),
-                     static_cast<long long>(holder));
-    std::printf("%s: added \"%s\" (%s) as entry %u at offset %u, %u bytes; now %u entries, %llu bytes\n",
-                archivePath.c_str(), r.name.c_str(), ids::formatSoundId(r.soundId).c_str(), r.entryCount - 1,
-                r.imageOffset, r.imageLength, r.entryCount, static_cast<unsigned long long>(r.fileSize));
-    if (r.backupWritten) std::printf("backup of the archive as it was: %s\n", request.backupPath.c_str());
+        warning(archivePath + " already held \"" + r.name + "\" (" + ids::formatSoundId(r.soundId) + ") as entry " +
+                std::to_string(holder) +
+                "; the archive now holds that identifier twice, which the game's debug build refuses (its "
+                "release build plays the last one). To put a new sound in place of an entry, use: sonkrate-cli "
+                "replace ARCHIVE NAME SOUND");
+    say(stdout, "%s: added \"%s\" (%s) as entry %u at offset %u, %u bytes; now %u entries, %llu bytes\n",
+        archivePath.c_str(), r.name.c_str(), ids::formatSoundId(r.soundId).c_str(), r.entryCount - 1, r.imageOffset,
+        r.imageLength, r.entryCount, static_cast<unsigned long long>(r.fileSize));
+    if (r.backupWritten) say(stdout, "backup of the archive as it was: %s\n", request.backupPath.c_str());
     return kExitOk;
 }
 

@@ -13,16 +13,12 @@ int runBetaToRetail(const Arguments& args) {
     if (!load.outcome) return failed(load.outcome);
     if (load.archive.layout == archive::TpaLayout::Retail)
         return failed(args.positional[0] + " already has the retail layout; only beta archives are converted");
-    archive::BetaToRetailResult r;
-    {
-        Progress progress("converting");
-        r = archive::convertBetaToRetail(load.archive, [&](std::uint64_t done, std::uint64_t total) {
-            progress.update(done, total);
-        });
-    }
+    Progress progress("converting", ProgressUnit::Bytes);
+    archive::BetaToRetailResult r = archive::convertBetaToRetail(load.archive, progress.callback());
+    progress.finish();
     if (!r.outcome) return failed(r.outcome);
-    std::printf("%s: retail layout, %u entries, %llu bytes\n", r.outputPath.c_str(), r.entryCount,
-                static_cast<unsigned long long>(r.fileSize));
+    say(stdout, "%s: retail layout, %u entries, %llu bytes\n", r.outputPath.c_str(), r.entryCount,
+        static_cast<unsigned long long>(r.fileSize));
     return kExitOk;
 }
 

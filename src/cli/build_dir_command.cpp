@@ -9,23 +9,15 @@ namespace sonkrate::cli {
 namespace {
 
 int runBuildDir(const Arguments& args) {
-    archive::BuildFromCauDirResult r;
-    {
-        Progress progress("building");
-        r = archive::buildArchiveFromCauDir(args.positional[0], args.positional[1],
-                                            [&](std::uint64_t done, std::uint64_t total) {
-                                                progress.update(done, total);
-                                            });
-    }
-    if (!r.outcome) {
-        if (r.fileSize == 0) return failed(r.outcome);
-        // The archive stands; only its list file is missing.
-        std::fprintf(stderr, "sonkrate-cli: %s\n", r.outcome.reason.c_str());
-        return kExitFailed;
-    }
-    std::printf("%s: the default sound and %zu sounds, %u entries, %llu bytes\n", r.targetPath.c_str(),
-                r.cauFiles.size(), r.entryCount, static_cast<unsigned long long>(r.fileSize));
-    std::printf("identifiers: %s\n", r.listPath.c_str());
+    Progress progress("building", ProgressUnit::Files);
+    archive::BuildFromCauDirResult r =
+        archive::buildArchiveFromCauDir(args.positional[0], args.positional[1], progress.callback());
+    progress.finish();
+    // Also when the archive stands and only its list file is missing.
+    if (!r.outcome) return failed(r.outcome);
+    say(stdout, "%s: the default sound and %zu sounds, %u entries, %llu bytes\n", r.targetPath.c_str(),
+        r.cauFiles.size(), r.entryCount, static_cast<unsigned long long>(r.fileSize));
+    say(stdout, "identifiers: %s\n", r.listPath.c_str());
     return kExitOk;
 }
 

@@ -42,24 +42,21 @@ int runBuildEel(const Arguments& args) {
 
     std::optional<std::string> given = args.option("missing");
     std::string missingCau = given ? *given : temporaryMissingCau();
-    archive::ListBuildResult r;
-    {
-        Progress progress("building");
-        r = archive::buildArchiveFromList(listings, target, missingCau, list.size - 1,
-                                          [&](std::uint64_t done, std::uint64_t total, const std::string&) {
-                                              progress.update(done, total);
-                                          });
-    }
+    Progress progress("building", ProgressUnit::Sounds);
+    archive::ListBuildResult r =
+        archive::buildArchiveFromList(listings, target, missingCau, list.size - 1, progress.itemCallback());
+    progress.finish();
     if (!given) (void)io::removeFile(missingCau);
-    for (const std::string& problem : r.problems) std::fprintf(stderr, "sonkrate-cli: warning: %s\n", problem.c_str());
+    for (const std::string& problem : r.problems) warning(problem);
     if (!r.outcome) return failed(r.outcome);
 
-    std::printf("%s: %zu sound%s added\n", target.c_str(), r.appended, r.appended == 1 ? "" : "s");
-    if (!r.idListPath.empty()) std::printf("identifiers: %s\n", r.idListPath.c_str());
+    say(stdout, "%s: %zu sound%s added\n", target.c_str(), r.appended, r.appended == 1 ? "" : "s");
+    if (!r.idListPath.empty()) say(stdout, "identifiers: %s\n", r.idListPath.c_str());
     if (!r.missingNames.empty()) {
-        std::printf("%zu replaced by the missing sound:", r.missingNames.size());
-        for (const std::string& name : r.missingNames) std::printf(" %s", name.c_str());
-        std::printf("\nreport: %s\n", r.missingReportPath.c_str());
+        std::string names;
+        for (const std::string& name : r.missingNames) names += " " + name;
+        say(stdout, "%zu replaced by the missing sound:%s\nreport: %s\n", r.missingNames.size(), names.c_str(),
+            r.missingReportPath.c_str());
     }
     return kExitOk;
 }

@@ -1,14 +1,7 @@
 #include "cli/cli.h"
 
+#include <cstdarg>
 #include <cstdio>
-
-#if defined(_WIN32)
-#include <io.h>
-#define SONKRATE_ISATTY(fd) _isatty(fd)
-#else
-#include <unistd.h>
-#define SONKRATE_ISATTY(fd) isatty(fd)
-#endif
 
 namespace sonkrate::cli {
 
@@ -36,6 +29,7 @@ std::optional<std::string> Arguments::option(const std::string& name) const {
 namespace {
 
 bool jsonErrors = false;
+bool quietRun = false;
 std::optional<std::string> subjectFile;
 
 void printJsonError(const std::string& reason, const std::optional<std::string>& file) {
@@ -51,13 +45,13 @@ void setJsonErrors(bool on) { jsonErrors = on; }
 void setSubjectFile(std::optional<std::string> file) { subjectFile = std::move(file); }
 
 int failedOn(const std::string& file, const std::string& reason) {
-    std::fprintf(stderr, "sonkrate-cli: %s\n", reason.c_str());
+    reportError(reason);
     printJsonError(reason, file);
     return kExitFailed;
 }
 
 int failed(const std::string& reason) {
-    std::fprintf(stderr, "sonkrate-cli: %s\n", reason.c_str());
+    reportError(reason);
     printJsonError(reason, subjectFile);
     return kExitFailed;
 }
@@ -79,21 +73,25 @@ int usageError(const std::string& commandName, const std::string& problem) {
     return kExitUsage;
 }
 
-Progress::Progress(std::string label)
-    : label_(std::move(label)), shown_(SONKRATE_ISATTY(2) != 0) {}
+void reportError(const std::string& reason) { std::fprintf(stderr, "sonkrate-cli: %s\n", reason.c_str()); }
 
-Progress::~Progress() {
-    if (shown_ && lastPercent_ >= 0) std::fputc('\n', stderr);
+int failedLeftAsItWas(const io::Outcome& outcome, const std::string& archivePath) {
+    return failed(outcome.reason + "; " + archivePath + " was left as it was");
 }
 
-void Progress::update(std::uint64_t done, std::uint64_t total) {
-    if (!shown_) return;
-    int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
-    if (percent == lastPercent_) return;
-    lastPercent_ = percent;
-    std::fprintf(stderr, "\r%s %3d%% (%llu of %llu)", label_.c_str(), percent,
-                 static_cast<unsigned long long>(done), static_cast<unsigned long long>(total));
-    std::fflush(stderr);
+void setQuiet(bool on) { quietRun = on; }
+bool quiet() { return quietRun; }
+
+void warning(const std::string& text) {
+    if (!quietRun) std::fprintf(stderr, "sonkrate-cli: warning: %s\n", text.c_str());
+}
+
+void say(std::FILE* to, const char* format, ...) {
+    if (quietRun) return;
+    std::va_list args;
+    va_start(args, format);
+    std::vfprintf(to, format, args);
+    va_end(args);
 }
 
 std::string jsonString(const std::string& text) {

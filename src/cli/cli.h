@@ -2,13 +2,18 @@
 // exit codes and the reporting of failures and progress on stderr.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/progress_text.h"
+#include "io/item_progress.h"
 #include "io/outcome.h"
+#include "io/progress.h"
 
 namespace sonkrate::cli {
 
@@ -60,17 +65,45 @@ int failedOn(const std::string& file, const std::string& reason);
 int usageError(const Command& command, const std::string& problem);
 int usageError(const std::string& commandName, const std::string& problem);
 
-// Progress on stderr, only when stderr is a terminal.
+// Errors always print; a failure of one item among many (the command goes on)
+// is reported as "sonkrate-cli: <reason>" on stderr.
+void reportError(const std::string& reason);
+// A failed rewrite of an archive, which stays as it was: says so after the reason.
+int failedLeftAsItWas(const io::Outcome& outcome, const std::string& archivePath);
+
+// --quiet: no progress, no warnings and no summaries; errors and the output
+// asked for (listings, findings, JSON, a file on standard output) still print.
+void setQuiet(bool on);
+bool quiet();
+// "sonkrate-cli: warning: <text>" on stderr, unless quiet.
+void warning(const std::string& text);
+// A summary for people (what was written, how much), unless quiet.
+void say(std::FILE* to, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// A progress bar on stderr, only when stderr is a terminal and not quiet:
+// redrawn in place at most ten times a second, cleared by finish().
 class Progress {
 public:
-    explicit Progress(std::string label);
+    Progress(std::string label, ProgressUnit unit);
     ~Progress();
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
     void update(std::uint64_t done, std::uint64_t total);
+    // Clears the line, so that what follows starts on a clean one.
+    void finish();
+    // Callbacks for the core's operations, calling update.
+    io::ProgressCallback callback();
+    io::ItemProgressCallback itemCallback();
 
 private:
     std::string label_;
+    ProgressUnit unit_;
     bool shown_;
-    int lastPercent_ = -1;
+    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point lastDraw_;
+    std::size_t drawnLength_ = 0;  // 0: nothing on the line
+    bool drawn_ = false;
 };
 
 // A JSON string literal for text (quotes included).

@@ -30,8 +30,8 @@ int runConvert(const Arguments& args) {
     import::PlayableWavResult result = import::writePlayableWav(source, out.path());
     if (!result.ok()) return failed(out.reword(result.outcome.reason));
     if (io::Outcome sent = out.finish(); !sent) return failed(sent);
-    std::fprintf(out.messages(), "%s: %s, playing time %.3f s\n", out.shown().c_str(), result.layout.c_str(),
-                 result.playTimeSeconds);
+    say(out.messages(), "%s: %s, playing time %.3f s\n", out.shown().c_str(), result.layout.c_str(),
+        result.playTimeSeconds);
     return kExitOk;
 }
 

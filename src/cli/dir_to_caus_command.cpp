@@ -9,22 +9,16 @@ namespace {
 
 int runDirToCaus(const Arguments& args) {
     const std::string& folder = args.positional[0];
-    audio::DirToCausResult r;
-    {
-        Progress progress("converting");
-        r = audio::dirToCaus(folder, [&](std::uint64_t done, std::uint64_t total, const std::string&) {
-            progress.update(done, total);
-        });
-    }
+    Progress progress("converting", ProgressUnit::Files);
+    audio::DirToCausResult r = audio::dirToCaus(folder, progress.itemCallback());
+    progress.finish();
     if (!r.outcome) return failed(r.outcome);
     for (const audio::DirToCausItem& item : r.items) {
-        if (item.status == audio::WavToCauStatus::Written)
-            std::printf("%s\n", item.cauPath.c_str());
-        else
-            std::fprintf(stderr, "sonkrate-cli: %s: %s\n",
-                         item.status == audio::WavToCauStatus::Refused ? "skipped" : "failed", item.reason.c_str());
+        if (item.status == audio::WavToCauStatus::Written) say(stdout, "%s\n", item.cauPath.c_str());
+        else if (item.status == audio::WavToCauStatus::Refused) warning("skipped: " + item.reason);
+        else reportError("failed: " + item.reason);
     }
-    std::printf("%zu converted, %zu skipped, %zu failed\n", r.converted, r.refused, r.failed);
+    say(stdout, "%zu converted, %zu skipped, %zu failed\n", r.converted, r.refused, r.failed);
     return r.failed == 0 ? kExitOk : kExitFailed;
 }
 

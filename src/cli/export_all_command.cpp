@@ -17,16 +17,14 @@ int runExportAll(const Arguments& args) {
     if (io::Outcome made = io::createFolders(outDir); !made) return failed(made);
 
     const bool wav = args.has("wav");
-    archive::ExportAllResult r;
-    {
-        Progress progress("exporting");
-        r = archive::exportAllEntries(load.archive, wav ? archive::ExportMode::Wav : archive::ExportMode::Cau, outDir,
-                                      args.option("db").value_or(""),
-                                      [&](std::uint64_t done, std::uint64_t total) { progress.update(done, total); });
-    }
-    for (const std::string& failure : r.failures) std::fprintf(stderr, "sonkrate-cli: %s\n", failure.c_str());
-    std::printf("%u of %u entries written into %s as %s files (%u numbered)\n", r.filesWritten, r.entryCount,
-                outDir.c_str(), wav ? ".wav" : ".cau", r.numbered);
+    Progress progress("exporting", ProgressUnit::Entries);
+    archive::ExportAllResult r =
+        archive::exportAllEntries(load.archive, wav ? archive::ExportMode::Wav : archive::ExportMode::Cau, outDir,
+                                  args.option("db").value_or(""), progress.callback());
+    progress.finish();
+    for (const std::string& failure : r.failures) reportError(failure);
+    say(stdout, "%u of %u entries written into %s as %s files (%u numbered)\n", r.filesWritten, r.entryCount,
+        outDir.c_str(), wav ? ".wav" : ".cau", r.numbered);
     if (!r.outcome) return failed(r.outcome);
     return kExitOk;
 }

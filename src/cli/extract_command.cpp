@@ -19,9 +19,9 @@ namespace {
 int finishWav(const audio::CauToWavResult& wrapped, const OutputFile& out, const InputFile* in = nullptr) {
     if (!wrapped.ok()) return failed(out.reword(in ? in->reword(wrapped.outcome.reason) : wrapped.outcome.reason));
     if (io::Outcome sent = out.finish(); !sent) return failed(sent);
-    std::fprintf(out.messages(), "%s: %.3f s, %d channel%s%s\n", out.shown().c_str(), wrapped.playTimeSeconds,
-                 wrapped.channels, wrapped.channels == 1 ? "" : "s",
-                 wrapped.hasCaption ? (", caption:" + wrapped.captionText).c_str() : "");
+    say(out.messages(), "%s: %.3f s, %d channel%s%s\n", out.shown().c_str(), wrapped.playTimeSeconds,
+        wrapped.channels, wrapped.channels == 1 ? "" : "s",
+        wrapped.hasCaption ? (", caption:" + wrapped.captionText).c_str() : "");
     return kExitOk;
 }
 
@@ -62,7 +62,7 @@ int runExtract(const Arguments& args) {
                                                       record.entry.imageLength, out.path());
         if (!written) return failed(written);
         if (io::Outcome sent = out.finish(); !sent) return failed(sent);
-        std::fprintf(out.messages(), "%s: %u bytes\n", out.shown().c_str(), record.entry.imageLength);
+        say(out.messages(), "%s: %u bytes\n", out.shown().c_str(), record.entry.imageLength);
         return kExitOk;
     }
     return finishWav(audio::cauToPcmWav(archivePath, record.entry.imageOffset, record.entry.imageLength, out.path(),

@@ -16,6 +16,14 @@ const char* const kScripts =
     "on standard output (\"file\" is null for a usage error). Where a file argument\n"
     "can be -, the file goes to standard output (never to a terminal) or comes from\n"
     "standard input.";
+const char* const kQuiet =
+    "Every command also takes --quiet (or -q): no progress bar, no warnings and no\n"
+    "summaries of what was done; errors still print, and so does the output asked\n"
+    "for (the rows of list, the facts of info, the findings of verify, identifiers\n"
+    "and names, --json output and a file written to standard output). Long work\n"
+    "(export-all, add, replace, remove, build-dir, build-eel, dir-to-caus,\n"
+    "beta-to-retail) shows a progress bar with the count and the time left on\n"
+    "standard error when that is a terminal, and nothing otherwise.";
 const char* const kExitCodes = "Exit codes: 0 success, 1 the operation failed, 2 usage error.";
 
 // The commands as --help lists them: archive reading, conversions, writing.
@@ -96,13 +104,15 @@ void printHelp(std::FILE* to) {
     std::fprintf(to, "usage: sonkrate-cli COMMAND ...\n\n%s\n\nCommands:\n", kWhat);
     for (const Command* c : commandsInOrder())
         std::fprintf(to, "  %-44s %s\n", c->synopsis.c_str(), c->summary.c_str());
-    std::fprintf(to, "\nsonkrate-cli COMMAND --help describes a command; --version prints the version.\n%s\n%s\n",
-                 kScripts, kExitCodes);
+    std::fprintf(to,
+                 "\nsonkrate-cli COMMAND --help describes a command; --version prints the version.\n%s\n%s\n%s\n",
+                 kQuiet, kScripts, kExitCodes);
 }
 
 void printCommandHelp(const Command& c) {
     std::printf("usage: sonkrate-cli %s\n\n%s\n", c.synopsis.c_str(), c.summary.c_str());
     if (!c.details.empty()) std::printf("\n%s\n", c.details.c_str());
+    std::printf("\n--quiet, -q: errors and the output asked for only; --help, -h: this text.\n");
 }
 
 void printVersion() { std::printf("sonkrate-cli %s, built %s\n", SONKRATE_VERSION, SONKRATE_BUILD_DATE); }
@@ -114,7 +124,9 @@ void printManPage() {
     std::printf(".nh\n.SH NAME\nsonkrate\\-cli \\- sound archives, sound images and sound lists of the game\n"
                 ".SH SYNOPSIS\n.B sonkrate\\-cli\n.I COMMAND\n\\&...\n.br\n.B sonkrate\\-cli\n"
                 ".I COMMAND\n.B \\-\\-help\n.br\n.B sonkrate\\-cli \\-\\-version\n");
-    std::printf(".SH DESCRIPTION\n%s\n.PP\n%s\n.SH COMMANDS\n", troff(kWhat).c_str(), troff(kScripts).c_str());
+    std::printf(".SH DESCRIPTION\n%s\n.PP\n%s\n.SH OPTIONS\n.TP\n.B \\-\\-quiet, \\-q\n%s\n.TP\n"
+                ".B \\-\\-help, \\-h\nDescribes the command.\n.SH COMMANDS\n",
+                troff(kWhat).c_str(), troff(kScripts).c_str(), troff(kQuiet).c_str());
     for (const Command* c : commandsInOrder()) {
         std::printf(".TP\n.B %s\n%s\n", troff(c->synopsis).c_str(), troff(c->summary).c_str());
         if (!c->details.empty()) std::printf(".IP\n%s\n", troff(c->details).c_str());
@@ -126,7 +138,7 @@ void printBashCompletion() {
     std::string names, cases;
     for (const Command* c : commandsInOrder()) {
         names += (names.empty() ? "" : " ") + c->name;
-        std::string options = "--help";
+        std::string options = "--help --quiet";
         for (const std::string& f : c->flagNames) options += " --" + f;
         for (const std::string& o : c->optionNames) options += " --" + o;
         cases += "        " + c->name + ") options=\"" + options + "\"; types=\"" + extensionPattern(*c) + "\" ;;\n";

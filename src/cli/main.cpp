@@ -27,6 +27,8 @@ int runCommand(const Command& c, int argc, char** argv) {
         } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
             printCommandHelp(c);
             return kExitOk;
+        } else if (!optionsEnded && (arg == "--quiet" || arg == "-q")) {
+            setQuiet(true);
         } else if (!optionsEnded && arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
             std::string name = arg.substr(2), value;
             bool inlineValue = false;
@@ -68,6 +70,12 @@ bool wantsJson(int argc, char** argv) {
 
 int runCli(int argc, char** argv) {
     setJsonErrors(wantsJson(argc, argv));
+    // --quiet may also come before the command.
+    if (argc >= 2 && (std::strcmp(argv[1], "--quiet") == 0 || std::strcmp(argv[1], "-q") == 0)) {
+        setQuiet(true);
+        --argc;
+        ++argv;
+    }
     if (argc < 2) {
         printHelp(stderr);
         return kExitUsage;

@@ -18,8 +18,8 @@ int runMakeEel(const Arguments& args) {
     lists::MakeEelResult r = lists::makeEelFromCaus(folder, name);
     if (!r.outcome) return failed(r.outcome);
     for (const std::string& skipped : r.skipped)
-        std::fprintf(stderr, "sonkrate-cli: skipped %s: its name is too short for a list entry\n", skipped.c_str());
-    std::printf("%s: %zu sound%s listed\n", r.listPath.c_str(), r.listed, r.listed == 1 ? "" : "s");
+        warning("skipped " + skipped + ": its name is too short for a list entry");
+    say(stdout, "%s: %zu sound%s listed\n", r.listPath.c_str(), r.listed, r.listed == 1 ? "" : "s");
     return kExitOk;
 }
 

@@ -11,8 +11,8 @@ namespace {
 int runNew(const Arguments& args) {
     archive::CreateArchiveResult r = archive::createDefaultArchive(args.positional[0]);
     if (!r.created) return failed(r.outcome);
-    std::printf("%s: new archive, 1 entry (the default sound \"%s\"), %u bytes\n", r.targetPath.c_str(),
-                archive::kDefaultSoundName, archive::kNewArchiveSize);
+    say(stdout, "%s: new archive, 1 entry (the default sound \"%s\"), %u bytes\n", r.targetPath.c_str(),
+        archive::kDefaultSoundName, archive::kNewArchiveSize);
     return kExitOk;
 }
 

@@ -20,17 +20,14 @@ int runRemove(const Arguments& args) {
     if (!load.outcome) return failed(load.outcome);
     const std::string backup = args.option("backup").value_or(load.archive.backupPath);
 
-    archive::RemoveSoundsResult r;
-    {
-        Progress progress("removing");
-        r = archive::removeSounds(archivePath, ids, backup,
-                                  [&](std::uint64_t done, std::uint64_t total) { progress.update(done, total); });
-    }
+    Progress progress("removing", ProgressUnit::Bytes);
+    archive::RemoveSoundsResult r = archive::removeSounds(archivePath, ids, backup, progress.callback());
+    progress.finish();
     if (!r.outcome) return failed(r.outcome);
-    std::printf("%s: removed %u entr%s and %u image%s; now %u entries, %llu bytes\n", archivePath.c_str(),
-                r.recordsRemoved, r.recordsRemoved == 1 ? "y" : "ies", r.imagesRemoved, r.imagesRemoved == 1 ? "" : "s",
-                r.entryCount, static_cast<unsigned long long>(r.fileSize));
-    if (r.backupWritten) std::printf("backup of the archive as it was: %s\n", backup.c_str());
+    say(stdout, "%s: removed %u entr%s and %u image%s; now %u entries, %llu bytes\n", archivePath.c_str(),
+        r.recordsRemoved, r.recordsRemoved == 1 ? "y" : "ies", r.imagesRemoved, r.imagesRemoved == 1 ? "" : "s",
+        r.entryCount, static_cast<unsigned long long>(r.fileSize));
+    if (r.backupWritten) say(stdout, "backup of the archive as it was: %s\n", backup.c_str());
     return kExitOk;
 }
 

@@ -18,25 +18,23 @@ int runReplace(const Arguments& args) {
     SoundFile sound;
     if (io::Outcome prepared = sound.prepare(args.positional[2], archivePath, args.has("to-game")); !prepared)
         return failed(prepared);
-    if (!sound.change().empty()) std::printf("%s: %s\n", args.positional[2].c_str(), sound.change().c_str());
+    if (!sound.change().empty()) say(stdout, "%s: %s\n", args.positional[2].c_str(), sound.change().c_str());
     // The loader puts the backup beside the archive when the folder given is the archive's own.
     archive::TpaLoad load = archive::loadTpaArchive(archivePath, io::folderOf(archivePath));
     if (!load.outcome) return failed(load.outcome);
     const std::string backup = args.option("backup").value_or(load.archive.backupPath);
 
-    archive::ReplaceSoundResult r;
-    {
-        Progress progress("replacing");
-        r = archive::replaceSound(archivePath, target.soundId, sound.path(), backup,
-                                  [&](std::uint64_t done, std::uint64_t total) { progress.update(done, total); });
-    }
-    if (!r.outcome) return failed(r.outcome.reason + "; " + archivePath + " was left as it was");
-    std::printf("%s: replaced %s in %zu entr%s (", archivePath.c_str(), target.shown.c_str(), r.entries.size(),
-                r.entries.size() == 1 ? "y" : "ies");
-    for (std::size_t i = 0; i < r.entries.size(); ++i) std::printf("%s%u", i ? ", " : "", r.entries[i]);
-    std::printf("): %u bytes, was %u; now %llu bytes\n", r.newLength, r.oldLength,
-                static_cast<unsigned long long>(r.fileSize));
-    if (r.backupWritten) std::printf("backup of the archive as it was: %s\n", backup.c_str());
+    Progress progress("replacing", ProgressUnit::Bytes);
+    archive::ReplaceSoundResult r =
+        archive::replaceSound(archivePath, target.soundId, sound.path(), backup, progress.callback());
+    progress.finish();
+    if (!r.outcome) return failedLeftAsItWas(r.outcome, archivePath);
+    std::string entries;
+    for (std::size_t i = 0; i < r.entries.size(); ++i) entries += (i ? ", " : "") + std::to_string(r.entries[i]);
+    say(stdout, "%s: replaced %s in %zu entr%s (%s): %u bytes, was %u; now %llu bytes\n", archivePath.c_str(),
+        target.shown.c_str(), r.entries.size(), r.entries.size() == 1 ? "y" : "ies", entries.c_str(), r.newLength,
+        r.oldLength, static_cast<unsigned long long>(r.fileSize));
+    if (r.backupWritten) say(stdout, "backup of the archive as it was: %s\n", backup.c_str());
     return kExitOk;
 }
 

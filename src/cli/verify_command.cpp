@@ -71,7 +71,7 @@ int runVerify(const Arguments& args) {
         VerifyReport report = verifyOne(path);
         if (!report.outcome) {
             // An unreadable file is a finding of its own in the JSON array.
-            std::fprintf(stderr, "sonkrate-cli: %s\n", report.outcome.reason.c_str());
+            reportError(report.outcome.reason);
             report.findings.push_back({path, {}, {}, Severity::Error, "unreadable", report.outcome.reason});
         }
         anyError = anyError || report.count(Severity::Error) != 0;

@@ -31,7 +31,7 @@ int runWavToCau(const Arguments& args) {
         if (!ready.outcome) return failed(wav.reword(ready.outcome.reason));
         if (ready.converted) {
             source = gameReady.path();
-            std::fprintf(out.messages(), "%s: %s -> %s\n", in.c_str(), ready.before.c_str(), ready.after.c_str());
+            say(out.messages(), "%s: %s -> %s\n", in.c_str(), ready.before.c_str(), ready.after.c_str());
         }
     }
 
@@ -39,14 +39,13 @@ int runWavToCau(const Arguments& args) {
     if (!r.written()) return failed(out.reword(wav.reword(r.outcome.reason)));
     if (io::Outcome sent = out.finish(); !sent) return failed(sent);
     if (r.dataClamped)
-        std::fprintf(stderr,
-                     "sonkrate-cli: %s: its data chunk claims %u bytes but the file holds only %u; "
-                     "the .cau holds those %u.\n",
-                     in.c_str(), r.declaredDataLength, r.header.dataSize, r.header.dataSize);
+        warning(in + ": its data chunk claims " + std::to_string(r.declaredDataLength) +
+                " bytes but the file holds only " + std::to_string(r.header.dataSize) + "; the .cau holds those " +
+                std::to_string(r.header.dataSize) + ".");
     const audio::CauHeader& h = r.header;
-    std::fprintf(out.messages(), "%s: %s, %u channel%s, %u Hz, %u data bytes%s\n", out.shown().c_str(),
-                h.isAdpcm() ? "ima-adpcm" : "pcm", static_cast<unsigned>(h.channels), h.channels == 1 ? "" : "s",
-                h.sampleRate, h.dataSize, h.hasCaption() ? ", with caption" : "");
+    say(out.messages(), "%s: %s, %u channel%s, %u Hz, %u data bytes%s\n", out.shown().c_str(),
+        h.isAdpcm() ? "ima-adpcm" : "pcm", static_cast<unsigned>(h.channels), h.channels == 1 ? "" : "s", h.sampleRate,
+        h.dataSize, h.hasCaption() ? ", with caption" : "");
     return kExitOk;
 }
 

@@ -87,7 +87,7 @@ TEST(CliHelp, BashCompletesCommandsOptionsAndFileTypes) {
     EXPECT_EQ(complete(dir.path(), "sonkrate-cli ex", 1), (std::set<std::string>{"export-all", "extract"}));
 
     EXPECT_EQ(complete(dir.path(), "sonkrate-cli list --", 2),
-              (std::set<std::string>{"--help", "--json", "--db"}));
+              (std::set<std::string>{"--help", "--quiet", "--json", "--db"}));
     EXPECT_EQ(complete(dir.path(), "sonkrate-cli info ''", 2), (std::set<std::string>{"a.tpa", "sub"}));
     EXPECT_EQ(complete(dir.path(), "sonkrate-cli cau2wav ''", 2), (std::set<std::string>{"b.wav", "c.CAU", "sub"}));
     EXPECT_EQ(complete(dir.path(), "sonkrate-cli add a.tpa ''", 3),
