@@ -77,8 +77,14 @@ void setQuiet(bool on);
 bool quiet();
 // "sonkrate-cli: warning: <text>" on stderr, unless quiet.
 void warning(const std::string& text);
+// MinGW's C++ uses its own standard printf, which knows %zu and %llu.
+#if defined(__MINGW32__)
+#define SONKRATE_PRINTF_FORMAT gnu_printf
+#else
+#define SONKRATE_PRINTF_FORMAT printf
+#endif
 // A summary for people (what was written, how much), unless quiet.
-void say(std::FILE* to, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void say(std::FILE* to, const char* format, ...) __attribute__((format(SONKRATE_PRINTF_FORMAT, 2, 3)));
 
 // A progress bar on stderr, only when stderr is a terminal and not quiet:
 // redrawn in place at most ten times a second, cleared by finish().
