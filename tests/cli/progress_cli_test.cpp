@@ -121,9 +121,11 @@ TEST(ProgressCli, NothingOnAPipeAndQuietKeepsOnlyWhatWasAskedFor) {
     // The output asked for stays: info's facts, verify's findings, a .wav on a pipe.
     EXPECT_NE(run(cli("info -q --json " + quote(tpa))).out.find("\"entryCount\": 5"), std::string::npos);
     EXPECT_NE(run(cli("verify -q " + quote(tpa))).out.find(tpa + ": "), std::string::npos);
+#if !defined(_WIN32)  // od reads the pipe
     auto piped = run(cli("extract -q " + quote(tpa) + " 2 - | od -An -c -N4"));
     EXPECT_EQ(piped.err, "");
     EXPECT_NE(piped.out.find("R   I   F   F"), std::string::npos) << piped.out;
+#endif
 }
 
 #if !defined(_WIN32)
