@@ -1,6 +1,6 @@
 // Load_Tpa through the real open dialog of an archive named in three
 // scripts, then Auto_Play stopped with the kill switch while the second
-// entry plays.
+// entry plays; the programs run from a folder named in three scripts too.
 //
 // The archive: the default sound (PCM) and four copies of the missing
 // sound (IMA ADPCM), about one second each, so every entry is waited for
@@ -17,6 +17,7 @@
 #include "archive/create_archive.h"
 #include "audio/missing_sound.h"
 #include "io/paths.h"
+#include "io/unicode_text.h"
 #include "smoke_modes.h"
 
 namespace sonkrate::wintest {
@@ -162,16 +163,35 @@ void stopAutoPlay(Checks& c, Process& process, HWND window, const std::string& f
     c.expect(IsIconic(window) == FALSE, "the main window is still minimised after automatic play");
 }
 
+// "Zoë Дмитрий サウンド" in UTF-8.
+const std::string kThreeScripts = "Zo\xC3\xAB \xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9 "
+                                  "\xE3\x82\xB5\xE3\x82\xA6\xE3\x83\xB3\xE3\x83\x89";
+
+// sonkrate.exe and auto_stop.exe copied into a folder named in three
+// scripts: the working files, the stop flag and the kill switch's start
+// then all go through such a path. Empty when the copy fails.
+std::string copyIntoThreeScriptFolder(Checks& c, const std::string& sonkrateExe) {
+    const std::string folder = io::joinPath(programFolder(), "app " + kThreeScripts);
+    CreateDirectoryW(io::toWide(folder).c_str(), nullptr);
+    for (const char* name : {"sonkrate.exe", "auto_stop.exe"}) {
+        const std::string from = io::joinPath(io::folderOf(sonkrateExe), name);
+        const std::string to = io::joinPath(folder, name);
+        if (!c.expect(CopyFileW(io::toWide(from).c_str(), io::toWide(to).c_str(), FALSE) != FALSE,
+                      "cannot copy " + from + " to " + to))
+            return {};
+    }
+    return io::joinPath(folder, "sonkrate.exe");
+}
+
 }  // namespace
 
-int checkAutoPlay(const std::string& sonkrateExe, const std::string& hookLibrary) {
+int checkAutoPlay(const std::string& originalExe, const std::string& hookLibrary) {
     Checks c("autoplay");
+    const std::string sonkrateExe = copyIntoThreeScriptFolder(c, originalExe);
+    if (sonkrateExe.empty()) return c.failures();
     std::string folder = io::folderOf(sonkrateExe);
-    // Named in three scripts ("Zoë Дмитрий サウンド"): the dialog, the loader
-    // and automatic play all take it whole.
-    std::string archivePath = io::joinPath(programFolder(), "autoplay Zo\xC3\xAB \xD0\x94\xD0\xBC\xD0\xB8\xD1\x82"
-                                                            "\xD1\x80\xD0\xB8\xD0\xB9 \xE3\x82\xB5\xE3\x82\xA6"
-                                                            "\xE3\x83\xB3\xE3\x83\x89.tpa");
+    // Named in three scripts too: the dialog, the loader and automatic play take it whole.
+    std::string archivePath = io::joinPath(programFolder(), "autoplay " + kThreeScripts + ".tpa");
     if (!makeArchive(c, programFolder(), archivePath)) return c.failures();
 
     Process process;
