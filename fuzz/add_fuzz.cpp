@@ -50,7 +50,7 @@ SONKRATE_FUZZ_HARNESS(add) {
     std::string archivePath = fuzz::writeScratch(kArchiveNames[(data[0] >> 2) & 3], parts[0]);
     std::string soundPath = fuzz::writeScratch(variant == 3 ? "sound.wav" : "sound.cau", parts[1]);
     archive::AddSoundResult added = runAdd(variant, archivePath, soundPath);
-    if (added.addResult != archive::kAddDone) {
+    if (added.addResult != archive::AddOutcome::Done) {
         fuzz::check(fuzz::readWhole(archivePath) == parts[0], "a failed add changed the archive");
         return;
     }

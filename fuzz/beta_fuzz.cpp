@@ -10,7 +10,7 @@ using namespace sonkrate;
 SONKRATE_FUZZ_HARNESS(beta) {
     std::string path = fuzz::writeScratch("sounds.tpa", data, size);
     archive::TpaLoad load = archive::loadTpaArchive(path, fuzz::scratchFolder());
-    if (!load.outcome || !load.betaToRetailEnabled) return;
+    if (!load.outcome || !archive::isBetaLayout(load.archive)) return;
     archive::BetaToRetailResult made = archive::convertBetaToRetail(load.archive);
     if (!made.outcome) {
         fuzz::check(!fuzz::exists(made.outputPath), "a failed conversion left a copy");

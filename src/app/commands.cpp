@@ -2,6 +2,7 @@
 // SaveAll_Cau and SaveAll_Wav, Beta_to_Retail and *caus_to_*tpa.
 #include "app/command_ids.h"
 #include "app/dialogs.h"
+#include "app/result_texts.h"
 #include "app/shell.h"
 #include "archive/add_sound.h"
 #include "archive/beta_to_retail.h"
@@ -23,7 +24,6 @@ constexpr const char* kCanceledByUser = " Operation canceled by user . . .";
 void Shell::loadTpa() {
     stopPlayback();
 
-    state_.loadCanceled = true;
     std::optional<std::string> chosen = platform_.openFileDialog(tpaOpenDialog());
     if (!chosen) {
         // The archive loaded before, if any, stays as it was.
@@ -33,9 +33,6 @@ void Shell::loadTpa() {
     }
 
     state_.archiveUsable = false;
-    state_.loadCanceled = false;
-    state_.standardLayout = false;
-    state_.demoStream = false;
     if (state_.archiveOpened) {
         state_.currentIndex = -1;
         state_.displayNumber = 0;
@@ -45,17 +42,15 @@ void Shell::loadTpa() {
     state_.playing = false;
 
     archive::TpaLoad load = archive::loadTpaArchive(*chosen, paths_.wavsDir);
+    // On failure nothing is loaded: every command that needs an archive refuses.
+    archive_ = load.outcome ? load.archive : archive::TpaArchive{};
+    const ArchiveMenuStates menus = load.outcome ? archiveMenuStates(archive_) : ArchiveMenuStates{};
+    platform_.setMenuItemEnabled(kCmdAddCau, menus.addCau);
+    platform_.setMenuItemEnabled(kCmdAddWav, menus.addWav);
+    platform_.setMenuItemEnabled(kCmdBetaToRetail, menus.betaToRetail);
     if (!load.outcome) {
-        // Nothing is loaded: every command that needs an archive refuses.
-        archive_ = {};
-        state_.archivePath.clear();
-        state_.archiveName.clear();
-        state_.entryCount = 0;
         state_.currentIndex = -1;
         state_.displayNumber = 0;
-        platform_.setMenuItemEnabled(kCmdAddCau, false);
-        platform_.setMenuItemEnabled(kCmdAddWav, false);
-        platform_.setMenuItemEnabled(kCmdBetaToRetail, false);
         showNumber(kNumberField, 0);
         showNumber(kEntriesField, 0);
         status_.beepRefused();
@@ -63,22 +58,12 @@ void Shell::loadTpa() {
         return;
     }
 
-    archive_ = load.archive;
     state_.archiveUsable = true;
-    state_.archivePath = archive_.archivePath;
-    state_.archiveName = archive_.archiveName;
-    state_.entryCount = static_cast<int>(archive_.entryCount);
-    state_.standardLayout = archive_.standardLayout;
-    state_.demoStream = archive_.demoStream;
-    state_.captionText = load.summary;
-    platform_.setMenuItemEnabled(kCmdAddCau, load.addCauEnabled);
-    platform_.setMenuItemEnabled(kCmdAddWav, load.addWavEnabled);
-    platform_.setMenuItemEnabled(kCmdBetaToRetail, load.betaToRetailEnabled);
-
-    platform_.setTrackbarRange(kTrackbar, 1, state_.entryCount);
+    state_.captionText = loadSummary(archive_.entryCount);
+    platform_.setTrackbarRange(kTrackbar, 1, entryCount());
     platform_.setTrackbarPosition(kTrackbar, 0);
     showNumber(kNumberField, 0);
-    showNumber(kEntriesField, state_.entryCount);
+    showNumber(kEntriesField, entryCount());
     platform_.setTrackbarTicFrequency(kTrackbar, 1);
     if (state_.captionText.size() > 1) {
         status_.beepDone();
@@ -87,7 +72,7 @@ void Shell::loadTpa() {
 }
 
 void Shell::newTpa() {
-    if (state_.archivePath == paths_.streamTpa) {
+    if (archive_.archivePath == paths_.streamTpa) {
         status_.beepRefused();
         status_.setStatus("Access violation - file is currently loaded in player and cannot be overwritten!");
         return;
@@ -112,123 +97,103 @@ void Shell::addSound(bool wav) {
     if (!archiveReady()) {
         status_.beepRefused();
         status_.setStatus("You must select a tpa file before a sound can be added.");
-        values_.addingWav = false;
         setPlaybackButtonsEnabled(true);
         return;
     }
-    values_.enteredName.clear();
     std::string typed = platform_.text(kSoundIdInput);
-    bool fileNames = state_.useFileNames % 2 == 1;
-    if (typed.size() > 2 || fileNames) {
-        platform_.setTrackbarPosition(kTrackbar, 0);
-        if (!fileNames) values_.enteredName = typed;
-        values_.addingWav = wav;
-        setPlaybackButtonsEnabled(false);
-        values_.addFailure.clear();
-        values_.addWavCau.clear();
-        if (wav) convertWavForAdd();
-        runAdd();
-        switch (values_.addResult) {
-        case archive::kAddDone:
-            status_.beepDone();
-            status_.setStatus("Operation completed. ..  file reset to 1st entry");
-            state_.archiveUsable = true;
-            platform_.setTrackbarRange(kTrackbar, 1, state_.entryCount);
-            platform_.setTrackbarPosition(kTrackbar, 0);
-            platform_.setTrackbarTicFrequency(kTrackbar, 1);
-            platform_.setText(kSoundIdInput, "");
-            break;
-        case archive::kAddRefused:
-            status_.beepRefused();
-            status_.setStatus("Aborted (file closed) - tpa id'd as effects, ambient with mismatched no# of entries, "
-                              "or other incompatible tpa");
-            platform_.setTrackbarPosition(kTrackbar, 0);
-            state_.archiveUsable = false;
-            break;
-        default:
-            if (!values_.addFailure.empty()) {
-                // A sound that could not be added says why; the archive is as it was.
-                status_.beepRefused();
-                status_.setStatus("Sound not added . . . " + values_.addFailure);
-            } else {
-                status_.beepDone();
-                status_.setStatus(wav ? "Operation canceled. .. (incompatible wav)  file reset to 1st entry"
-                                      : "Operation canceled. ..  file reset to 1st entry");
-            }
-            platform_.setTrackbarPosition(kTrackbar, 0);
-            state_.archiveUsable = true;
-            break;
-        }
-        state_.currentIndex = -1;
-    } else if (wav) {
+    if (typed.size() <= 2 && !state_.fileNamesOn()) {
         status_.beepRefused();
-        status_.setStatus("You must enter a sound id name before a wav   file can be added (4 or more characters in "
-                          "length).");
-    } else {
-        status_.beepRefused();
-        status_.setStatus("You must enter a sound id name before a cau   file can be added (3 or more characters in "
-                          "length).");
+        status_.setStatus(wav ? "You must enter a sound id name before a wav   file can be added (4 or more "
+                                "characters in length)."
+                              : "You must enter a sound id name before a cau   file can be added (3 or more "
+                                "characters in length).");
+        setPlaybackButtonsEnabled(true);
+        return;
     }
-    values_.addingWav = false;
+    platform_.setTrackbarPosition(kTrackbar, 0);
+    setPlaybackButtonsEnabled(false);
+    reportAdd(runAdd(state_.fileNamesOn() ? std::string() : typed, wav), wav);
+    state_.currentIndex = -1;
     setPlaybackButtonsEnabled(true);
 }
 
-void Shell::convertWavForAdd() {
-    std::optional<std::string> chosen = platform_.openFileDialog(wavOpenDialog());
-    if (!chosen) return;
-    audio::AddWavConversion made = audio::convertWavForAdd(*chosen, paths_.wavsDir);
-    if (made.made) {
-        values_.addWavCau = made.cauPath;
-    } else if (!made.refusalText.empty()) {
-        platform_.messageBox(made.refusalText, audio::kWavRefusalTitle, platform::MessageIcon::None,
-                             platform::MessageButtons::Ok);
-    } else {
-        values_.addFailure = made.outcome.reason;
+void Shell::reportAdd(const AddAttempt& attempt, bool wav) {
+    const std::string text = addStatusText(attempt.outcome, wav, attempt.failure);
+    const bool refusedBeep = attempt.outcome == archive::AddOutcome::Refused ||
+                             (attempt.outcome == archive::AddOutcome::NothingDone && !attempt.failure.empty());
+    if (refusedBeep)
+        status_.beepRefused();
+    else
+        status_.beepDone();
+    status_.setStatus(text);
+    // A refused add closes the archive; a sound that could not be added leaves it as it was.
+    state_.archiveUsable = attempt.outcome != archive::AddOutcome::Refused;
+    if (attempt.outcome != archive::AddOutcome::Done) {
+        platform_.setTrackbarPosition(kTrackbar, 0);
+        return;
     }
+    platform_.setTrackbarRange(kTrackbar, 1, entryCount());
+    platform_.setTrackbarPosition(kTrackbar, 0);
+    platform_.setTrackbarTicFrequency(kTrackbar, 1);
+    platform_.setText(kSoundIdInput, "");
 }
 
-void Shell::runAdd() {
-    values_.addResult = archive::kAddNothingDone;
-    std::string sound;
-    if (values_.addingWav) {
-        sound = values_.addWavCau;
-    } else if (std::optional<std::string> chosen = platform_.openFileDialog(cauOpenDialog())) {
-        sound = *chosen;
+Shell::SoundToAdd Shell::chooseSoundToAdd(bool wav) {
+    SoundToAdd sound;
+    if (!wav) {
+        if (std::optional<std::string> chosen = platform_.openFileDialog(cauOpenDialog())) sound.path = *chosen;
+        return sound;
     }
-    if (sound.empty()) return;
+    std::optional<std::string> chosen = platform_.openFileDialog(wavOpenDialog());
+    if (!chosen) return sound;
+    audio::AddWavConversion made = audio::convertWavForAdd(*chosen, paths_.wavsDir);
+    if (made.made)
+        sound.path = made.cauPath;
+    else if (made.refused)
+        platform_.messageBox(addWavRefusalText(made.kind), kWavRefusalTitle, platform::MessageIcon::None,
+                             platform::MessageButtons::Ok);
+    else
+        sound.failure = made.outcome.reason;
+    return sound;
+}
+
+Shell::AddAttempt Shell::runAdd(const std::string& name, bool wav) {
+    AddAttempt attempt;
+    SoundToAdd sound = chooseSoundToAdd(wav);
+    attempt.failure = sound.failure;
+    if (sound.path.empty()) return attempt;
 
     archive::AddSoundRequest request;
     request.archivePath = archive_.archivePath;
-    request.soundPath = sound;
-    request.soundName = values_.enteredName;
-    request.useFileNames = state_.useFileNames % 2 == 1;
-    request.updateSndIds = state_.updateSndIds % 2 == 1;
+    request.soundPath = sound.path;
+    request.soundName = name;
+    request.useFileNames = state_.fileNamesOn();
+    request.updateSndIds = state_.updaterOn();
     request.dbPath = paths_.sndIdsDat;
     request.logPath = paths_.logFile;
     request.backupPath = archive_.backupPath;
 
-    status_.setStatus(values_.addingWav ? "Adding .wav data, please wait. .." : "Adding .cau data, please wait. ..");
+    status_.setStatus(wav ? "Adding .wav data, please wait. .." : "Adding .cau data, please wait. ..");
     platform_.repaint();
-    archive::AddSoundResult added = archive::usesEffectsAdd(state_.archiveName, state_.standardLayout)
+    archive::AddSoundResult added = archive::usesEffectsAdd(archive_.archiveName, archive_.standardLayout)
                                         ? archive::addSoundEffects(request)
                                         : archive::addSoundGeneral(request);
     platform_.repaint();
-    values_.addResult = added.addResult;
-    if (added.addResult == archive::kAddRefused) return;
-    if (added.overwriteFailed) {
-        platform_.messageBox(archive::kOverwriteFailedText, "SONKRATE", platform::MessageIcon::Information,
+    attempt.outcome = added.addResult;
+    if (added.addResult == archive::AddOutcome::Refused) return attempt;
+    if (added.overwriteFailed)
+        platform_.messageBox(kOverwriteFailedText, "SONKRATE", platform::MessageIcon::Information,
                              platform::MessageButtons::Ok);
-    } else if (added.addResult == archive::kAddNothingDone && !added.outcome) {
-        values_.addFailure = added.outcome.reason;
-    }
-    if (added.addResult == archive::kAddDone) {
+    else if (added.addResult == archive::AddOutcome::NothingDone && !added.outcome)
+        attempt.failure = added.outcome.reason;
+    if (added.addResult == archive::AddOutcome::Done) {
         archive_.soundCount = added.soundCount;
         archive_.entryCount = added.entryCount;
         archive_.fileSize = added.fileSize;
-        state_.entryCount = static_cast<int>(added.entryCount);
     }
     showNumber(kNumberField, 0);
-    showNumber(kEntriesField, state_.entryCount);
+    showNumber(kEntriesField, entryCount());
+    return attempt;
 }
 
 void Shell::saveAll(bool wav) {
@@ -236,7 +201,6 @@ void Shell::saveAll(bool wav) {
         status_.beepRefused();
         return;
     }
-    values_.exportingAllWav = wav;
     platform_.stopSound();
     status_.beepDone();
     stopProgress();
@@ -255,7 +219,6 @@ void Shell::saveAll(bool wav) {
         status_.setStatus("Export incomplete . . . " + exported.outcome.reason);
     }
     setPlaybackButtonsEnabled(true);
-    values_.exportingAllWav = false;
 }
 
 void Shell::betaToRetail() {
@@ -274,7 +237,7 @@ void Shell::betaToRetail() {
         return;
     }
     status_.beepDone();
-    status_.setStatus(" Alt" + state_.archiveName +
+    status_.setStatus(" Alt" + archive_.archiveName +
                       " has been saved in directory where currently loaded beta file resides. . .");
 }
 
@@ -292,9 +255,9 @@ void Shell::causToTpa() {
         return;
     }
     archive::BuildFromCauDirResult built = archive::buildArchiveFromCauDir(io::folderOf(*source), *target);
-    if (built.buildState == archive::kBuildTooFewCaus) {
+    if (built.buildState == archive::CauDirBuildState::TooFewCaus) {
         status_.beepRefused();
-        status_.setStatus(archive::kTooFewCausText);
+        status_.setStatus(kTooFewCausText);
         return;
     }
     if (!built.outcome) {

@@ -13,17 +13,15 @@
 namespace sonkrate::app {
 
 void Shell::wavToCau() {
-    std::string typed = platform_.text(kCaptionInput);
-    values_.captionInput = typed;
+    const std::string caption = platform_.text(kCaptionInput);
 
     std::optional<std::string> source = platform_.openFileDialog(wavOpenDialog());
     int code = 3;
     audio::WavToCauResult made;
     if (source) {
-        made = audio::wavToCau(*source, audio::wavToCauTargetBeside(*source), values_.captionInput);
+        made = audio::wavToCau(*source, audio::wavToCauTargetBeside(*source), caption);
         code = audio::wavToCauResultCode(made);
     }
-    values_.captionInput.clear();
 
     if (source && made.status == audio::WavToCauStatus::Failed) {
         // The .wav could not be read or the .cau not written: not a refusal.
@@ -54,9 +52,9 @@ void Shell::cauToWav() {
         sound_.PlayTimeSeconds = wav.playTimeSeconds;
         sound_.PlayTimeCount = wav.playTimeCount;
         sound_.channels = wav.channels;
-        sound_.compressed = wav.compressed;
+        sound_.compressed = compressionOf(wav.compressed);
         sound_.captionOffset = static_cast<int>(wav.captionOffset);
-        if (wav.compressed == 0) {
+        if (sound_.compressed == SoundCompression::Pcm) {
             done = io::copyFileReplacing(paths_.entriesWav, target);
         } else {
             audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(paths_.entriesWav, paths_.decodedWav);

@@ -3,6 +3,7 @@
 // *eel_to_*tpa with its progress and its report of missing sounds.
 #include "app/command_ids.h"
 #include "app/dialogs.h"
+#include "app/result_texts.h"
 #include "app/shell.h"
 #include "io/paths.h"
 #include "archive/build_from_list.h"
@@ -15,7 +16,6 @@ namespace sonkrate::app {
 void Shell::showList(const std::vector<std::string>& items) {
     platform_.listReset(kEelListBox);
     for (const auto& item : items) platform_.listAddString(kEelListBox, item);
-    state_.eelListSize = static_cast<int>(eelList_.size);
 }
 
 void Shell::resetList() {
@@ -51,21 +51,20 @@ void Shell::saveEel() {
 }
 
 void Shell::addListing() {
-    values_.enteredName.clear();
-    bool fileNames = state_.useFileNames % 2 == 1;
+    std::string typed;
+    const bool fileNames = state_.fileNamesOn();
     if (!fileNames) {
-        std::string typed = platform_.text(kSoundIdInput);
+        typed = platform_.text(kSoundIdInput);
         if (typed.size() < 4) {
             status_.beepRefused();
             status_.setStatus("You must enter a sound id name before you   can add a listing to an eel file.");
             return;
         }
-        values_.enteredName = typed;
     }
     std::optional<std::string> chosen = platform_.openFileDialog(listingOpenDialog());
     // Nothing was added, so nothing is reported.
     if (!chosen) return;
-    std::string name = fileNames ? lists::listingNameFromFile(*chosen) : values_.enteredName;
+    std::string name = fileNames ? lists::listingNameFromFile(*chosen) : typed;
     lists::EelListView view = lists::addEelListing(eelList_, name, *chosen);
     if (!view.outcome) {
         status_.beepRefused();
@@ -96,7 +95,6 @@ void Shell::removeListing() {
 }
 
 void Shell::causToEel() {
-    values_.enteredName.clear();
     std::string typed = platform_.text(kSoundIdInput);
     if (typed.size() < 4) {
         status_.beepRefused();
@@ -104,14 +102,13 @@ void Shell::causToEel() {
                           "in length). Use edit control, Sound_ID");
         return;
     }
-    values_.enteredName = typed;
     std::optional<std::string> chosen = platform_.openFileDialog(cauOpenDialog());
     if (!chosen) {
         status_.beepDone();
         status_.setStatus(" Operation canceled by user . . .");
         return;
     }
-    lists::MakeEelResult made = lists::makeEelFromCaus(io::folderOf(*chosen), values_.enteredName);
+    lists::MakeEelResult made = lists::makeEelFromCaus(io::folderOf(*chosen), typed);
     if (!made.outcome) {
         status_.beepRefused();
         status_.setStatus(" EEL file not created . . . " + made.outcome.reason);
@@ -122,13 +119,13 @@ void Shell::causToEel() {
 }
 
 void Shell::eelToTpa() {
-    if (state_.eelListSize < 2) {
+    if (listingCount() < 2) {
         status_.beepRefused();
         return;
     }
     platform_.stopSound();
     status_.setStatus("Please wait, building tpa . . .");
-    platform_.setProgressRange(kProgressBar, 0, state_.eelListSize - 1);
+    platform_.setProgressRange(kProgressBar, 0, listingCount() - 1);
     platform_.setProgressStep(kProgressBar, 1);
 
     std::optional<std::string> target = platform_.saveFileDialog(tpaSaveDialog());
@@ -146,7 +143,7 @@ void Shell::eelToTpa() {
     if (built.outcome) {
         std::vector<archive::ListedSound> listings;
         for (const lists::BuildListing& l : read) listings.push_back({l.name, l.path});
-        built = archive::buildArchiveFromList(listings, *target, paths_.missingCau, state_.eelListSize - 1,
+        built = archive::buildArchiveFromList(listings, *target, paths_.missingCau, listingCount() - 1,
                                               [this](std::uint64_t, std::uint64_t, const std::string&) {
                                                   platform_.progressStepIt(kProgressBar);
                                                   platform_.repaint();
@@ -161,7 +158,7 @@ void Shell::eelToTpa() {
     status_.beepDone();
     status_.setStatus("tpa build is complete . . .");
     if (!built.missingNames.empty())
-        platform_.messageBox(archive::kMissingReplacedText, "SONKRATE", platform::MessageIcon::Information,
+        platform_.messageBox(kMissingReplacedText, "SONKRATE", platform::MessageIcon::Information,
                              platform::MessageButtons::Ok);
 }
 

@@ -7,7 +7,6 @@
 namespace sonkrate::app {
 
 void Shell::playWav() {
-    values_.ExternalWavFlag = false;
     platform::FileDialogOptions options;
     options.filterText = "Wav Files (*.wav, *.aiff, *.aif, *.au, *.snd, *.sph, *.voc, *.wve, *.htk, *.caf, *.paf, *.pvf) ";
     options.filterPattern = "* .wav;* .aiff;* .aif;* .au;* .snd;* .sph;* .voc;* .wve;* .htk;* .caf;* .paf;* .pvf";
@@ -17,7 +16,7 @@ void Shell::playWav() {
     if (chosen && !chosen->empty()) {
         import::ForeignWorkPaths work{paths_.tempWav, paths_.conversionWav, paths_.decodedWav};
         import::ForeignPlayPlan plan = import::planForeignPlay(*chosen, work);
-        state_.ExternalSourcePath = *chosen;
+        state_.externalSourcePath = *chosen;
         if (!plan.statusWhileConverting.empty()) {
             // Shown before the conversion, which blocks the window.
             status_.setStatus(plan.statusWhileConverting);
@@ -32,11 +31,13 @@ void Shell::playWav() {
             if (outcome.beepRefused) status_.beepRefused();
             if (!outcome.statusAfter.empty()) status_.setStatus(outcome.statusAfter);
         }
-        if (outcome.externalPlayKind) state_.ExternalPlayKind = *outcome.externalPlayKind;
+        if (outcome.externalPlayKind)
+            state_.externalPlay = *outcome.externalPlayKind == 1   ? ExternalPlayKind::Converted
+                                  : *outcome.externalPlayKind == 2 ? ExternalPlayKind::WavAsIs
+                                                                   : ExternalPlayKind::None;
         // A conversion that failed leaves nothing that Save_as_Wav could
         // rightly keep as the sound played.
-        if (outcome.readFailed && outcome.route != import::ForeignRoute::Refused) state_.ExternalPlayKind = 0;
-        values_.ExternalWavFlag = outcome.externalWavFlag != 0;
+        if (outcome.readFailed && outcome.route != import::ForeignRoute::Refused) state_.externalPlay = ExternalPlayKind::None;
         if (outcome.playTimeSet) {
             sound_.PlayTimeSeconds = outcome.playTimeSeconds;
             sound_.PlayTimeCount = outcome.playTimeCount;
@@ -45,7 +46,6 @@ void Shell::playWav() {
     }
 
     stopProgress();
-    values_.ExternalWavFlag = false;
 }
 
 }  // namespace sonkrate::app

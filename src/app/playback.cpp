@@ -31,7 +31,7 @@ void takeSoundInfo(const audio::CauToWavResult& r, SoundInfo& info, ShellState& 
     info.PlayTimeSeconds = r.playTimeSeconds;
     info.PlayTimeCount = r.playTimeCount;
     info.channels = r.channels;
-    info.compressed = r.compressed;
+    info.compressed = compressionOf(r.compressed);
     info.captionOffset = static_cast<int>(r.captionOffset);
     // Without a caption the text of the sound before stays; showCaption
     // learns from captionOffset that there is none.
@@ -89,18 +89,18 @@ void Shell::startProgress() {
 }
 
 void Shell::playLastExtracted() {
-    if (sound_.compressed == 0)
+    if (sound_.compressed == SoundCompression::Pcm)
         platform_.playWavAsync(paths_.entriesWav);
-    else if (sound_.compressed == 1)
+    else if (sound_.compressed == SoundCompression::ImaAdpcm)
         platform_.playWavAsync(paths_.decodedWav);
 }
 
 bool Shell::playExtracted() {
-    if (sound_.compressed == 0) {
+    if (sound_.compressed == SoundCompression::Pcm) {
         platform_.playWavAsync(paths_.entriesWav);
         return true;
     }
-    if (sound_.compressed != 1) return false;
+    if (sound_.compressed != SoundCompression::ImaAdpcm) return false;
     audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(paths_.entriesWav, paths_.decodedWav);
     if (decoded.status == audio::DecodeStatus::UnknownBlockAlign) {
         platform_.messageBox(audio::kBlockAlignUnknownText, audio::kErrorTitle, platform::MessageIcon::None,
@@ -194,7 +194,7 @@ void Shell::takeTrackbarPosition() {
 bool Shell::archiveReady() const { return state_.archiveOpened && state_.archiveUsable; }
 
 void Shell::next() {
-    if (!archiveReady() || state_.currentIndex >= state_.entryCount - 1) {
+    if (!archiveReady() || state_.currentIndex >= entryCount() - 1) {
         status_.beepRefused();
         return;
     }
@@ -226,7 +226,7 @@ void Shell::previous() {
     state_.cauChosen = false;
     stopProgress();
     bool extracted = true;
-    if (state_.demoStream && state_.currentIndex == 0)
+    if (archive_.demoStream && state_.currentIndex == 0)
         platform_.messageBox("Demo stream error (no wav data). Replaying last entry . . .", "sonkrate",
                              platform::MessageIcon::None, platform::MessageButtons::Ok);
     else
@@ -257,12 +257,10 @@ void Shell::playCau() {
 
 void Shell::selectListing(int notification) {
     if (notification != platform::kListSelectionChanged) return;
-    state_.selectedListIndex = platform_.listCaretIndex(kEelListBox);
-    std::string text = platform_.listItemText(kEelListBox, state_.selectedListIndex);
+    const std::string text = platform_.listItemText(kEelListBox, platform_.listCaretIndex(kEelListBox));
     // Listed paths are compared without regard to case but opened as they
     // are written, so that they also work where file names have case.
     std::string lower = io::toLower(text);
-    state_.selectedListPath = text;
     bool opens = false;
     {
         io::File file;
@@ -273,7 +271,7 @@ void Shell::selectListing(int notification) {
     if (lower.find("cau") != std::string::npos && opens) {
         stopProgress();
         state_.selectedListName.clear();
-        if (extractCauFile(state_.selectedListPath) && playExtracted()) {
+        if (extractCauFile(text) && playExtracted()) {
             showCaption();
             startProgress();
         }
@@ -292,9 +290,9 @@ void Shell::readStopFlag() {
 
 void Shell::autoPlay() {
     auto more = [this] {
-        return state_.currentIndex < state_.entryCount - 1 && state_.archiveUsable && state_.stopRequested == 0;
+        return state_.currentIndex < entryCount() - 1 && state_.archiveUsable && state_.stopRequested == 0;
     };
-    if (state_.currentIndex < state_.entryCount - 1 && state_.archiveUsable) {
+    if (state_.currentIndex < entryCount() - 1 && state_.archiveUsable) {
         state_.stopRequested = 0;
         // A non-zero flag left from an earlier play would stop this one at
         // once: when "0" cannot be written the flag goes (no flag reads as "go on").
@@ -331,7 +329,7 @@ void Shell::autoPlay() {
     }
     platform_.restoreWindow();
     platform_.closeKillSwitch(kKillSwitchTitle);
-    if (state_.entryCount == state_.currentIndex + 1 || !state_.archiveUsable) status_.beepRefused();
+    if (entryCount() == state_.currentIndex + 1 || !state_.archiveUsable) status_.beepRefused();
 }
 
 void Shell::stop() { stopPlayback(); }
@@ -352,21 +350,22 @@ void Shell::replay() {
 std::string Shell::savedEntryStem() const {
     // Numbered like the export of all entries when the database has no name
     // or one that cannot serve as a file name.
-    return archive::exportFileStem(state_.archiveName, static_cast<std::uint32_t>(state_.currentIndex),
+    return archive::exportFileStem(archive_.archiveName, static_cast<std::uint32_t>(state_.currentIndex),
                                    state_.soundName);
 }
 
 void Shell::saveAsWav() {
     bool entry = archiveReady() && state_.currentIndex >= 0;
-    if (!state_.cauChosen && !entry && state_.ExternalPlayKind <= 0) {
+    if (!state_.cauChosen && !entry && state_.externalPlay == ExternalPlayKind::None) {
         status_.beepRefused();
         return;
     }
 
-    if (state_.ExternalPlayKind == 1 || state_.ExternalPlayKind == 2) {
+    if (state_.externalPlay != ExternalPlayKind::None) {
         int number = state_.sampleCounter + 1;
         std::string target = io::joinPath(paths_.wavsDir, "sample_" + std::to_string(number) + ".wav");
-        const std::string& source = state_.ExternalPlayKind == 1 ? paths_.conversionWav : state_.ExternalSourcePath;
+        const std::string& source =
+            state_.externalPlay == ExternalPlayKind::Converted ? paths_.conversionWav : state_.externalSourcePath;
         io::Outcome copied = io::copyFileReplacing(source, target);
         if (!copied) {
             // Nothing changes, so the same sound can be saved again.
@@ -377,18 +376,18 @@ void Shell::saveAsWav() {
         state_.sampleCounter = number;
         status_.beepDone();
         status_.setStatus("external play saved as .wav (documents/tpa_wavs folder)");
-        state_.ExternalPlayKind = 0;
+        state_.externalPlay = ExternalPlayKind::None;
         return;
     }
 
     std::string target = state_.cauChosen ? state_.cauWavPath
                                            : io::joinPath(paths_.wavsDir, savedEntryStem() + ".wav");
     io::Outcome copied = io::failure("There is no extracted sound to save.");
-    if (sound_.compressed == 0)
+    if (sound_.compressed == SoundCompression::Pcm)
         copied = io::copyFileReplacing(paths_.entriesWav, target);
-    else if (sound_.compressed == 1)
+    else if (sound_.compressed == SoundCompression::ImaAdpcm)
         copied = io::copyFileReplacing(paths_.decodedWav, target);
-    state_.ExternalPlayKind = 0;
+    state_.externalPlay = ExternalPlayKind::None;
     if (!copied) {
         status_.beepRefused();
         status_.setStatus(".wav file not saved . . . " + copied.reason);

@@ -127,13 +127,13 @@ void Shell::updateHoverLabels(int x, int y) {
 
 void Shell::toggleFileNames() {
     state_.useFileNames += 1;
-    platform_.setEnabled(kSoundIdInput, state_.useFileNames % 2 == 0);
+    platform_.setEnabled(kSoundIdInput, !state_.fileNamesOn());
 }
 
 void Shell::toggleUpdater() {
     state_.updateSndIds += 1;
     status_.beepDone();
-    if (state_.updateSndIds % 2 == 1)
+    if (state_.updaterOn())
         status_.setStatus("Option set: Imported sound info will be added to SndIds.dat file");
     else
         status_.setStatus("Option unset: Imported sound info will not be added to SndIds.dat file");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/shell_state.h"
+#include "archive/add_sound.h"
 #include "archive/tpa_loader.h"
 #include "lists/eel_list.h"
 #include "app/status_line.h"
@@ -39,7 +40,6 @@ public:
     // The archive chosen with Load_Tpa, as the core reads it.
     const archive::TpaArchive& loadedArchive() const { return archive_; }
     SoundInfo& soundInfo() { return sound_; }
-    CommandValues& values() { return values_; }
 
 private:
     // Steps shared by several commands.
@@ -63,6 +63,9 @@ private:
     void setPlaybackButtonsEnabled(bool enabled);
     // An archive was chosen and may be played.
     bool archiveReady() const;
+    int entryCount() const { return static_cast<int>(archive_.entryCount); }
+    // Listings in the sound list, the first included.
+    int listingCount() const { return static_cast<int>(eelList_.size); }
     void showNumber(int controlId, int value);
 
     // Commands.
@@ -70,11 +73,20 @@ private:
     void newTpa();
     // Add_Wav (wav) and Add_Cau.
     void addSound(bool wav);
-    // The adder: asks for the .cau (unless Add_Wav made one), appends it and
-    // leaves addResult.
-    void runAdd();
-    // Add_Wav's first half: the chosen .wav made into a .cau in Tpa_Wavs.
-    void convertWavForAdd();
+    // The .cau an add appends: the one chosen, or for Add_Wav the chosen
+    // .wav made into one in Tpa_Wavs. An empty path: nothing to add.
+    struct SoundToAdd {
+        std::string path;
+        std::string failure;  // why nothing is to be added, when not a cancel or a refusal
+    };
+    SoundToAdd chooseSoundToAdd(bool wav);
+    // Appends the sound under name and updates the loaded archive's counts.
+    struct AddAttempt {
+        archive::AddOutcome outcome = archive::AddOutcome::NothingDone;
+        std::string failure;  // why nothing was added, when not a cancel
+    };
+    AddAttempt runAdd(const std::string& name, bool wav);
+    void reportAdd(const AddAttempt& attempt, bool wav);
     // SaveAll_Wav (wav) and SaveAll_Cau.
     void saveAll(bool wav);
     void betaToRetail();
@@ -116,7 +128,6 @@ private:
     WorkPaths paths_;
     ShellState state_;
     SoundInfo sound_;
-    CommandValues values_;
     archive::TpaArchive archive_;
     lists::EelList eelList_;
 };

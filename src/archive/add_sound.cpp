@@ -23,7 +23,7 @@ namespace {
 
 enum class Variant { General, Effects, FromList };
 
-AddSoundResult refused(AddSoundResult result, int addResult, std::string reason) {
+AddSoundResult refused(AddSoundResult result, AddOutcome addResult, std::string reason) {
     result.addResult = addResult;
     result.outcome = io::failure(std::move(reason));
     return result;
@@ -109,22 +109,22 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
     result.name = addSoundName(request);
     const std::string& archivePath = request.archivePath;
     if (result.name.empty())
-        return refused(result, kAddNothingDone, "No sound name was given for " + request.soundPath);
+        return refused(result, AddOutcome::NothingDone, "No sound name was given for " + request.soundPath);
     result.soundId = ids::computeSoundId(io::toLower(result.name));
 
     audio::CauFileFacts sound;
     if (io::Outcome ok = audio::inspectCauFile(request.soundPath, sound); !ok)
-        return refused(result, kAddNothingDone, ok.reason);
+        return refused(result, AddOutcome::NothingDone, ok.reason);
     const std::string archiveName = archiveNameOf(archivePath);
     if (variant == Variant::General && archiveName == "effects")
-        return refused(result, kAddRefused,
+        return refused(result, AddOutcome::Refused,
                        archivePath + " is the effects archive, to which sounds are added as effects sounds");
 
     io::File archive;
     ArchiveHeader info;
     io::Outcome ok = archive.open(archivePath, io::FileMode::Read);
     if (ok) ok = readArchiveHeader(archive, info);
-    if (!ok) return refused(result, kAddNothingDone, ok.reason);
+    if (!ok) return refused(result, AddOutcome::NothingDone, ok.reason);
     const TpaHeader& old = info.header;
     result.soundCount = old.soundCount;
     result.entryCount = old.entryCount;
@@ -137,7 +137,7 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
     if (ok) ok = readArchiveRecords(archive, info, 0, kept, false, plan.records);
     if (ok) ok = shiftRecords(plan.records, archivePath);
     if (ok && variant == Variant::General) ok = keepArchiveBackup(archivePath, request.backupPath, result.backupWritten);
-    if (!ok) return refused(result, kAddNothingDone, ok.reason);
+    if (!ok) return refused(result, AddOutcome::NothingDone, ok.reason);
 
     const std::uint64_t A = info.fileSize, tableEnd = recordOffsetOf(TpaLayout::Retail, kept);
     const std::uint64_t newSize = A + sound.size + kRetailRecordSize;
@@ -159,9 +159,9 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
     options.progress = progress;
     if (io::Outcome written = writeArchive(archivePath, plan, options); !written) {
         result.overwriteFailed = true;
-        return refused(result, kAddNothingDone, written.reason);
+        return refused(result, AddOutcome::NothingDone, written.reason);
     }
-    result.addResult = kAddDone;
+    result.addResult = AddOutcome::Done;
     result.outcome = io::success();
     result.soundCount = plan.header.soundCount;
     result.entryCount = plan.header.entryCount;

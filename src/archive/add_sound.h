@@ -15,14 +15,12 @@
 
 namespace sonkrate::archive {
 
-// addResult, as the shell reports it. Kept on purpose: see COMPATIBILITY.md.
-inline constexpr int kAddDone = 0;
-inline constexpr int kAddRefused = 1;      // a general add asked for the effects archive
-inline constexpr int kAddNothingDone = 3;  // nothing written (bad input, or the overwrite failed)
-
-// The message box of a failed overwrite (caption "SONKRATE", information icon).
-inline constexpr char kOverwriteFailedText[] =
-    "File overwrite has failed. .. (check file attributes make certain file is not marked 'read only')";
+// How an add ended. The shell has a text for each; see COMPATIBILITY.md.
+enum class AddOutcome {
+    Done,
+    Refused,      // a general add asked for the effects archive
+    NothingDone,  // nothing written (bad input, or the overwrite failed)
+};
 
 struct AddSoundRequest {
     std::string archivePath;
@@ -38,11 +36,11 @@ struct AddSoundRequest {
 };
 
 struct AddSoundResult {
-    int addResult = kAddNothingDone;
-    // On addResult 1 or 3 the reason, a sentence naming the file.
+    AddOutcome addResult = AddOutcome::NothingDone;
+    // When not Done, the reason: a sentence naming the file.
     io::Outcome outcome;
     // The new archive could not be written or put in place of the old one;
-    // the shell shows kOverwriteFailedText. The archive is unchanged.
+    // the archive is unchanged.
     bool overwriteFailed = false;
     // The sound was added but its log line or name record could not be written.
     std::string warning;
@@ -72,7 +70,7 @@ bool usesEffectsAdd(std::string_view archiveName, bool standardLayout);
 std::string addSoundName(const AddSoundRequest& request);
 
 // soundCount and entryCount become N + 1, trailerFlag 0, soundDataEnd the new
-// size; the new record's auxValue is 0. Refused (addResult 1) for an archive
+// size; the new record's auxValue is 0. Refused for an archive
 // named "effects".
 AddSoundResult addSoundGeneral(const AddSoundRequest& request, const io::ProgressCallback& progress = {});
 

@@ -49,12 +49,12 @@ BuildFromCauDirResult buildArchiveFromCauDir(const std::string& sourceFolder, co
     std::vector<std::string> paths = listCauFiles(sourceFolder, result.outcome);
     if (!result.outcome) return result;
     if (paths.size() < kMinBuildCaus) {
-        result.buildState = kBuildTooFewCaus;
+        result.buildState = CauDirBuildState::TooFewCaus;
         result.outcome = io::failure("The folder " + sourceFolder + " holds " + std::to_string(paths.size()) +
                                      " .cau files; an archive is built from 3 or more");
         return result;
     }
-    result.buildState = kBuildTargetChosen;
+    result.buildState = CauDirBuildState::Tried;
 
     // First every member's size and header, so the whole table is known before
     // anything is written and a bad file stops the build before it starts.

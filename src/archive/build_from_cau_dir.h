@@ -12,20 +12,17 @@
 
 namespace sonkrate::archive {
 
-// The build state the shell keeps.
-inline constexpr int kBuildNothingChosen = 0;
-inline constexpr int kBuildSourceChosen = 1;
-inline constexpr int kBuildTargetChosen = 2;
-inline constexpr int kBuildTooFewCaus = 3;
+// How far a folder build went.
+enum class CauDirBuildState {
+    NotTried,    // the folder could not be listed
+    Tried,       // the folder held enough files; outcome says whether the build succeeded
+    TooFewCaus,  // fewer than kMinBuildCaus files: nothing was written
+};
 
 inline constexpr std::size_t kMinBuildCaus = 3;
-inline constexpr char kTooFewCausText[] =
-    " Operation Canceled! 3 or more .cau files must exist within the chosen directory . . .";
 
 struct BuildFromCauDirResult {
-    // kBuildTargetChosen when the folder held enough files (the build was
-    // tried), kBuildTooFewCaus when it held fewer than 3; nothing is written then.
-    int buildState = kBuildNothingChosen;
+    CauDirBuildState buildState = CauDirBuildState::NotTried;
     io::Outcome outcome;  // success only when the archive and its list file were written
     std::string targetPath;
     std::string listPath;  // <base>_SampleIDs_list.txt in the target's folder

@@ -16,8 +16,6 @@
 namespace sonkrate::archive {
 
 inline constexpr const char* kMissingReportStart = "SoundIDs Missing: ";
-// The message box after a build with missing sounds (caption "SONKRATE").
-inline constexpr const char* kMissingReplacedText = "1 or more files not found! Replaced with Missing Sample . . .";
 
 struct ListedSound {
     std::string name;

@@ -24,8 +24,8 @@ bool probe(io::File& file, std::uint64_t size, std::uint64_t offset, std::uint8_
 
 }  // namespace
 
-std::string loadSummary(std::uint32_t entryCount) {
-    return "There are " + std::to_string(entryCount) + " entries within selected tpa file . .. ";
+bool acceptsAdds(const TpaArchive& archive) {
+    return archive.layout == TpaLayout::Retail && archive.standardLayout && archive.fileSize <= kAddSizeLimit;
 }
 
 TpaLoad loadTpaArchive(const std::string& archivePath, const std::string& wavsDir) {
@@ -55,10 +55,6 @@ TpaLoad loadTpaArchive(const std::string& archivePath, const std::string& wavsDi
     a.soundDataEnd = header.soundDataEnd;
     a.fileSize = size;
 
-    load.addCauEnabled = true;
-    load.addWavEnabled = true;
-    load.betaToRetailEnabled = false;
-
     // Both probes assume 56-byte records whatever the layout: they ask
     // whether the data region starts where a retail table would end.
     const std::uint64_t retailTableEnd = recordOffsetOf(TpaLayout::Retail, header.entryCount);
@@ -66,36 +62,17 @@ TpaLoad loadTpaArchive(const std::string& archivePath, const std::string& wavsDi
     if (probe(file, size, retailTableEnd + (kFormatTagProbe - kTableOffset), word, 4) &&
         io::getU32(word) == 110) {
         a.standardLayout = true;
-    } else {
-        load.addCauEnabled = false;
-        load.addWavEnabled = false;
-        if (probe(file, size, retailTableEnd + (kDemoStreamProbe - kTableOffset), word, 2) &&
-            word[0] == 'W' && word[1] == 'B') {
-            a.demoStream = true;
-        }
+    } else if (probe(file, size, retailTableEnd + (kDemoStreamProbe - kTableOffset), word, 2) && word[0] == 'W' &&
+               word[1] == 'B') {
+        a.demoStream = true;
     }
-
-    if (layout != TpaLayout::Retail) {
-        load.addCauEnabled = false;
-        load.addWavEnabled = false;
-        load.betaToRetailEnabled = true;
-    }
-
-    load.summary = loadSummary(a.entryCount);
 
     std::string baseName = archiveBaseNameOf(archivePath);
     a.backupPath = io::joinPath(wavsDir, baseName + ".tpa.backup");
     a.archiveName = io::toLower(baseName);
     a.archiveClass = archiveClassOf(a.archiveName);
-    if ((a.archiveName == "effects" || a.archiveName == "ambient") && !a.standardLayout)
-        load.addCauEnabled = false;
 
     (void)file.close();  // read only: nothing to lose
-
-    if (size > kAddSizeLimit) {
-        load.addCauEnabled = false;
-        load.addWavEnabled = false;
-    }
     load.outcome = io::success();
     return load;
 }

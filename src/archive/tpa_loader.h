@@ -1,6 +1,5 @@
-// Loading an archive: classifying its layout, class and size, counting its
-// entries and deciding which archive commands it allows. Only the header,
-// two probe words and the file size are read.
+// Loading an archive: classifying its layout, class and size and counting
+// its entries. Only the header, two probe words and the file size are read.
 #pragma once
 
 #include <cstdint>
@@ -37,10 +36,6 @@ struct TpaArchive {
 struct TpaLoad {
     io::Outcome outcome;  // on failure nothing below is meaningful
     TpaArchive archive;
-    bool addCauEnabled = false;
-    bool addWavEnabled = false;
-    bool betaToRetailEnabled = false;
-    std::string summary;  // "There are N entries within selected tpa file . .. "
 };
 
 // Loads the archive at archivePath; wavsDir is the output folder in which
@@ -49,7 +44,11 @@ struct TpaLoad {
 // sentence naming the file.
 TpaLoad loadTpaArchive(const std::string& archivePath, const std::string& wavsDir);
 
-// "There are " + entryCount + " entries within selected tpa file . .. "
-std::string loadSummary(std::uint32_t entryCount);
+// Sounds can be appended: a retail archive whose first image follows the
+// table, no larger than kAddSizeLimit.
+bool acceptsAdds(const TpaArchive& archive);
+
+// A beta layout, which beta-to-retail conversion turns into a retail one.
+inline bool isBetaLayout(const TpaArchive& archive) { return archive.layout != TpaLayout::Retail; }
 
 }  // namespace sonkrate::archive

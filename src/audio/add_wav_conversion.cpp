@@ -12,7 +12,7 @@ AddWavConversion convertWavForAdd(const std::string& wavPath, const std::string&
     c.made = r.written();
     c.kind = r.kind;
     c.outcome = r.outcome;
-    if (r.status == WavToCauStatus::Refused) c.refusalText = addWavRefusalText(r.kind);
+    c.refused = r.status == WavToCauStatus::Refused;
     return c;
 }
 

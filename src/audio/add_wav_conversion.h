@@ -1,5 +1,5 @@
 // The first half of adding a .wav to an archive: the .wav becomes a .cau in
-// the output folder, or is refused with the text the shell shows.
+// the output folder, or is refused for its kind.
 #pragma once
 
 #include <string>
@@ -12,7 +12,7 @@ struct AddWavConversion {
     bool made = false;         // a .cau was written at cauPath
     std::string cauPath;       // wavsDir + the .cau name of the source
     WavKind kind = WavKind::Unsupported;
-    std::string refusalText;   // for a refused kind: the message box text (title kWavRefusalTitle)
+    bool refused = false;      // the kind cannot become a .cau (BadBlockAlign or Unsupported)
     io::Outcome outcome;       // why nothing was made, naming the file
 };
 

@@ -153,12 +153,4 @@ int wavToCauResultCode(const WavToCauResult& result) {
     return result.kind == WavKind::Pcm ? 0 : 1;
 }
 
-std::string addWavRefusalText(WavKind kind) {
-    switch (kind) {
-    case WavKind::BadBlockAlign: return kBadBlockAlignText;
-    case WavKind::Unsupported: return kUnsupportedWavText;
-    default: return {};
-    }
-}
-
 }  // namespace sonkrate::audio

@@ -1,6 +1,6 @@
 // Wrapping a .wav file's sound data, unchanged, in a .cau header (with an
 // optional caption block): the classification of the .wav offered, the
-// conversion itself and the texts and codes its callers report.
+// conversion itself and the result code of Wav_to_Cau.
 #pragma once
 
 #include <cstdint>
@@ -60,16 +60,5 @@ WavToCauResult wavToCau(const std::string& source, const std::string& target, co
 // The Wav_to_Cau result code: 0 for a written Pcm, 1 for a written Adpcm,
 // 3 when nothing was written.
 int wavToCauResultCode(const WavToCauResult& result);
-
-// The message-box texts with which adding a .wav to an archive explains a
-// refused source, and their title.
-inline constexpr const char* kBadBlockAlignText =
-    "Incorrect block alignment (no .cau file exported).  Selected .wav incompatible with Trespasser.";
-inline constexpr const char* kUnsupportedWavText =
-    "Incorrect adpcm .wav type (no .cau file exported).  Selected .wav incompatible with Trespasser.";
-inline constexpr const char* kWavRefusalTitle = "Sonkrate - Error";
-
-// The text for a refused kind; empty for Pcm and Adpcm.
-std::string addWavRefusalText(WavKind kind);
 
 }  // namespace sonkrate::audio

@@ -58,7 +58,7 @@ int runAdd(const Arguments& args) {
     archive::AddSoundResult r = effects ? archive::addSoundEffects(request, progress.callback())
                                         : archive::addSoundGeneral(request, progress.callback());
     progress.finish();
-    if (r.addResult != archive::kAddDone)
+    if (r.addResult != archive::AddOutcome::Done)
         return r.overwriteFailed ? failedLeftAsItWas(r.outcome, archivePath) : failed(r.outcome);
     if (!r.warning.empty()) warning(r.warning);
     if (holder >= 0)

@@ -38,7 +38,7 @@ int runInfo(const Arguments& args) {
     std::printf("demo stream:     %s\n", yesNo(a.demoStream));
     std::printf("trailer flag:    %u\n", a.trailerFlag);
     std::printf("sound data end:  %u\n", a.soundDataEnd);
-    std::printf("can add sounds:  %s\n", yesNo(load.addCauEnabled || load.addWavEnabled));
+    std::printf("can add sounds:  %s\n", yesNo(archive::acceptsAdds(a)));
     return kExitOk;
 }
 

@@ -112,7 +112,7 @@ TEST_F(ArchiveCommandsTest, AddCauNeedsAnArchiveAndANameOfThreeCharacters) {
     EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Adding .cau data, please wait. ..",
                                                        "Operation completed. ..  file reset to 1st entry"}));
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Done}));
-    EXPECT_EQ(shell->state().entryCount, 2);
+    EXPECT_EQ(shell->loadedArchive().entryCount, 2u);
     EXPECT_EQ(shell->state().currentIndex, -1);
     EXPECT_EQ(platform.control(kEntriesField)->text, "2");
     EXPECT_EQ(platform.control(kNumberField)->text, "0");
@@ -169,7 +169,7 @@ TEST_F(ArchiveCommandsTest, AnAddThatIsCanceledOrRefusedLeavesTheArchiveAsItWas)
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
     EXPECT_EQ(status().rfind("Sound not added . . . ", 0), 0u) << status();
     EXPECT_EQ(testkit::readFile(archive), before);
-    EXPECT_EQ(shell->state().entryCount, 1);
+    EXPECT_EQ(shell->loadedArchive().entryCount, 1u);
     EXPECT_EQ(platform.control(kEntriesField)->text, "1");
     EXPECT_TRUE(buttonsEnabled());
 }
@@ -206,7 +206,6 @@ TEST_F(ArchiveCommandsTest, SaveAllExportsEveryEntryAndReportsFilesNotWritten) {
     Bytes wav = testkit::readFile(wavsDir() + "/effects_1.wav");
     ASSERT_GE(wav.size(), 44u);
     EXPECT_EQ(testkit::u16(wav, 20), 1);  // the compressed entry comes out as PCM
-    EXPECT_FALSE(shell->values().exportingAllWav);
 
     fs::remove_all(wavsDir());
     clear();
@@ -235,7 +234,7 @@ TEST_F(ArchiveCommandsTest, BetaToRetailWritesTheAltCopyBesideTheBetaArchive) {
 
     // The copy loads in the retail layout, adds allowed, and plays.
     load(alt);
-    EXPECT_TRUE(shell->state().standardLayout);
+    EXPECT_TRUE(shell->loadedArchive().standardLayout);
     EXPECT_TRUE(platform.menuItem(kCmdAddCau)->enabled);
     EXPECT_FALSE(platform.menuItem(kCmdBetaToRetail)->enabled);
 

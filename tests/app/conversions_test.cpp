@@ -172,7 +172,7 @@ TEST_F(ConversionsTest, AddWavConvertsIntoTpaWavsAndAdds) {
     EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Adding .wav data, please wait. ..",
                                                        "Operation completed. ..  file reset to 1st entry"}));
     EXPECT_TRUE(testkit::fileExists(wavsDir() + "/bell.cau"));
-    EXPECT_EQ(shell->state().entryCount, 2);
+    EXPECT_EQ(shell->loadedArchive().entryCount, 2u);
     EXPECT_EQ(testkit::fileSize(archive), 88316u + 56 + testkit::fileSize(wavsDir() + "/bell.cau"));
     testkit::expectGameReads(archive);
 
@@ -187,7 +187,25 @@ TEST_F(ConversionsTest, AddWavConvertsIntoTpaWavsAndAdds) {
               "Incorrect adpcm .wav type (no .cau file exported).  Selected .wav incompatible with Trespasser.");
     EXPECT_EQ(boxes[0].caption, "Sonkrate - Error");
     EXPECT_EQ(status(), "Operation canceled. .. (incompatible wav)  file reset to 1st entry");
-    EXPECT_EQ(shell->state().entryCount, 2);
+    EXPECT_EQ(shell->loadedArchive().entryCount, 2u);
+
+    // A 20-byte format chunk with a block alignment the game does not play.
+    Bytes odd = testkit::readFile(soxWav("odd.wav"));
+    Bytes wide(odd.begin(), odd.begin() + 36);
+    testkit::put32(wide, 16, 20);
+    testkit::put16(wide, 32, 512);
+    wide.insert(wide.end(), 4, 0);
+    wide.insert(wide.end(), odd.begin() + 36, odd.end());
+    testkit::put32(wide, 4, static_cast<std::uint32_t>(wide.size() - 8));
+    testkit::writeFile(scratch.file("odd.wav"), wide);
+    clear();
+    platform.answerDialog(scratch.file("odd.wav"));
+    ASSERT_TRUE(platform.chooseMenu(kCmdAddWav));
+    boxes = records(RecordKind::MessageBox);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text,
+              "Incorrect block alignment (no .cau file exported).  Selected .wav incompatible with Trespasser.");
+    EXPECT_EQ(shell->loadedArchive().entryCount, 2u);
 }
 
 TEST_F(ConversionsTest, DirToCausConvertsEveryGameWavOfTheFolder) {

@@ -17,6 +17,8 @@ class EelTest : public ShellTest {
 protected:
     void SetUp() override { start(); }
     std::vector<std::string> items() { return platform.control(kEelListBox)->items; }
+    // Listings shown: a name and a path each.
+    int listings() { return static_cast<int>(items().size() / 2); }
     // "+" with a typed name and a chosen file.
     void addListing(const std::string& name, const std::string& cau) {
         ASSERT_TRUE(platform.typeText(kSoundIdInput, name));
@@ -36,7 +38,7 @@ protected:
 
 TEST_F(EelTest, StartUpShowsAFreshListHoldingOnlyThePlaceholder) {
     EXPECT_EQ(items(), (std::vector<std::string>{"MISSING", inBin("missing.cau")}));
-    EXPECT_EQ(shell->state().eelListSize, 1);
+    EXPECT_EQ(listings(), 1);
     EXPECT_EQ(testkit::readText(inBin("temp_eel.eel")), "3\r\n1\r\nMISSING\r\n" + inBin("missing.cau") + "\r\n0\r\n0\r\n0\r\n0\r\n");
 }
 
@@ -55,7 +57,7 @@ TEST_F(EelTest, PlusNeedsFourCharactersAndReportsOnlyAListingThatWasAdded) {
     EXPECT_EQ(records(RecordKind::OpenDialog).at(0).dialog.filterText, "CAU File (*.cau)");
     EXPECT_TRUE(statusTexts().empty());
     EXPECT_TRUE(beeps().empty());
-    EXPECT_EQ(shell->state().eelListSize, 1);
+    EXPECT_EQ(listings(), 1);
     EXPECT_EQ(platform.control(kSoundIdInput)->text, "door");
 
     std::string door = cau("Door.cau");
@@ -63,7 +65,7 @@ TEST_F(EelTest, PlusNeedsFourCharactersAndReportsOnlyAListingThatWasAdded) {
     EXPECT_EQ(status(), "selected .cau added to eel list . . .");
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Done}));
     EXPECT_EQ(items(), (std::vector<std::string>{"MISSING", inBin("missing.cau"), "door", door}));
-    EXPECT_EQ(shell->state().eelListSize, 2);
+    EXPECT_EQ(listings(), 2);
     EXPECT_EQ(platform.control(kSoundIdInput)->text, "");
 
     // With "Use File_Names" the file names the listing and the input is ignored.
@@ -72,7 +74,7 @@ TEST_F(EelTest, PlusNeedsFourCharactersAndReportsOnlyAListingThatWasAdded) {
     platform.answerDialog(ab);
     ASSERT_TRUE(platform.click(kAddListingButton));
     EXPECT_EQ(items().at(4), "aau");
-    EXPECT_EQ(shell->state().eelListSize, 3);
+    EXPECT_EQ(listings(), 3);
 
     // A file name too short for a listing is refused: it would end the list.
     clear();
@@ -80,7 +82,7 @@ TEST_F(EelTest, PlusNeedsFourCharactersAndReportsOnlyAListingThatWasAdded) {
     ASSERT_TRUE(platform.click(kAddListingButton));
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
     EXPECT_EQ(status().rfind("listing not added to eel list . . . ", 0), 0u) << status();
-    EXPECT_EQ(shell->state().eelListSize, 3);
+    EXPECT_EQ(listings(), 3);
 }
 
 TEST_F(EelTest, ListedSoundsPlayAndTheMinusButtonRemovesTheSelectedName) {
@@ -106,7 +108,7 @@ TEST_F(EelTest, ListedSoundsPlayAndTheMinusButtonRemovesTheSelectedName) {
     EXPECT_EQ(played(), (std::vector<std::string>{shell->paths().entriesWav}));
     EXPECT_EQ(status(), "No Caption data. ..");
     EXPECT_TRUE(platform.timerRunning());
-    EXPECT_EQ(shell->state().selectedListIndex, 3);
+    EXPECT_EQ(platform.listCaretIndex(kEelListBox), 3);
     EXPECT_EQ(shell->state().currentIndex, -1);
     EXPECT_FALSE(shell->state().cauChosen);
 
@@ -124,7 +126,7 @@ TEST_F(EelTest, ListedSoundsPlayAndTheMinusButtonRemovesTheSelectedName) {
     EXPECT_EQ(status(), "selected item removed from eel list . . .");
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Done}));
     EXPECT_EQ(items(), (std::vector<std::string>{"MISSING", inBin("missing.cau"), "gone", gone}));
-    EXPECT_EQ(shell->state().eelListSize, 2);
+    EXPECT_EQ(listings(), 2);
     EXPECT_EQ(shell->state().selectedListName, "");
 }
 
@@ -150,14 +152,14 @@ TEST_F(EelTest, SaveAndLoadCarryTheListThroughAFile) {
     platform.answerDialog(scratch.file("mine.eel"));
     ASSERT_TRUE(platform.chooseMenu(kCmdLoadEel));
     EXPECT_EQ(status(), "eel file loaded . . .");
-    EXPECT_EQ(shell->state().eelListSize, 3);
+    EXPECT_EQ(listings(), 3);
     EXPECT_EQ(items().size(), 6u);
 
     clear();
     platform.answerDialog(scratch.file("absent.eel"));
     ASSERT_TRUE(platform.chooseMenu(kCmdLoadEel));
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
-    EXPECT_EQ(shell->state().eelListSize, 3);
+    EXPECT_EQ(listings(), 3);
 }
 
 TEST_F(EelTest, CausToEelNeedsANameOfFourCharacters) {
@@ -185,7 +187,7 @@ TEST_F(EelTest, CausToEelNeedsANameOfFourCharacters) {
     EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 20);
     EXPECT_EQ(list.rfind("3\r\n4\r\nMISSING\r\nmissing.cau\r\n", 0), 0u);
     // The list being edited is not touched.
-    EXPECT_EQ(shell->state().eelListSize, 1);
+    EXPECT_EQ(listings(), 1);
 
     // A refusal after a success shows only the refusal.
     ASSERT_TRUE(platform.typeText(kSoundIdInput, "x"));

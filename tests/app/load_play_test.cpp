@@ -62,10 +62,9 @@ TEST_F(LoadPlayTest, LoadTpaAsksForAnArchiveAndSetsUpNavigation) {
     auto& st = shell->state();
     EXPECT_TRUE(st.archiveOpened);
     EXPECT_TRUE(st.archiveUsable);
-    EXPECT_FALSE(st.loadCanceled);
-    EXPECT_TRUE(st.standardLayout);
-    EXPECT_EQ(st.archiveName, "effects");
-    EXPECT_EQ(st.entryCount, 3);
+    EXPECT_TRUE(shell->loadedArchive().standardLayout);
+    EXPECT_EQ(shell->loadedArchive().archiveName, "effects");
+    EXPECT_EQ(shell->loadedArchive().entryCount, 3u);
     EXPECT_EQ(st.currentIndex, -1);
     EXPECT_EQ(status(), "There are 3 entries within selected tpa file . .. ");
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Done}));
@@ -96,9 +95,8 @@ TEST_F(LoadPlayTest, ACanceledLoadKeepsTheArchiveLoadedBefore) {
     EXPECT_EQ(status(), "Loading of tpa canceled. . .");
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Done}));
     auto& st = shell->state();
-    EXPECT_TRUE(st.loadCanceled);
     EXPECT_TRUE(st.archiveUsable);
-    EXPECT_EQ(st.entryCount, 3);
+    EXPECT_EQ(shell->loadedArchive().entryCount, 3u);
     EXPECT_EQ(st.currentIndex, 0);
     EXPECT_EQ(platform.control(kEntriesField)->text, "3");
     // Loading stopped the sound; the archive still plays on.
@@ -243,7 +241,7 @@ TEST_F(LoadPlayTest, CompressedEntriesPlayTheirDecodedFileAndCaptionsAreShown) {
     EXPECT_EQ(testkit::u16(decoded, 20), 1);  // PCM
     EXPECT_EQ(testkit::u16(decoded, 22), 2);
     EXPECT_EQ(testkit::u32(decoded, 24), 22050u);
-    EXPECT_EQ(shell->soundInfo().compressed, 1);
+    EXPECT_EQ(shell->soundInfo().compressed, SoundCompression::ImaAdpcm);
     EXPECT_EQ(shell->soundInfo().channels, 2);
     EXPECT_EQ(shell->soundInfo().PlayTimeCount, 2);
     EXPECT_EQ(status(), " Hello there");
@@ -280,13 +278,44 @@ TEST_F(LoadPlayTest, ADamagedEntryIsReportedAndTheNextOneStillPlays) {
     EXPECT_EQ(playedData(), soundData(s[2]));
 }
 
+// The archive menu items follow each archive loaded: a sound is appended
+// only to a retail archive whose first image follows the table and that is
+// no larger than 260,000,000 bytes; only a beta archive is converted.
+TEST_F(LoadPlayTest, TheArchiveMenusFollowEachArchiveLoaded) {
+    auto menus = [this] {
+        return std::vector<bool>{platform.menuItem(kCmdAddCau)->enabled, platform.menuItem(kCmdAddWav)->enabled,
+                                 platform.menuItem(kCmdBetaToRetail)->enabled};
+    };
+    std::string beta = scratch.file("beta.tpa");
+    writeBeta24(beta, sounds(1));
+    std::string demo = scratch.file("ambient.tpa");
+    writeDemoStream(demo, sounds(1));
+    std::string big = archive("big.tpa", sounds(1));
+    fs::resize_file(big, 260000001);  // sparse: the tail takes no disk space
+    std::string limit = archive("limit.tpa", sounds(1));
+    fs::resize_file(limit, 260000000);
+
+    load(beta);
+    EXPECT_EQ(menus(), (std::vector<bool>{false, false, true}));
+    load(demo);
+    EXPECT_EQ(menus(), (std::vector<bool>{false, false, false}));
+    load(limit);
+    EXPECT_EQ(menus(), (std::vector<bool>{true, true, false}));
+    load(big);
+    EXPECT_EQ(status(), "There are 1 entries within selected tpa file . .. ");
+    EXPECT_EQ(menus(), (std::vector<bool>{false, false, false}));
+    load(beta);
+    load(scratch.file("absent.tpa"));
+    EXPECT_EQ(menus(), (std::vector<bool>{false, false, false}));
+}
+
 TEST_F(LoadPlayTest, PreviousOntoTheEmptyFirstEntryOfADemoStreamReplaysTheLastSound) {
     auto s = sounds(2);
     std::string path = scratch.file("demo.tpa");
     writeDemoStream(path, s);
     load(path);
-    EXPECT_TRUE(shell->state().demoStream);
-    EXPECT_FALSE(shell->state().standardLayout);
+    EXPECT_TRUE(shell->loadedArchive().demoStream);
+    EXPECT_FALSE(shell->loadedArchive().standardLayout);
     EXPECT_FALSE(platform.menuItem(kCmdAddCau)->enabled);
     // Next on entry 0 finds no sound; entry 1 plays.
     ASSERT_TRUE(platform.click(kNextButton));

@@ -43,10 +43,9 @@ TEST_F(PlayWavTest, AnAiffFromLibsndfileIsConvertedPlayedAndSavedAsASample) {
     EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Playing external wav . . . "}));
     EXPECT_TRUE(beeps().empty());
     EXPECT_EQ(played(), (std::vector<std::string>{shell->paths().conversionWav}));
-    EXPECT_EQ(shell->state().ExternalPlayKind, 1);
-    EXPECT_EQ(shell->state().ExternalSourcePath, aiff);
+    EXPECT_EQ(shell->state().externalPlay, ExternalPlayKind::Converted);
+    EXPECT_EQ(shell->state().externalSourcePath, aiff);
     EXPECT_EQ(shell->soundInfo().PlayTimeCount, 2000);  // whole seconds x 1000 from the readers
-    EXPECT_FALSE(shell->values().ExternalWavFlag);
     EXPECT_FALSE(platform.timerRunning());
 
     // libsndfile agrees that what was played is a .wav of the same sound.
@@ -64,7 +63,7 @@ TEST_F(PlayWavTest, APcmWavIsPlayedFromItsOwnPath) {
     pick(wav);
     EXPECT_EQ(played(), (std::vector<std::string>{wav}));
     EXPECT_EQ(status(), "Playing external wav . . . ");
-    EXPECT_EQ(shell->state().ExternalPlayKind, 2);
+    EXPECT_EQ(shell->state().externalPlay, ExternalPlayKind::WavAsIs);
     EXPECT_EQ(shell->soundInfo().PlayTimeCount, 1);
     EXPECT_DOUBLE_EQ(shell->soundInfo().PlayTimeSeconds, 1.0);
     ASSERT_TRUE(platform.chooseMenu(kCmdSaveAsWav));
@@ -78,7 +77,7 @@ TEST_F(PlayWavTest, WorkingFilesFailuresAndStrangeNamesAreHandled) {
     EXPECT_EQ(status(), "Shared access violation. This file cannot be loaded while  sonkrate is in use.");
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
     EXPECT_TRUE(played().empty());
-    EXPECT_EQ(shell->state().ExternalPlayKind, 0);
+    EXPECT_EQ(shell->state().externalPlay, ExternalPlayKind::None);
 
     // A CAF that is no CAF fails to read; nothing is left to save.
     testkit::writeText(scratch.file("bad.caf"), "not a caf file at all");
@@ -87,7 +86,7 @@ TEST_F(PlayWavTest, WorkingFilesFailuresAndStrangeNamesAreHandled) {
     EXPECT_EQ(status(), "Read fail . . . cannot play audio ");
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
     EXPECT_TRUE(played().empty());
-    EXPECT_EQ(shell->state().ExternalPlayKind, 0);
+    EXPECT_EQ(shell->state().externalPlay, ExternalPlayKind::None);
     clear();
     ASSERT_TRUE(platform.chooseMenu(kCmdSaveAsWav));
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));

@@ -11,7 +11,7 @@ namespace {
 // may start the progress animation.
 class ProgressTest : public ShellTest {
 protected:
-    void playedCau(double seconds, int channels, int compressed = 0) {
+    void playedCau(double seconds, int channels, SoundCompression compressed = SoundCompression::Pcm) {
         start();
         shell->state().cauChosen = true;
         auto& info = shell->soundInfo();
@@ -84,7 +84,7 @@ TEST_F(ProgressTest, AMonoSoundOfTwoSecondsFillsItsBarAndClearsOnTick21) {
 }
 
 TEST_F(ProgressTest, StopEndsSoundAndAnimationAndReplayStartsThemAfresh) {
-    playedCau(4.0, 1, 1);
+    playedCau(4.0, 1, SoundCompression::ImaAdpcm);
     ASSERT_TRUE(platform.click(kReplayButton));
     EXPECT_EQ(played(), (std::vector<std::string>{shell->paths().decodedWav}));
     for (int i = 0; i < 5; ++i) platform.tick();
@@ -110,7 +110,6 @@ TEST_F(ShellTest, ReplayNeedsAChosenCauOrAnEntryPastTheFirst) {
 
     auto& s = shell->state();
     s.archiveOpened = s.archiveUsable = true;
-    s.entryCount = 4;
     s.currentIndex = 0;  // the first entry cannot be replayed
     ASSERT_TRUE(platform.click(kReplayButton));
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused, Beep::Refused}));
@@ -131,7 +130,7 @@ TEST_F(ShellTest, ReplayNeedsAChosenCauOrAnEntryPastTheFirst) {
     EXPECT_EQ(texts[texts.size() - 2], "Now replaying last .tpa entry, or .eel listing . . .");
 
     // A sound that is neither PCM nor IMA ADPCM is not played.
-    shell->soundInfo().compressed = 2;
+    shell->soundInfo().compressed = SoundCompression::Other;
     clear();
     ASSERT_TRUE(platform.click(kReplayButton));
     EXPECT_TRUE(played().empty());

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/shell_fixture.h"
+#include "app/sound_maker.h"
 
 namespace fs = std::filesystem;
 using namespace shelltest;
@@ -18,12 +19,17 @@ protected:
         testkit::writeText(shell->paths().decodedWav, "decoded");
         testkit::writeText(shell->paths().conversionWav, "converted");
     }
-    // As after next had played entry index of archive name.
+    // As after next had played entry index of the archive archiveName.tpa.
     void atEntry(const std::string& archiveName, int index, const std::string& soundName) {
+        TestSound tone;
+        tone.seconds = 0.05;
+        const std::string path = scratch.file(archiveName + ".tpa");
+        writeArchive(path, std::vector<TestSound>(static_cast<std::size_t>(index) + 2, tone));
+        platform.answerDialog(path);
+        ASSERT_TRUE(platform.chooseMenu(kCmdLoadTpa));
+        ASSERT_TRUE(shell->state().archiveUsable);
+        clear();
         auto& s = shell->state();
-        s.archiveOpened = s.archiveUsable = true;
-        s.archiveName = archiveName;
-        s.entryCount = index + 2;
         s.currentIndex = index;
         s.soundName = soundName;
         s.lastWasEntry = true;
@@ -48,7 +54,7 @@ TEST_F(SaveWavTest, EntriesAreNamedFromTheDatabaseUnlessTheNameCannotServe) {
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Done}));
 
     atEntry("effects", 3, "unknown");
-    shell->soundInfo().compressed = 1;  // the decoded file is saved
+    shell->soundInfo().compressed = SoundCompression::ImaAdpcm;  // the decoded file is saved
     ASSERT_TRUE(platform.chooseMenu(kCmdSaveAsWav));
     EXPECT_EQ(saved("effects_3.wav"), "decoded");
 
@@ -70,15 +76,15 @@ TEST_F(SaveWavTest, EntriesAreNamedFromTheDatabaseUnlessTheNameCannotServe) {
 TEST_F(SaveWavTest, ForeignPlaysAreNumberedAndAThirdSaveTakesTheLastExtractedSound) {
     atEntry("general", 2, "unknown");
     auto& s = shell->state();
-    s.ExternalPlayKind = 1;
+    s.externalPlay = ExternalPlayKind::Converted;
     ASSERT_TRUE(platform.chooseMenu(kCmdSaveAsWav));
     EXPECT_EQ(saved("sample_1.wav"), "converted");
     EXPECT_EQ(status(), "external play saved as .wav (documents/tpa_wavs folder)");
-    EXPECT_EQ(s.ExternalPlayKind, 0);
+    EXPECT_EQ(s.externalPlay, ExternalPlayKind::None);
 
     testkit::writeText(scratch.file("direct.wav"), "direct");
-    s.ExternalPlayKind = 2;
-    s.ExternalSourcePath = scratch.file("direct.wav");
+    s.externalPlay = ExternalPlayKind::WavAsIs;
+    s.externalSourcePath = scratch.file("direct.wav");
     ASSERT_TRUE(platform.chooseMenu(kCmdSaveAsWav));
     EXPECT_EQ(saved("sample_2.wav"), "direct");
 
@@ -102,12 +108,12 @@ TEST_F(SaveWavTest, AFailedCopyIsRefusedAndLeavesTheTargetAsItWas) {
     // A foreign sound that cannot be saved keeps its number and can be saved later.
     fs::remove_all(wavsDir());
     auto& s = shell->state();
-    s.ExternalPlayKind = 1;
+    s.externalPlay = ExternalPlayKind::Converted;
     clear();
     ASSERT_TRUE(platform.chooseMenu(kCmdSaveAsWav));
     EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
     EXPECT_EQ(status().rfind("external play not saved . . . ", 0), 0u) << status();
-    EXPECT_EQ(s.ExternalPlayKind, 1);
+    EXPECT_EQ(s.externalPlay, ExternalPlayKind::Converted);
     EXPECT_EQ(s.sampleCounter, 0);
     fs::create_directories(wavsDir());
     ASSERT_TRUE(platform.chooseMenu(kCmdSaveAsWav));

@@ -42,7 +42,7 @@ TEST(AddSound, GeneralAddToNewArchiveLogsBacksUpAndRewritesExactly) {
     r.logPath = dir.file("tpa_logs.log");
     r.backupPath = dir.file("Sounds.tpa.backup");
     AddSoundResult added = addSoundGeneral(r);
-    ASSERT_EQ(added.addResult, kAddDone) << added.outcome.reason;
+    ASSERT_EQ(added.addResult, AddOutcome::Done) << added.outcome.reason;
     const std::uint32_t id = sonkrate::ids::computeSoundId("door_slam");
 
     Bytes b = testkit::readFile(tpa);
@@ -67,7 +67,7 @@ TEST(AddSound, GeneralAddToNewArchiveLogsBacksUpAndRewritesExactly) {
     testkit::writeFile(tpa, b);
     AddSoundRequest second = request(tpa, cau, "second");
     second.backupPath = r.backupPath;
-    ASSERT_EQ(addSoundGeneral(second).addResult, kAddDone);
+    ASSERT_EQ(addSoundGeneral(second).addResult, AddOutcome::Done);
     b = testkit::readFile(tpa);
     EXPECT_TRUE(retailInvariants(b, {3}));
     EXPECT_EQ(u32(b, 36), 0u);
@@ -92,13 +92,13 @@ TEST(AddSound, EffectsKeepTrailerAndCountsApartListItemsDoNot) {
 
     AddSoundRequest r = request(tpa, cau, "boom");
     r.logPath = dir.file("tpa_logs.log");
-    EXPECT_EQ(addSoundGeneral(r).addResult, kAddRefused);
+    EXPECT_EQ(addSoundGeneral(r).addResult, AddOutcome::Refused);
     EXPECT_EQ(testkit::readFile(tpa), original);
     EXPECT_FALSE(testkit::fileExists(r.logPath));
 
-    ASSERT_EQ(addSoundEffects(r).addResult, kAddDone);
+    ASSERT_EQ(addSoundEffects(r).addResult, AddOutcome::Done);
     testkit::expectGameReads(tpa);
-    ASSERT_EQ(addSoundEffects(r).addResult, kAddDone);
+    ASSERT_EQ(addSoundEffects(r).addResult, AddOutcome::Done);
     Bytes b = testkit::readFile(tpa);
     EXPECT_TRUE(retailInvariants(b, {5, 100}));
     EXPECT_EQ(u32(b, 4), 4u);
@@ -111,7 +111,7 @@ TEST(AddSound, EffectsKeepTrailerAndCountsApartListItemsDoNot) {
     // A list item goes into any archive, even one named effects, as a general add.
     const std::string list = dir.file("effects.tpa"), log = dir.file("effectsIDs_.txt");
     ASSERT_TRUE(writeNewArchive(list));
-    ASSERT_EQ(addSoundFromList(list, "Wind_Loop", cau, log).addResult, kAddDone);
+    ASSERT_EQ(addSoundFromList(list, "Wind_Loop", cau, log).addResult, AddOutcome::Done);
     b = testkit::readFile(list);
     EXPECT_TRUE(retailInvariants(b, {2}));
     testkit::expectGameReads(list);
@@ -123,7 +123,7 @@ TEST(AddSound, EffectsKeepTrailerAndCountsApartListItemsDoNot) {
     std::vector<archive_test::Image> many;
     for (std::uint32_t i = 0; i < 1500; ++i) many.push_back({i, pcmImage(8000, 1, i % 13)});
     testkit::writeFile(dir.file("big.tpa"), archive_test::retailArchive(many));
-    ASSERT_EQ(addSoundGeneral(request(dir.file("big.tpa"), cau, "last")).addResult, kAddDone);
+    ASSERT_EQ(addSoundGeneral(request(dir.file("big.tpa"), cau, "last")).addResult, AddOutcome::Done);
     EXPECT_TRUE(retailInvariants(dir.file("big.tpa"), {1501}));
     testkit::expectGameReads(dir.file("big.tpa"));
 }
@@ -146,7 +146,7 @@ TEST(AddSound, RefusalsLeaveArchiveAndFolderAsTheyWere) {
         r.logPath = dir.file("log.log");
         r.backupPath = dir.file("game.tpa.backup");
         AddSoundResult result = addSoundGeneral(r);
-        EXPECT_EQ(result.addResult, kAddNothingDone) << cau;
+        EXPECT_EQ(result.addResult, AddOutcome::NothingDone) << cau;
         EXPECT_NE(result.outcome.reason.find(cau), std::string::npos) << result.outcome.reason;
     }
     EXPECT_EQ(testkit::readFile(tpa), original);
@@ -157,7 +157,7 @@ TEST(AddSound, RefusalsLeaveArchiveAndFolderAsTheyWere) {
     // past the end, a cut header, and one above the size limit.
     const std::string cau = dir.file("good.cau");
     testkit::writeFile(cau, good);
-    EXPECT_EQ(addSoundGeneral(request(tpa, cau, "")).addResult, kAddNothingDone);
+    EXPECT_EQ(addSoundGeneral(request(tpa, cau, "")).addResult, AddOutcome::NothingDone);
     Bytes gap = original, longTable = original;
     gap.insert(gap.begin() + 80, 80, 0);
     testkit::put32(gap, 28, 160);
@@ -166,11 +166,11 @@ TEST(AddSound, RefusalsLeaveArchiveAndFolderAsTheyWere) {
     for (const Bytes& bytes : {archive_test::betaArchive(0x140, 24, {{1, good}}), gap, longTable,
                                Bytes(original.begin(), original.begin() + 10)}) {
         testkit::writeFile(dir.file("x.tpa"), bytes);
-        EXPECT_EQ(addSoundEffects(request(dir.file("x.tpa"), cau, "x")).addResult, kAddNothingDone);
+        EXPECT_EQ(addSoundEffects(request(dir.file("x.tpa"), cau, "x")).addResult, AddOutcome::NothingDone);
         EXPECT_EQ(testkit::readFile(dir.file("x.tpa")), bytes);
     }
     std::filesystem::resize_file(tpa, kAddSizeLimit + 1);  // sparse
-    EXPECT_EQ(addSoundGeneral(request(tpa, cau, "x")).addResult, kAddNothingDone);
+    EXPECT_EQ(addSoundGeneral(request(tpa, cau, "x")).addResult, AddOutcome::NothingDone);
     EXPECT_EQ(testkit::fileSize(tpa), kAddSizeLimit + 1);
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(e.path().filename().string().find(".part"), std::string::npos);
@@ -194,7 +194,7 @@ TEST(AddSound, GeneralAddKeepsRecordsThatShareImages) {
     testkit::writeFile(cau, pcmImage(8000, 1, 30));
 
     AddSoundResult added = addSoundGeneral(request(tpa, cau, "new"));
-    ASSERT_EQ(added.addResult, kAddDone) << added.outcome.reason;
+    ASSERT_EQ(added.addResult, AddOutcome::Done) << added.outcome.reason;
     const Bytes b = testkit::readFile(tpa);
     ASSERT_EQ(b.size(), original.size() + 56 + 66);
     EXPECT_EQ(u32(b, 4), 3u);

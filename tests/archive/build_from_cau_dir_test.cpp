@@ -59,13 +59,13 @@ TEST(BuildFromCauDir, TooFewOrBadFilesWriteNothing) {
     testkit::writeFile(target, Bytes(50, 9));
     testkit::writeFile(dir.file("caus/a.cau"), pcmImage(11025, 1, 10));
     testkit::writeFile(dir.file("caus/b.cau"), pcmImage(11025, 1, 12));
-    EXPECT_EQ(buildArchiveFromCauDir(dir.file("caus"), target).buildState, kBuildTooFewCaus);
+    EXPECT_EQ(buildArchiveFromCauDir(dir.file("caus"), target).buildState, CauDirBuildState::TooFewCaus);
     // A third file whose header does not describe it stops the build.
     Bytes bad = pcmImage(11025, 1, 40);
     bad.resize(bad.size() - 5);
     testkit::writeFile(dir.file("caus/c.cau"), bad);
     BuildFromCauDirResult result = buildArchiveFromCauDir(dir.file("caus"), target);
-    EXPECT_EQ(result.buildState, kBuildTargetChosen);
+    EXPECT_EQ(result.buildState, CauDirBuildState::Tried);
     EXPECT_NE(result.outcome.reason.find("c.cau"), std::string::npos) << result.outcome.reason;
     EXPECT_EQ(testkit::readFile(target), Bytes(50, 9));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);  // caus and out.tpa

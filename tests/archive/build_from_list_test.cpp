@@ -72,7 +72,7 @@ TEST(ListBuild, EqualsAppendingTheListingsOneByOne) {
     const std::vector<std::pair<std::string, std::string>> steps = {
         {"Door", door}, {"ghost", missing}, {"Rain", rain}, {"bad", missing}};
     for (const auto& [name, path] : steps)
-        ASSERT_EQ(addSoundFromList(oneByOne, name, path, stepsLog).addResult, kAddDone);
+        ASSERT_EQ(addSoundFromList(oneByOne, name, path, stepsLog).addResult, AddOutcome::Done);
     const Bytes built = testkit::readFile(target);
     EXPECT_EQ(built, testkit::readFile(oneByOne));
     EXPECT_TRUE(archive_test::retailInvariants(built, {5}));

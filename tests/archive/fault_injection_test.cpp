@@ -74,20 +74,23 @@ TEST(FaultInjection, FailedAddsLeaveTheArchiveAndALaterAddWorks) {
     r.soundPath = cau;
     r.soundName = "s";
     r.logPath = dir.file("log.txt");
-    auto outcome = [](const AddSoundResult& res) { return res.addResult * 2 + (res.overwriteFailed ? 1 : 0); };
+    // The add's end as an exit code: 2 when nothing was done, plus 1 when the overwrite failed.
+    auto outcome = [](const AddSoundResult& res) {
+        return (res.addResult == AddOutcome::NothingDone ? 2 : 0) + (res.overwriteFailed ? 1 : 0);
+    };
     // The limit strikes in the header, in the old data and in the new image.
     for (std::uint64_t limit : {std::uint64_t{100}, newSize / 2, newSize - 10}) {
-        EXPECT_EQ(underSizeLimit(limit, [&] { return outcome(addSoundGeneral(r)); }), kAddNothingDone * 2 + 1);
-        EXPECT_EQ(underSizeLimit(limit, [&] { return outcome(addSoundEffects(r)); }), kAddNothingDone * 2 + 1);
+        EXPECT_EQ(underSizeLimit(limit, [&] { return outcome(addSoundGeneral(r)); }), 3);
+        EXPECT_EQ(underSizeLimit(limit, [&] { return outcome(addSoundEffects(r)); }), 3);
         EXPECT_EQ(testkit::readFile(tpa), original) << limit;
         EXPECT_EQ(folderContent(dir.path()), before) << limit;
     }
     // A backup that cannot be written stops the add before it starts.
     r.backupPath = dir.file("game.tpa.backup");
-    EXPECT_EQ(underSizeLimit(original.size() / 2, [&] { return outcome(addSoundGeneral(r)); }), kAddNothingDone * 2);
+    EXPECT_EQ(underSizeLimit(original.size() / 2, [&] { return outcome(addSoundGeneral(r)); }), 2);
     EXPECT_EQ(folderContent(dir.path()), before);
 
-    ASSERT_EQ(addSoundGeneral(r).addResult, kAddDone);
+    ASSERT_EQ(addSoundGeneral(r).addResult, AddOutcome::Done);
     EXPECT_TRUE(archive_test::retailInvariants(tpa, {41}));
     testkit::expectGameReads(tpa);
     EXPECT_EQ(testkit::readFile(r.backupPath), original);

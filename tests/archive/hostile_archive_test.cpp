@@ -55,7 +55,7 @@ TEST(HostileArchive, RandomWordsInHeaderAndTableAreSurvived) {
         r.soundPath = cau;
         r.soundName = "s";
         AddSoundResult added = round % 4 == 0 ? addSoundEffects(r) : addSoundGeneral(r);
-        if (added.addResult == kAddDone) {
+        if (added.addResult == AddOutcome::Done) {
             EXPECT_EQ(testkit::fileSize(path), b.size() + 56 + 46);
         } else {
             EXPECT_EQ(testkit::readFile(path), b);

@@ -95,9 +95,9 @@ TEST(RoundTrip, WavsFromRealToolsThroughThreeArchivesAndBack) {
             r.updateSndIds = true;
             r.dbPath = db;
             TpaLoad load = loadTpaArchive(tpa, dir.path());
-            ASSERT_TRUE(load.addCauEnabled);
+            ASSERT_TRUE(acceptsAdds(load.archive));
             const bool asEffects = usesEffectsAdd(load.archive.archiveName, load.archive.standardLayout);
-            ASSERT_EQ((asEffects ? addSoundEffects(r) : addSoundGeneral(r)).addResult, kAddDone);
+            ASSERT_EQ((asEffects ? addSoundEffects(r) : addSoundGeneral(r)).addResult, AddOutcome::Done);
             ASSERT_TRUE(archive_test::retailInvariants(tpa, {++t.table, t.trailer}));
             testkit::expectGameReads(tpa);
         }

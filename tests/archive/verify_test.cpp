@@ -59,7 +59,7 @@ TEST(Verify, ArchivesAndSoundsTheProjectWritesHaveNoError) {
     add.archivePath = tpa;
     add.soundPath = dir.file("missing.cau");
     add.soundName = "stand_in";
-    ASSERT_EQ(addSoundGeneral(add).addResult, kAddDone);
+    ASSERT_EQ(addSoundGeneral(add).addResult, AddOutcome::Done);
     VerifyReport report = verifyFile(tpa);
     EXPECT_TRUE(report.outcome && report.findings.empty()) << describe(report);
     report = verifyFile(dir.file("missing.cau"));

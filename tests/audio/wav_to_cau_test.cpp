@@ -324,7 +324,8 @@ TEST(WavToCau, RefusedKindsWriteNothing) {
         std::filesystem::create_directory(dir.file("Tpa_Wavs"));
         AddWavConversion added = convertWavForAdd(dir.file(name), dir.file("Tpa_Wavs"));
         EXPECT_FALSE(added.made);
-        EXPECT_EQ(added.refusalText, kind == WavKind::BadBlockAlign ? kBadBlockAlignText : kUnsupportedWavText);
+        EXPECT_TRUE(added.refused);
+        EXPECT_EQ(added.kind, kind);
         EXPECT_EQ(filesIn(dir.file("Tpa_Wavs")), 0u);
     }
     testkit::writeFile(dir.file("door.wav"), imaWav(1, 1028, 100));
@@ -332,7 +333,7 @@ TEST(WavToCau, RefusedKindsWriteNothing) {
     EXPECT_TRUE(added.made) << added.outcome.reason;
     EXPECT_EQ(added.kind, WavKind::Adpcm);
     EXPECT_EQ(added.cauPath, sonkrate::io::joinPath(dir.file("Tpa_Wavs"), "door.cau"));
-    EXPECT_TRUE(added.refusalText.empty());
+    EXPECT_FALSE(added.refused);
 }
 
 // A data chunk that claims more than the file holds: the bytes that are

@@ -100,7 +100,7 @@ std::string makeArchive(const testkit::ScratchDir& root, const std::string& name
         r.soundPath = cau;
         r.soundName = "sound" + std::to_string(i);
         auto added = sonkrate::archive::addSoundGeneral(r);
-        EXPECT_EQ(added.addResult, sonkrate::archive::kAddDone) << added.outcome.reason;
+        EXPECT_EQ(added.addResult, sonkrate::archive::AddOutcome::Done) << added.outcome.reason;
         if (samples) samples->push_back(pcm);
     }
     return tpa;

@@ -25,7 +25,7 @@ Attempt fromOutcome(const io::Outcome& outcome) { return {outcome.ok, outcome.re
 
 // An add is complete only when its log line and name record went in too.
 Attempt fromAdd(const archive::AddSoundResult& r) {
-    if (r.addResult != archive::kAddDone) return {false, r.outcome.reason};
+    if (r.addResult != archive::AddOutcome::Done) return {false, r.outcome.reason};
     return {r.warning.empty(), r.warning, robustness::Targets::AsAfter};
 }
 

@@ -42,7 +42,7 @@ bool makeArchive(Checks& c, const std::string& folder, const std::string& archiv
         request.soundPath = cau;
         request.soundName = "autoplay tone " + std::to_string(i);
         archive::AddSoundResult added = archive::addSoundGeneral(request);
-        if (!c.expect(added.addResult == archive::kAddDone, "cannot add a sound to " + archivePath + ": " +
+        if (!c.expect(added.addResult == archive::AddOutcome::Done, "cannot add a sound to " + archivePath + ": " +
                                                                 added.outcome.reason))
             return false;
     }
