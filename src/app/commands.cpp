@@ -197,10 +197,6 @@ Shell::AddAttempt Shell::runAdd(const std::string& name, bool wav) {
 }
 
 void Shell::saveAll(bool wav) {
-    if (!archiveReady()) {
-        status_.beepRefused();
-        return;
-    }
     platform_.stopSound();
     status_.beepDone();
     stopProgress();
@@ -222,10 +218,6 @@ void Shell::saveAll(bool wav) {
 }
 
 void Shell::betaToRetail() {
-    if (!archiveReady()) {
-        status_.beepRefused();
-        return;
-    }
     status_.setStatus("Processing file, please wait . . .");
     platform_.messageBox("Please note, this process may take 10+ seconds to complete. Perform no other operation "
                          "until conversion is finished.",

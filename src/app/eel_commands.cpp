@@ -77,11 +77,11 @@ void Shell::addListing() {
     status_.setStatus("selected .cau added to eel list . . .");
 }
 
+bool Shell::selectionRemovable() const {
+    return state_.selectedListName.size() > 2 && state_.selectedListName != lists::kPlaceholderName;
+}
+
 void Shell::removeListing() {
-    if (state_.selectedListName.size() <= 2 || state_.selectedListName == lists::kPlaceholderName) {
-        status_.beepRefused();
-        return;
-    }
     lists::EelListView view = lists::removeEelListing(eelList_, state_.selectedListName);
     if (!view.outcome) {
         status_.beepRefused();
@@ -119,10 +119,6 @@ void Shell::causToEel() {
 }
 
 void Shell::eelToTpa() {
-    if (listingCount() < 2) {
-        status_.beepRefused();
-        return;
-    }
     platform_.stopSound();
     status_.setStatus("Please wait, building tpa . . .");
     platform_.setProgressRange(kProgressBar, 0, listingCount() - 1);

@@ -194,10 +194,6 @@ void Shell::takeTrackbarPosition() {
 bool Shell::archiveReady() const { return state_.archiveOpened && state_.archiveUsable; }
 
 void Shell::next() {
-    if (!archiveReady() || state_.currentIndex >= entryCount() - 1) {
-        status_.beepRefused();
-        return;
-    }
     state_.currentIndex += 1;
     state_.lastWasEntry = true;
     state_.cauChosen = false;
@@ -215,10 +211,6 @@ void Shell::next() {
 }
 
 void Shell::previous() {
-    if (!archiveReady() || state_.currentIndex <= 0) {
-        status_.beepRefused();
-        return;
-    }
     state_.currentIndex -= 1;
     state_.displayNumber -= 1;
     showNumber(kNumberField, state_.displayNumber);
@@ -335,11 +327,7 @@ void Shell::autoPlay() {
 void Shell::stop() { stopPlayback(); }
 
 void Shell::replay() {
-    bool fromArchive = archiveReady() && state_.currentIndex > 0;
-    if (!state_.cauChosen && !fromArchive) {
-        status_.beepRefused();
-        return;
-    }
+    const bool fromArchive = replaysEntry();
     stopProgress();
     playLastExtracted();
     if (fromArchive) status_.setStatus("Now replaying last .tpa entry, or .eel listing . . .");
@@ -354,13 +342,12 @@ std::string Shell::savedEntryStem() const {
                                    state_.soundName);
 }
 
-void Shell::saveAsWav() {
-    bool entry = archiveReady() && state_.currentIndex >= 0;
-    if (!state_.cauChosen && !entry && state_.externalPlay == ExternalPlayKind::None) {
-        status_.beepRefused();
-        return;
-    }
+bool Shell::hasSoundToSave() const {
+    const bool entry = archiveReady() && state_.currentIndex >= 0;
+    return state_.cauChosen || entry || state_.externalPlay != ExternalPlayKind::None;
+}
 
+void Shell::saveAsWav() {
     if (state_.externalPlay != ExternalPlayKind::None) {
         int number = state_.sampleCounter + 1;
         std::string target = io::joinPath(paths_.wavsDir, "sample_" + std::to_string(number) + ".wav");
@@ -401,10 +388,6 @@ void Shell::saveAsWav() {
 }
 
 void Shell::saveAsCau() {
-    if (!archiveReady() || state_.currentIndex < 0 || !state_.lastWasEntry) {
-        status_.beepRefused();
-        return;
-    }
     std::string target = io::joinPath(paths_.wavsDir, savedEntryStem() + ".cau");
     archive::EntryRead record = archive::readTpaEntry(archive_, static_cast<std::uint32_t>(state_.currentIndex));
     io::Outcome saved = record.outcome;

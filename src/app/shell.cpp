@@ -2,7 +2,7 @@
 
 #include "app/command_ids.h"
 #include "app/main_window.h"
-#include "app/menu_table.h"
+#include "app/command_table.h"
 #include "audio/missing_sound.h"
 #include "io/file_system.h"
 
@@ -56,39 +56,13 @@ void Shell::onCreate() {
 }
 
 void Shell::onCommand(int id, int notification) {
-    switch (id) {
-    case kCmdLoadTpa: loadTpa(); break;
-    case kNextButton: next(); break;
-    case kPreviousButton: previous(); break;
-    case kStopButton: stop(); break;
-    case kCmdAutoPlay: autoPlay(); break;
-    case kCmdSaveAsCau: saveAsCau(); break;
-    case kCmdAddCau: addSound(false); break;
-    case kCmdNewTpa: newTpa(); break;
-    case kCmdBetaToRetail: betaToRetail(); break;
-    case kCmdCausToTpa: causToTpa(); break;
-    case kCmdSaveAllCau: saveAll(false); break;
-    case kCmdSaveAllWav: saveAll(true); break;
-    case kCmdPlayWav: playWav(); break;
-    case kCmdPlayCau: playCau(); break;
-    case kCmdAddWav: addSound(true); break;
-    case kCmdWavToCau: wavToCau(); break;
-    case kCmdCauToWav: cauToWav(); break;
-    case kCmdDirToCaus: dirToCaus(); break;
-    case kCmdLoadEel: loadEel(); break;
-    case kCmdSaveEel: saveEel(); break;
-    case kAddListingButton: addListing(); break;
-    case kRemoveListingButton: removeListing(); break;
-    case kCmdCausToEel: causToEel(); break;
-    case kCmdEelToTpa: eelToTpa(); break;
-    case kEelListBox: selectListing(notification); break;
-    case kReplayButton: replay(); break;
-    case kCmdSaveAsWav: saveAsWav(); break;
-    case kCmdHelpFiles: openHelp(); break;
-    case kFileNamesCheckBox: toggleFileNames(); break;
-    case kCmdUpdater: toggleUpdater(); break;
-    default: break;
+    const CommandRow* row = findCommand(id);
+    if (!row) return;
+    if (row->ready && !row->ready(*this)) {
+        status_.beepRefused();
+        return;
     }
+    row->run(*this, notification);
 }
 
 void Shell::onTrackbarScroll() { takeTrackbarPosition(); }

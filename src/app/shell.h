@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_table.h"
 #include "app/shell_state.h"
 #include "archive/add_sound.h"
 #include "archive/tpa_loader.h"
@@ -42,6 +43,9 @@ public:
     SoundInfo& soundInfo() { return sound_; }
 
 private:
+    // The table names each command's handler and the condition it needs.
+    friend const std::vector<CommandRow>& commandTable();
+
     // Steps shared by several commands.
     void stopPlayback();
     void stopProgress();
@@ -64,6 +68,12 @@ private:
     // An archive was chosen and may be played.
     bool archiveReady() const;
     int entryCount() const { return static_cast<int>(archive_.entryCount); }
+    // Replay has an entry of the archive to play again (the first is not replayed).
+    bool replaysEntry() const { return archiveReady() && state_.currentIndex > 0; }
+    // Save_as_Wav has a sound to keep: a chosen .cau, an entry or a foreign play.
+    bool hasSoundToSave() const;
+    // "-" has a listing name selected other than the placeholder.
+    bool selectionRemovable() const;
     // Listings in the sound list, the first included.
     int listingCount() const { return static_cast<int>(eelList_.size); }
     void showNumber(int controlId, int value);

@@ -4,7 +4,7 @@
 #include <map>
 
 #include "app/main_window.h"
-#include "app/menu_table.h"
+#include "app/command_table.h"
 #include "app/shell_fixture.h"
 #include "app/work_paths.h"
 
@@ -114,6 +114,27 @@ TEST_F(ShellTest, MenuStartsWithOnlyBetaToRetailAndTheAddCommandsGrayed) {
     // A grayed item cannot be chosen.
     EXPECT_FALSE(platform.chooseMenu(kCmdAddCau));
     EXPECT_TRUE(beeps().empty());
+}
+
+// With nothing loaded, played or listed, the commands that need one of them
+// are refused with a beep alone; an id that names no command is ignored.
+TEST_F(ShellTest, CommandsThatNeedAnArchiveASoundOrAListingAreRefusedWithABeep) {
+    start();
+    for (int id : {kNextButton, kPreviousButton, kReplayButton, kRemoveListingButton, kCmdSaveAsWav, kCmdSaveAsCau,
+                   kCmdSaveAllCau, kCmdSaveAllWav, kCmdBetaToRetail, kCmdEelToTpa}) {
+        clear();
+        platform.command(id, 0);
+        EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused})) << id;
+        EXPECT_TRUE(statusTexts().empty()) << id;
+        EXPECT_TRUE(records(RecordKind::MessageBox).empty()) << id;
+        EXPECT_TRUE(records(RecordKind::OpenDialog).empty()) << id;
+        EXPECT_TRUE(records(RecordKind::SaveDialog).empty()) << id;
+    }
+    clear();
+    platform.command(kStatusLine, 0);
+    platform.command(12345, 0);
+    EXPECT_TRUE(beeps().empty());
+    EXPECT_TRUE(statusTexts().empty());
 }
 
 TEST_F(ShellTest, WorkingFilesLieBesideTheProgramAndTpaWavsIsMade) {

@@ -11,7 +11,7 @@
 
 #include "app/command_ids.h"
 #include "app/main_window.h"
-#include "app/menu_table.h"
+#include "app/command_table.h"
 #include "archive/add_sound.h"
 #include "archive/default_sound.h"
 #include "audio/cau_header.h"

@@ -16,7 +16,7 @@
 
 #include "app/command_ids.h"
 #include "app/main_window.h"
-#include "app/menu_table.h"
+#include "app/command_table.h"
 #include "app/shell.h"
 #include "archive/default_sound.h"
 #include "io/file_system.h"
