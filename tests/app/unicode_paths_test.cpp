@@ -76,7 +76,7 @@ TEST_F(UnicodeShellTest, OpensPlaysExportsAndAddsWithFoldersInThreeScripts) {
 
     platform.answerDialog(archive);
     ASSERT_TRUE(platform.chooseMenu(kCmdLoadTpa));
-    EXPECT_EQ(shell->state().entryCount, 2);
+    EXPECT_EQ(shell->loadedArchive().entryCount, 2u);
     ASSERT_TRUE(platform.click(kNextButton));
     ASSERT_TRUE(platform.click(kNextButton));
     ASSERT_FALSE(played().empty());
@@ -102,7 +102,7 @@ TEST_F(UnicodeShellTest, OpensPlaysExportsAndAddsWithFoldersInThreeScripts) {
     platform.answerDialog(cau);
     ASSERT_TRUE(platform.chooseMenu(kCmdAddCau));
     EXPECT_EQ(status(), "Operation completed. ..  file reset to 1st entry");
-    EXPECT_EQ(shell->state().entryCount, 3);
+    EXPECT_EQ(shell->loadedArchive().entryCount, 3u);
 
     const std::string wav = joinPath(folder, kCyrillic + ".wav");
     testkit::writeFile(wav, pcmWav(4410));
@@ -110,7 +110,7 @@ TEST_F(UnicodeShellTest, OpensPlaysExportsAndAddsWithFoldersInThreeScripts) {
     platform.answerDialog(wav);
     ASSERT_TRUE(platform.chooseMenu(kCmdAddWav));
     EXPECT_EQ(status(), "Operation completed. ..  file reset to 1st entry");
-    EXPECT_EQ(shell->state().entryCount, 4);
+    EXPECT_EQ(shell->loadedArchive().entryCount, 4u);
     EXPECT_TRUE(testkit::fileExists(joinPath(wavs(), kCyrillic + ".cau")));
     testkit::expectGameReads(archive);
     EXPECT_EQ(testkit::readText(joinPath(wavs(), "tpa_logs.log")),
