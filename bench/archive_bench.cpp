@@ -11,21 +11,16 @@
 // Each figure is the best of a few rounds, every round starting with the
 // dirty pages of the previous one written out.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "archive/tpa_format.h"
 #include "audio/cau_header.h"
+#include "child_process.h"
 #include "io/file.h"
 
 namespace fs = std::filesystem;
@@ -33,35 +28,9 @@ using namespace sonkrate;
 
 namespace {
 
-struct Run {
-    bool ok = false;
-    double seconds = 0;
-    double peakMiB = 0;
-};
-
-// Runs a program (searched on PATH) and measures its time and peak memory.
-Run runProgram(const std::vector<std::string>& argv, bool quiet = true) {
-    Run result;
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (quiet && !freopen("/dev/null", "w", stdout)) _exit(127);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    wait4(pid, &status, 0, &usage);
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    result.peakMiB = usage.ru_maxrss / 1024.0;  // kilobytes on Linux
-    return result;
-}
-
-void settle() { runProgram({"sync"}); }
+using bench::ChildRun;
+using bench::runProgram;
+using bench::settle;
 
 bool writeAll(io::File& out, const std::vector<std::uint8_t>& bytes) {
     return static_cast<bool>(out.write(bytes.data(), bytes.size()));
@@ -114,8 +83,8 @@ struct Best {
     double seconds = 1e30;
     double peakMiB = 0;
     bool ok = true;
-    void take(const Run& r) {
-        seconds = std::min(seconds, r.seconds);
+    void take(const ChildRun& r) {
+        seconds = std::min(seconds, r.wall);
         peakMiB = std::max(peakMiB, r.peakMiB);
         ok = ok && r.ok;
     }
@@ -218,9 +187,9 @@ int main(int argc, char** argv) {
         cp.take(runProgram({"cp", tpa, copy}));
         // The same replacement the add makes: a new file renamed over an old one.
         settle();
-        Run c = runProgram({"cp", tpa, staged});
-        Run m = runProgram({"mv", staged, copy});
-        c.seconds += m.seconds;
+        ChildRun c = runProgram({"cp", tpa, staged});
+        ChildRun m = runProgram({"mv", staged, copy});
+        c.wall += m.wall;
         c.ok = c.ok && m.ok;
         cpReplace.take(c);
         // Every add grows the archive by one small sound; a backup exists, so none is made.

@@ -11,23 +11,20 @@
 // same blocks in memory, measured here; the wall time against that limit plus
 // a cp of the 16-bit output (the cost of writing it).
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 #include <time.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "audio/decode_adpcm_wav.h"
 #include "audio/ima_adpcm.h"
 #include "audio/ima_adpcm_encoder.h"
 #include "audio/wav_headers.h"
 #include "audio/wav_to_cau.h"
+#include "child_process.h"
 #include "io/file.h"
 
 using namespace sonkrate;
@@ -37,52 +34,14 @@ namespace {
 constexpr std::uint32_t kRate = 22050;
 constexpr double kStatedNsPerSample = 2.0;
 
-struct Timing {
-    bool ok = true;
-    double user = 0;  // seconds of CPU of the child, in user and in system mode
-    double sys = 0;
-    double wall = 0;
-};
+using bench::ChildRun;
+using bench::settle;
 
-double seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+ChildRun runProgram(const std::vector<std::string>& argv) { return bench::runProgram(argv, true); }
 
-// Runs work in a child process, quietly, and times it from its rusage.
-template <class Work>
-Timing runChild(Work work) {
-    Timing t;
-    std::fflush(stdout);  // nothing buffered is printed twice by the child
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(127);
-        _exit(work());
-    }
-    int status = 0;
-    struct rusage usage {};
-    wait4(pid, &status, 0, &usage);
-    t.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    t.user = seconds(usage.ru_utime);
-    t.sys = seconds(usage.ru_stime);
-    t.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return t;
+ChildRun runDecodeAdpcmWav(const std::string& in, const std::string& out) {
+    return bench::runInChild([&] { return audio::decodeAdpcmWav(in, out).ok() ? 0 : 1; }, true);
 }
-
-// Runs a program searched on PATH.
-Timing runProgram(const std::vector<std::string>& argv) {
-    return runChild([&argv] {
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        return 127;
-    });
-}
-
-Timing runDecodeAdpcmWav(const std::string& in, const std::string& out) {
-    return runChild([&] { return audio::decodeAdpcmWav(in, out).ok() ? 0 : 1; });
-}
-
-void settle() { runProgram({"sync"}); }
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -95,12 +54,12 @@ double median(std::vector<double> v) {
 // runs this short) and the best wall time (other work on a shared machine
 // only ever adds to it).
 template <class Run>
-Timing bestOf(const char* what, int rounds, Run run) {
-    Timing best{true, 0, 0, 1e30};
+ChildRun bestOf(const char* what, int rounds, Run run) {
+    ChildRun best{.ok = true, .wall = 1e30};
     std::vector<double> user, sys;
     for (int i = 0; i < rounds; ++i) {
         settle();
-        Timing t = run();
+        ChildRun t = run();
         if (!t.ok) {
             std::fprintf(stderr, "failed: %s\n", what);
             best.ok = false;
@@ -115,7 +74,7 @@ Timing bestOf(const char* what, int rounds, Run run) {
     return best;
 }
 
-Timing bestOf(int rounds, const std::vector<std::string>& argv) {
+ChildRun bestOf(int rounds, const std::vector<std::string>& argv) {
     return bestOf(argv[0].c_str(), rounds, [&argv] { return runProgram(argv); });
 }
 
@@ -211,7 +170,7 @@ double measuredDecodeLoop(const Inputs& in, unsigned channels) {
     return best;
 }
 
-void printRow(const std::string& what, const Timing& t, const Timing* ours) {
+void printRow(const std::string& what, const ChildRun& t, const ChildRun* ours) {
     std::printf("  %-28s %7.3f %7.3f %7.3f", what.c_str(), t.user, t.sys, t.wall);
     if (ours)
         std::printf("   x%-6.2f x%-6.2f x%.2f", t.user / std::max(ours->user, 1e-3),
@@ -228,11 +187,11 @@ void printHeading(const std::string& title, double minutes, unsigned channels, s
 
 // Our user CPU against the decoder's limit, and our wall time against the
 // limit plus writing the output once.
-void printLimit(const Inputs& in, unsigned channels, const Timing& ours, const std::string& output, int rounds) {
+void printLimit(const Inputs& in, unsigned channels, const ChildRun& ours, const std::string& output, int rounds) {
     const double stated = static_cast<double>(in.samples) * kStatedNsPerSample * 1e-9;
     const double loop = measuredDecodeLoop(in, channels);
     const std::string copy = output + ".copy";
-    Timing write = bestOf(rounds, {"cp", output, copy});
+    ChildRun write = bestOf(rounds, {"cp", output, copy});
     std::printf("  decoder limit: stated 2 ns/sample %.3f s; measured in-memory decode %.3f s (%.2f ns/sample)\n",
                 stated, loop, loop / static_cast<double>(in.samples) * 1e9);
     std::printf("  our user CPU: x%.2f the stated limit, x%.2f the measured decode\n", ours.user / stated,
@@ -254,7 +213,7 @@ bool benchLayout(const std::string& cli, const std::string& work, unsigned chann
         std::string title = gameLayout ? "game's layout, " + std::to_string(in.blockAlign) + "-byte blocks"
                                        : "SoX's own layout";
         printHeading(title, minutes, channels, in.samples);
-        Timing ours;
+        ChildRun ours;
         std::string oursName;
         if (gameLayout) {
             oursName = "sonkrate-cli cau2wav";
@@ -266,8 +225,8 @@ bool benchLayout(const std::string& cli, const std::string& work, unsigned chann
             oursName = "decodeAdpcmWav";
             ours = bestOf(oursName.c_str(), rounds, [&] { return runDecodeAdpcmWav(input, out); });
         }
-        Timing sox = bestOf(rounds, {"sox", input, "-e", "signed", "-b", "16", soxOut});
-        Timing sndfile = bestOf(rounds, {"sndfile-convert", "-pcm16", input, sfOut});
+        ChildRun sox = bestOf(rounds, {"sox", input, "-e", "signed", "-b", "16", soxOut});
+        ChildRun sndfile = bestOf(rounds, {"sndfile-convert", "-pcm16", input, sfOut});
         if (!sox.ok || !sndfile.ok) return false;
         if (ours.ok)
             printRow(oursName, ours, nullptr);

@@ -4,17 +4,14 @@
 // best of a few rounds; every round starts with the disk idle.
 // Usage: bench_durable SONKRATE_CLI WORK_DIR [MEGABYTES] [ROUNDS]
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "archive/tpa_format.h"
 #include "audio/cau_header.h"
+#include "child_process.h"
 #include "io/byte_order.h"
 #include "io/file.h"
 
@@ -22,22 +19,10 @@ using namespace sonkrate;
 
 namespace {
 
-// Runs a program (searched on PATH); its time in seconds, or -1 on failure.
+// A program's time in seconds, or -1 on failure.
 double timed(const std::vector<std::string>& argv) {
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (!freopen("/dev/null", "w", stdout)) _exit(127);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+    bench::ChildRun run = bench::runProgram(argv);
+    return run.ok ? run.wall : -1;
 }
 
 // A 36-byte-header PCM .cau of dataSize bytes.
