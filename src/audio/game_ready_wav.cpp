@@ -19,9 +19,8 @@ struct SampleFormat {
 };
 
 std::string describe(const SampleFormat& f, unsigned rate, unsigned channels, const char* intWord) {
-    std::string text = std::to_string(f.bytes * 8) + "-bit " + (f.isFloat ? "float" : intWord);
-    text += ", " + std::to_string(rate) + " Hz, ";
-    return text + (channels == 1 ? "mono" : channels == 2 ? "stereo" : std::to_string(channels) + " channels");
+    return std::to_string(f.bytes * 8) + "-bit " + (f.isFloat ? "float" : intWord) + ", " +
+           describeRateAndChannels(rate, channels);
 }
 
 // The sample format of a layout, or bytes 0 when it is not plain integer or float samples.
@@ -126,6 +125,11 @@ io::Outcome convertFrames(io::File& in, const WavLayout& w, const SampleFormat& 
 }
 
 }  // namespace
+
+std::string describeRateAndChannels(unsigned rate, unsigned channels) {
+    return std::to_string(rate) + " Hz, " +
+           (channels == 1 ? "mono" : channels == 2 ? "stereo" : std::to_string(channels) + " channels");
+}
 
 GameReadyResult makeGameReadyWav(const std::string& source, const std::string& target) {
     GameReadyResult r;

@@ -17,6 +17,9 @@ struct GameReadyResult {
     std::string after;       // "16-bit PCM, 48000 Hz, stereo"
 };
 
+// "48000 Hz, stereo", "22050 Hz, mono", "48000 Hz, 6 channels".
+std::string describeRateAndChannels(unsigned rate, unsigned channels);
+
 GameReadyResult makeGameReadyWav(const std::string& source, const std::string& target);
 
 }  // namespace sonkrate::audio

@@ -27,8 +27,10 @@ int runAdd(const Arguments& args) {
     const std::string& given = args.positional[1];
     const std::string name = args.option("name").value_or(io::stripFromFirstDot(io::fileNameOf(given)));
 
+    if (args.has("ima") && !io::endsWith(io::toLower(given), ".wav"))
+        return usageError("add", "--ima encodes a .wav; " + given + " is not one");
     SoundFile sound;
-    if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game")); !prepared)
+    if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game"), args.has("ima")); !prepared)
         return failed(prepared);
     if (!sound.change().empty()) say(stdout, "%s: %s\n", given.c_str(), sound.change().c_str());
     const std::string& soundPath = sound.path();
@@ -75,7 +77,7 @@ int runAdd(const Arguments& args) {
 }
 
 const Registration add{{
-    "add", "add ARCHIVE SOUND [--name NAME] [--db SNDIDS] [--log LOG] [--backup PATH] [--to-game]",
+    "add", "add ARCHIVE SOUND [--name NAME] [--db SNDIDS] [--log LOG] [--backup PATH] [--to-game] [--ima]",
     "append a .cau (or a .wav, converted first) to an archive",
     "Appends the sound image to the archive under NAME (default: the file's name\n"
     "without the four characters from its first \".\"); the sound's identifier is\n"
@@ -92,11 +94,12 @@ const Registration add{{
     "--log appends \" Ingame_ID (string sample): NAME\" to LOG.\n"
     "A .cau whose header does not describe the file is refused, and so is a .wav\n"
     "the game cannot play (with a way to convert it), unless --to-game first makes\n"
-    "it 16-bit PCM as wav2cau --to-game does.\n"
+    "it 16-bit PCM as wav2cau --to-game does, or --ima (implying --to-game) IMA\n"
+    "ADPCM in the game's blocks, checked by decoding it back, as wav2cau --ima does.\n"
     "A name the archive already holds is added again with a warning: the game's\n"
     "debug build refuses an archive that holds a name twice; replace changes a\n"
     "sound in place.",
-    {"to-game"}, {"name", "db", "log", "backup"}, 2, 2, runAdd}};
+    {"to-game", "ima"}, {"name", "db", "log", "backup"}, 2, 2, runAdd}};
 
 }  // namespace
 }  // namespace sonkrate::cli

@@ -15,10 +15,13 @@ namespace {
 int runReplace(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
     const SoundArgument target = soundArgument(args.positional[1]);
+    const std::string& given = args.positional[2];
+    if (args.has("ima") && !io::endsWith(io::toLower(given), ".wav"))
+        return usageError("replace", "--ima encodes a .wav; " + given + " is not one");
     SoundFile sound;
-    if (io::Outcome prepared = sound.prepare(args.positional[2], archivePath, args.has("to-game")); !prepared)
+    if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game"), args.has("ima")); !prepared)
         return failed(prepared);
-    if (!sound.change().empty()) say(stdout, "%s: %s\n", args.positional[2].c_str(), sound.change().c_str());
+    if (!sound.change().empty()) say(stdout, "%s: %s\n", given.c_str(), sound.change().c_str());
     // The loader puts the backup beside the archive when the folder given is the archive's own.
     archive::TpaLoad load = archive::loadTpaArchive(archivePath, io::folderOf(archivePath));
     if (!load.outcome) return failed(load.outcome);
@@ -39,7 +42,7 @@ int runReplace(const Arguments& args) {
 }
 
 const Registration replace{{
-    "replace", "replace ARCHIVE NAME|ID SOUND [--backup PATH] [--to-game]",
+    "replace", "replace ARCHIVE NAME|ID SOUND [--backup PATH] [--to-game] [--ima]",
     "replace the sound of an identifier in an archive",
     "Puts SOUND (a .cau, or a .wav the game plays, wrapped first) in place of the\n"
     "image of the sound NAME (or of the identifier ID, 8 hexadecimal digits).\n"
@@ -50,8 +53,9 @@ const Registration replace{{
     "is rewritten beside itself and replaced only when the new one is complete;\n"
     "a backup is kept as by add (PATH, by default Game.tpa.backup beside\n"
     "Game.tpa, made only when none exists yet). --to-game first makes a .wav the\n"
-    "game cannot play 16-bit PCM, as wav2cau --to-game does.",
-    {"to-game"}, {"backup"}, 3, 3, runReplace}};
+    "game cannot play 16-bit PCM, as wav2cau --to-game does; --ima (implying\n"
+    "--to-game) makes a .wav IMA ADPCM in the game's blocks, as wav2cau --ima does.",
+    {"to-game", "ima"}, {"backup"}, 3, 3, runReplace}};
 
 }  // namespace
 }  // namespace sonkrate::cli

@@ -1,5 +1,6 @@
 #include "cli/sound_file.h"
 
+#include "audio/game_ready_ima.h"
 #include "audio/game_ready_wav.h"
 #include "audio/wav_to_cau.h"
 #include "io/file_system.h"
@@ -13,15 +14,17 @@ SoundFile::~SoundFile() {
     if (!gameReady_.empty()) (void)io::removeFile(gameReady_);
 }
 
-io::Outcome SoundFile::prepare(const std::string& given, const std::string& archivePath, bool toGame) {
+io::Outcome SoundFile::prepare(const std::string& given, const std::string& archivePath, bool toGame,
+                               bool ima) {
     path_ = given;
     if (!io::endsWith(io::toLower(given), ".wav")) return io::success();
     // Named as temporaries of this process: what a killed add leaves is
     // cleared by the next write into the folder.
     std::string source = given;
-    if (toGame) {
+    if (toGame || ima) {
         gameReady_ = io::temporaryPathBeside(archivePath);
-        audio::GameReadyResult ready = audio::makeGameReadyWav(given, gameReady_);
+        audio::GameReadyResult ready =
+            ima ? audio::makeGameReadyImaWav(given, gameReady_) : audio::makeGameReadyWav(given, gameReady_);
         if (!ready.outcome) return ready.outcome;
         if (ready.converted) {
             source = gameReady_;

@@ -17,8 +17,10 @@ public:
     SoundFile& operator=(const SoundFile&) = delete;
 
     // Fails with the conversion's reason for a .wav the game cannot play. With
-    // toGame such a .wav is first made 16-bit PCM, beside the archive too.
-    io::Outcome prepare(const std::string& given, const std::string& archivePath, bool toGame = false);
+    // toGame such a .wav is first made 16-bit PCM, beside the archive too; with
+    // ima every PCM .wav is made IMA ADPCM in the game's blocks and checked.
+    io::Outcome prepare(const std::string& given, const std::string& archivePath, bool toGame = false,
+                        bool ima = false);
     // "24-bit integer, 48000 Hz, stereo -> 16-bit PCM, 48000 Hz, stereo", or empty.
     const std::string& change() const { return change_; }
     // The .cau to put into the archive.

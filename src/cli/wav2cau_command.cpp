@@ -1,17 +1,22 @@
 // sonkrate-cli wav2cau: a .wav's sound data wrapped, unchanged, as a .cau.
 #include <cstdio>
 
+#include "audio/game_ready_ima.h"
 #include "audio/game_ready_wav.h"
 #include "audio/target_names.h"
 #include "audio/wav_to_cau.h"
 #include "cli/cli.h"
 #include "cli/std_streams.h"
+#include "io/paths.h"
 
 namespace sonkrate::cli {
 namespace {
 
 int runWavToCau(const Arguments& args) {
     const std::string& given = args.positional[0];
+    const bool ima = args.has("ima");
+    if (ima && io::endsWith(io::toLower(given), ".cau"))
+        return usageError("wav2cau", "--ima encodes a .wav; " + given + " is a .cau");
     if (isStdStream(given) && args.positional.size() < 2)
         return usageError("wav2cau", "OUT.cau (or -) is needed when the .wav comes from standard input");
     std::string target = args.positional.size() > 1 ? args.positional[1] : audio::wavToCauTargetBeside(given);
@@ -25,9 +30,10 @@ int runWavToCau(const Arguments& args) {
     const std::string in = wav.fromStdin() ? "standard input" : given;
     std::string source = wav.path();
     ScratchFile gameReady;
-    if (args.has("to-game")) {
+    if (args.has("to-game") || ima) {
         if (io::Outcome made = gameReady.create("game-ready.wav"); !made) return failed(made);
-        audio::GameReadyResult ready = audio::makeGameReadyWav(source, gameReady.path());
+        audio::GameReadyResult ready = ima ? audio::makeGameReadyImaWav(source, gameReady.path())
+                                           : audio::makeGameReadyWav(source, gameReady.path());
         if (!ready.outcome) return failed(wav.reword(ready.outcome.reason));
         if (ready.converted) {
             source = gameReady.path();
@@ -50,7 +56,7 @@ int runWavToCau(const Arguments& args) {
 }
 
 const Registration wav2cau{{
-    "wav2cau", "wav2cau IN.wav [OUT.cau] [--caption TEXT] [--to-game]", "a .wav wrapped as a .cau sound image",
+    "wav2cau", "wav2cau IN.wav [OUT.cau] [--caption TEXT] [--to-game] [--ima]", "a .wav wrapped as a .cau sound image",
     "Accepts what the game plays: 8- or 16-bit PCM .wav files (a 16-byte format\n"
     "chunk) and IMA ADPCM .wav files with the block alignment the game uses (1028\n"
     "bytes mono, 2056 stereo), mono or stereo; anything else is refused with a\n"
@@ -61,8 +67,13 @@ const Registration wav2cau{{
     "standard output, never to a terminal. --to-game first turns a .wav the game\n"
     "cannot play (24- or 32-bit integer, 32- or 64-bit float, WAVE_FORMAT_EXTENSIBLE,\n"
     "more than two channels) into 16-bit PCM at the same sample rate, with triangular\n"
-    "dither when bits are dropped and more than two channels mixed down to stereo.",
-    {"to-game"}, {"caption"}, 1, 2, runWavToCau}};
+    "dither when bits are dropped and more than two channels mixed down to stereo.\n"
+    "--ima (which implies --to-game) goes one step further: the sound, made 16-bit\n"
+    "PCM as --to-game does (a plain 8- or 16-bit PCM .wav too), is encoded as IMA\n"
+    "ADPCM in the game's blocks (1028 bytes mono, 2056 stereo) at the same sample\n"
+    "rate, and decoded back to check it before the .cau is written. An IMA ADPCM\n"
+    ".wav is wrapped as it is. IN must be a .wav.",
+    {"to-game", "ima"}, {"caption"}, 1, 2, runWavToCau}};
 
 }  // namespace
 }  // namespace sonkrate::cli

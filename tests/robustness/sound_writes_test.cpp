@@ -16,6 +16,7 @@
 #include "audio/cau_to_pcm_wav.h"
 #include "audio/cau_to_wav.h"
 #include "audio/dir_to_caus.h"
+#include "audio/game_ready_ima.h"
 #include "audio/wav_to_cau.h"
 #include "import/playable_wav.h"
 #include "robustness/fault_walk.h"
@@ -128,6 +129,29 @@ TEST(SoundWrites, WavToCauCauToWavAndTheFolderConversion) {
             if (item.status != audio::WavToCauStatus::Written) return Attempt{false, item.reason};
         return fromOutcome(r.outcome);
     });
+    EXPECT_GT(report.failures, 6u);
+}
+
+// A 24-bit stereo .wav made IMA ADPCM: the working 16-bit file, the encoding
+// and the check each meet a fault, and nothing is left of a failed run.
+TEST(SoundWrites, ImaEncodingOfA24BitWav) {
+    testkit::ScratchDir dir;
+    const std::uint32_t frames = 2049 + 1000;
+    Bytes wav = pcmWav(48000, frames * 3);  // the same data length, read as 24-bit stereo frames of 6 bytes
+    wav.resize(44 + 6 * frames);
+    testkit::put32(wav, 4, 36 + 6 * frames);
+    testkit::put16(wav, 22, 2);
+    testkit::put32(wav, 28, 48000 * 6);
+    testkit::put16(wav, 32, 6);
+    testkit::put16(wav, 34, 24);
+    testkit::put32(wav, 40, 6 * frames);
+    testkit::writeFile(dir.file("editor.wav"), wav);
+    testkit::writeText(dir.file("game.wav"), "old .wav");
+    auto report = walkFaults(dir.path(), [&] {
+        audio::GameReadyResult r = audio::makeGameReadyImaWav(dir.file("editor.wav"), dir.file("game.wav"));
+        if (r.outcome && !r.converted) return Attempt{false, "nothing converted"};
+        return fromOutcome(r.outcome);
+    }, {{"game.wav", "editor.wav"}, {}});
     EXPECT_GT(report.failures, 6u);
 }
 
