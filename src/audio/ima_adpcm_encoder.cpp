@@ -49,7 +49,8 @@ void encodeImaBlock(ImaAdpcmDecoder* state, const std::int16_t* frames, std::siz
         std::uint8_t header[4] = {0, 0, state[c].stepIndex, 0};
         io::putI16(header, state[c].predictor);
         out.insert(out.end(), header, header + 4);
-        for (std::size_t i = 1; i < n; ++i) codes[c * codeCount + i - 1] = encodeSample(state[c], frames[i * channels + c]);
+        for (std::size_t i = 1; i < n; ++i)
+            codes[c * codeCount + i - 1] = encodeSample(state[c], frames[i * channels + c]);
     }
     for (std::size_t g = 0; g < codeCount / 8; ++g) {
         for (unsigned c = 0; c < channels; ++c) {
