@@ -1,9 +1,11 @@
 // The RIFF walker and what stands on it: .wav to .cau, the IMA ADPCM
-// decoder, the add's conversion and the .wav played as it is.
+// decoder, the add's conversion, the .wav played as it is and the desktop
+// player's sample stream.
 #include "audio/add_wav_conversion.h"
 #include "audio/cau_reader.h"
 #include "audio/decode_adpcm_wav.h"
 #include "audio/wav_reader.h"
+#include "audio/wav_source.h"
 #include "audio/wav_to_cau.h"
 #include "fuzz/fuzz_support.h"
 #include "import/playable_wav.h"
@@ -34,4 +36,12 @@ SONKRATE_FUZZ_HARNESS(wav) {
     }
     (void)audio::convertWavForAdd(path, fuzz::scratchFolder());
     (void)import::writePlayableWav(path, fuzz::scratchPath("played.wav"));
+    audio::WavSource source;
+    if (source.open(path)) {
+        std::uint8_t buffer[4096];
+        std::uint64_t total = 0;
+        for (std::size_t n; (n = source.read(buffer, sizeof buffer)) > 0;) total += n;
+        // No coding makes more than four bytes of samples of one stored byte.
+        fuzz::check(total <= 4 * static_cast<std::uint64_t>(size) + 64, "the player made samples out of nothing");
+    }
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "audio/decode_adpcm_wav.h"
 #include "import/aiff_reader.h"
@@ -14,8 +13,6 @@
 #include "import/sphere_reader.h"
 #include "import/voc_reader.h"
 #include "import/wve_reader.h"
-#include "io/byte_order.h"
-#include "io/file.h"
 
 namespace sonkrate::import {
 
@@ -51,22 +48,6 @@ const ForeignReaderRow* readerForExtension(const std::string& extension) {
 }
 
 bool isWavExtension(const std::string& extension) { return extension == "WAV" || extension == "wav"; }
-
-io::Outcome readDirectWavHeader(const std::string& path, DirectWavHeader& header) {
-    io::File file;
-    io::Outcome opened = file.open(path, io::FileMode::Read);
-    if (!opened) return opened;
-    std::uint8_t b[36] = {};
-    file.readSome(b, sizeof b);
-    header.riffSize = io::getU32(b + 4);
-    header.fmtSize = io::getU32(b + 16);
-    header.formatTag = io::getI16(b + 20);
-    header.channels = io::getI16(b + 22);
-    header.sampleRate = io::getU32(b + 24);
-    header.blockAlign = io::getU16(b + 32);
-    header.bitsPerSample = io::getU16(b + 34);
-    return io::success();
-}
 
 double directWavPlayTime(const DirectWavHeader& h) {
     // Worked out in unsigned 32-bit arithmetic, as the header fields are.
@@ -167,7 +148,7 @@ ForeignPlayOutcome runForeignPlay(const ForeignPlayPlan& plan, const ForeignWork
         out.externalWavFlag = 1;
         out.externalPlayKind = 2;
         DirectWavHeader header;
-        io::Outcome read = readDirectWavHeader(source, header);
+        io::Outcome read = audio::readCanonicalWavHeader(source, header);
         if (!read) {
             out.readFailed = true;
             out.reason = read.reason;

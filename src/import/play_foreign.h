@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "audio/wav_reader.h"
 #include "import/conversion.h"
 
 namespace sonkrate::import {
@@ -45,16 +46,8 @@ std::string extensionOf(const std::string& path);
 const ForeignReaderRow* readerForExtension(const std::string& extension);
 bool isWavExtension(const std::string& extension);
 
-// The fields of a .wav read at the fixed offsets of the canonical header.
-struct DirectWavHeader {
-    std::uint32_t riffSize = 0;       // at 4
-    std::uint32_t fmtSize = 0;        // at 16
-    std::int16_t formatTag = 0;       // at 20
-    std::int16_t channels = 0;        // at 22
-    std::uint32_t sampleRate = 0;     // at 24
-    std::uint16_t blockAlign = 0;     // at 32
-    std::uint16_t bitsPerSample = 0;  // at 34
-};
+// A played .wav is taken by the fields at the canonical header's offsets.
+using DirectWavHeader = audio::CanonicalWavHeader;
 
 enum class DirectWavHandling {
     PlayAsIs,     // PCM, G.711 and the other layouts the system's player takes
@@ -62,9 +55,6 @@ enum class DirectWavHandling {
     NotPlayed,    // silently left alone
 };
 
-// Reads the header fields; a file shorter than the header gives zeros for
-// the fields it lacks. Fails only when the file cannot be opened.
-io::Outcome readDirectWavHeader(const std::string& path, DirectWavHeader& header);
 // The playing time of a .wav from its header, in seconds (0 without a divisor).
 double directWavPlayTime(const DirectWavHeader& header);
 DirectWavHandling directWavHandling(const DirectWavHeader& header);

@@ -55,7 +55,7 @@ PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::str
 
     r.route = ForeignRoute::DirectWav;
     DirectWavHeader header;
-    io::Outcome read = readDirectWavHeader(sourcePath, header);
+    io::Outcome read = audio::readCanonicalWavHeader(sourcePath, header);
     if (!read) return asReadFailure(r, read.reason);
     r.playTimeSeconds = directWavPlayTime(header);
     r.playTimeCount = static_cast<int>(std::min(r.playTimeSeconds, 2147483647.0));

@@ -142,3 +142,97 @@ TEST(WavReader, RefusesWhatIsNoUsableWav) {
     testkit::put32(huge, 12 + 24 + 4, 0xFFFFFFF0u);
     layoutOf(dir, huge, false);
 }
+
+TEST(WavReader, TheWalkNamesWhatIsWrong) {
+    testkit::ScratchDir dir;
+    auto pcm = pcmWavHeader(1, 8000, 16, 0);
+    Bytes fmt(pcm.begin() + 20, pcm.begin() + 36);
+    auto walk = [&](const Bytes& file) {
+        std::string path = dir.file("w.wav");
+        testkit::writeFile(path, file);
+        sonkrate::io::File f;
+        EXPECT_TRUE(f.open(path, sonkrate::io::FileMode::Read).ok);
+        WavLayout w;
+        return walkWavChunks(f, w).walk;
+    };
+    Bytes cut = riff({chunk("fmt ", fmt)});
+    cut.resize(cut.size() - 6);
+    Bytes avi = riff({chunk("fmt ", fmt), chunk("data", {1, 2})});
+    std::copy_n("AVI ", 4, avi.begin() + 8);
+    EXPECT_EQ(walk(riff({chunk("fmt ", fmt), chunk("data", {1, 2})})), WavWalk::Ok);
+    EXPECT_EQ(walk(Bytes(11, 0)), WavWalk::TooShort);
+    EXPECT_EQ(walk(avi), WavWalk::NotRiffWave);
+    EXPECT_EQ(walk(riff({chunk("fmt ", Bytes(fmt.begin(), fmt.begin() + 14))})), WavWalk::FormatTooShort);
+    EXPECT_EQ(walk(cut), WavWalk::FormatTruncated);
+    EXPECT_EQ(walk(riff({chunk("data", {1, 2})})), WavWalk::NoFormat);
+    EXPECT_EQ(walk(riff({chunk("fmt ", fmt)})), WavWalk::NoData);
+
+    // The sentence still gives the format chunk's length.
+    std::string path = dir.file("short-fmt.wav");
+    testkit::writeFile(path, riff({chunk("fmt ", Bytes(fmt.begin(), fmt.begin() + 14))}));
+    WavLayout w;
+    auto outcome = readWavLayout(path, w);
+    EXPECT_NE(outcome.reason.find("only 14 bytes"), std::string::npos) << outcome.reason;
+}
+
+TEST(WavReader, ExtensibleSubFormatOnlyFromAFullChunkButItsTagWheneverPresent) {
+    testkit::ScratchDir dir;
+    auto pcm = pcmWavHeader(2, 48000, 24, 0);
+    Bytes fmt(pcm.begin() + 20, pcm.begin() + 36);
+    testkit::put16(fmt, 0, 0xFFFE);
+    Bytes ext = fmt;
+    ext.resize(40, 0);
+    testkit::put16(ext, 16, 22);
+    testkit::put16(ext, 24, 3);  // the GUID opens with the float tag
+    WavLayout full = layoutOf(dir, riff({chunk("fmt ", ext), chunk("data", {0, 0, 0, 0, 0, 0})}));
+    EXPECT_EQ(full.subFormat, 3);
+    EXPECT_TRUE(full.hasSubFormatTag);
+    EXPECT_EQ(full.subFormatTag, 3);
+
+    Bytes partial(ext.begin(), ext.begin() + 26);
+    WavLayout shortExt = layoutOf(dir, riff({chunk("fmt ", partial), chunk("data", {0, 0})}));
+    EXPECT_EQ(shortExt.subFormat, 0);
+    EXPECT_TRUE(shortExt.hasSubFormatTag);
+    EXPECT_EQ(shortExt.subFormatTag, 3);
+
+    Bytes tooShort(ext.begin(), ext.begin() + 24);
+    WavLayout none = layoutOf(dir, riff({chunk("fmt ", tooShort), chunk("data", {0, 0})}));
+    EXPECT_FALSE(none.hasSubFormatTag);
+    EXPECT_EQ(none.fmtChunkLength, 24u);
+}
+
+TEST(WavReader, TheCanonicalHeaderIsReadAtItsOffsetsWithoutLookingAtTags) {
+    testkit::ScratchDir dir;
+    // A LIST chunk first: the walk would find "fmt " later, the fixed
+    // offsets read whatever lies at 16..35.
+    Bytes file = riff({chunk("LIST", Bytes(24, 0x11)), chunk("data", {1, 2})});
+    testkit::put32(file, 16, 20);
+    testkit::put16(file, 20, 0xFFFF);  // read as signed
+    testkit::put16(file, 22, 2);
+    testkit::put32(file, 24, 22050);
+    testkit::put16(file, 32, 2056);
+    testkit::put16(file, 34, 4);
+    std::string path = dir.file("c.wav");
+    testkit::writeFile(path, file);
+    CanonicalWavHeader h;
+    ASSERT_TRUE(readCanonicalWavHeader(path, h).ok);
+    EXPECT_EQ(h.riffSize, file.size() - 8);
+    EXPECT_EQ(h.fmtSize, 20u);
+    EXPECT_EQ(h.formatTag, -1);
+    EXPECT_EQ(h.channels, 2);
+    EXPECT_EQ(h.sampleRate, 22050u);
+    EXPECT_EQ(h.blockAlign, 2056);
+    EXPECT_EQ(h.bitsPerSample, 4);
+
+    // A short file gives zeros past its end; a missing one fails naming it.
+    testkit::writeFile(path, Bytes(file.begin(), file.begin() + 26));
+    CanonicalWavHeader cut;
+    ASSERT_TRUE(readCanonicalWavHeader(path, cut).ok);
+    EXPECT_EQ(cut.channels, 2);
+    EXPECT_EQ(cut.sampleRate & 0xFFFFu, 22050u);
+    EXPECT_EQ(cut.blockAlign, 0);
+    EXPECT_EQ(cut.bitsPerSample, 0);
+    auto missing = readCanonicalWavHeader(dir.file("gone.wav"), cut);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_NE(missing.reason.find("gone.wav"), std::string::npos);
+}

@@ -50,10 +50,10 @@ bool SoundPlayer::play(const std::string& path) {
     }
     if (!startAudio()) return false;
 
-    const PlayFormat& f = voice->source.format();
+    const audio::PlayFormat& f = voice->source.format();
     SDL_AudioSpec want{};
     want.freq = static_cast<int>(f.sampleRate);
-    want.format = f.type == SampleType::S16 ? AUDIO_S16SYS : (f.type == SampleType::S32 ? AUDIO_S32SYS : AUDIO_F32SYS);
+    want.format = f.type == audio::SampleType::S16 ? AUDIO_S16SYS : (f.type == audio::SampleType::S32 ? AUDIO_S32SYS : AUDIO_F32SYS);
     want.channels = static_cast<Uint8>(f.channels);
     want.samples = 2048;
     want.callback = &SoundPlayer::fill;

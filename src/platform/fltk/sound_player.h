@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/fltk/wav_source.h"
+#include "audio/wav_source.h"
 
 namespace sonkrate::platform::desktop {
 
@@ -33,7 +33,7 @@ public:
 
 private:
     struct Voice {
-        WavSource source;
+        audio::WavSource source;
         std::atomic<bool> finished{false};
     };
     static void fill(void* userdata, unsigned char* stream, int length);

@@ -12,7 +12,7 @@
 #include "io/file.h"
 #include "io/outcome.h"
 
-namespace sonkrate::platform::desktop {
+namespace sonkrate::audio {
 
 enum class SampleType { S16, S32, F32 };
 
@@ -42,10 +42,10 @@ public:
     std::size_t read(std::uint8_t* out, std::size_t n);
 
 private:
+    io::Outcome chooseCoding(const std::string& path, std::uint16_t tag, unsigned bits);
     bool refill();
-    void convertPcm(const std::uint8_t* in, std::size_t frames);
-    void decodeImaBlock(const std::uint8_t* block, std::size_t bytes);
-    void decodeMsBlock(const std::uint8_t* block, std::size_t bytes);
+    void decodeBlocks(std::size_t got);
+    void convertSamples(const std::uint8_t* in, std::size_t frames);
     void putS16(std::int16_t v);
     void putS32(std::int32_t v);
     void putF32(float v);
@@ -57,12 +57,9 @@ private:
     std::size_t blockAlign_ = 0;
     std::uint64_t remaining_ = 0;     // data bytes not read yet
     std::vector<std::uint8_t> raw_;
+    std::vector<std::int16_t> decoded_;
     std::vector<std::uint8_t> pending_;
     std::size_t pendingAt_ = 0;
 };
 
-// The G.711 expansions to 16-bit linear samples.
-std::int16_t aLawToLinear(std::uint8_t code);
-std::int16_t muLawToLinear(std::uint8_t code);
-
-}  // namespace sonkrate::platform::desktop
+}  // namespace sonkrate::audio
