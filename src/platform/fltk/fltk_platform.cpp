@@ -351,8 +351,6 @@ Fl_Widget* FltkPlatform::makeWidget(Control& c) {
         p->box(FL_THIN_DOWN_BOX);
         p->color(FL_BACKGROUND_COLOR);
         p->selection_color(fl_rgb_color(0, 0, 128));
-        c.low = 0;
-        c.high = 100;
         return p;
     }
     case ControlKind::Trackbar: {
@@ -363,7 +361,7 @@ Fl_Widget* FltkPlatform::makeWidget(Control& c) {
                 auto* self = static_cast<FltkPlatform*>(data);
                 for (auto& [id, control] : self->controls_) {
                     if (control.widget != widget) continue;
-                    control.position = static_cast<int>(static_cast<Trackbar*>(widget)->value());
+                    control.range.position = static_cast<int>(static_cast<Trackbar*>(widget)->value());
                     self->changed();
                     if (self->blocked_ == 0 && self->sink_) {
                         ++self->dispatching_;
@@ -374,8 +372,6 @@ Fl_Widget* FltkPlatform::makeWidget(Control& c) {
                 }
             },
             this);
-        c.low = 0;
-        c.high = 100;
         return t;
     }
     }
@@ -564,17 +560,18 @@ void FltkPlatform::setMenuItemEnabled(int commandId, bool enabled) {
 }
 
 void FltkPlatform::applyRange(Control& c) {
+    const RangeControl& r = c.range;
     if (c.description.kind == ControlKind::Trackbar) {
         auto* t = static_cast<Trackbar*>(c.widget);
-        t->bounds(c.low, c.high);
-        t->value(c.position);
-        t->ticFrequency(c.ticFrequency);
+        t->bounds(r.low, r.high);
+        t->value(r.position);
+        t->ticFrequency(r.ticFrequency);
         t->redraw();
     } else if (c.description.kind == ControlKind::ProgressBar) {
         auto* p = static_cast<Fl_Progress*>(c.widget);
-        p->minimum(static_cast<float>(c.low));
-        p->maximum(static_cast<float>(c.high > c.low ? c.high : c.low + 1));
-        p->value(static_cast<float>(c.position));
+        p->minimum(static_cast<float>(r.low));
+        p->maximum(static_cast<float>(r.high > r.low ? r.high : r.low + 1));
+        p->value(static_cast<float>(r.position));
     }
     changed();
 }
@@ -582,59 +579,54 @@ void FltkPlatform::applyRange(Control& c) {
 void FltkPlatform::setTrackbarRange(int controlId, int low, int high) {
     Control* c = find(controlId, ControlKind::Trackbar);
     if (!c) return;
-    c->low = low;
-    c->high = std::max(low, high);
-    c->position = std::clamp(c->position, c->low, c->high);
+    setRange(c->range, low, high);
     applyRange(*c);
 }
 
 int FltkPlatform::trackbarPosition(int controlId) {
     Control* c = find(controlId, ControlKind::Trackbar);
     if (!c) return 0;
-    c->position = std::clamp(static_cast<int>(static_cast<Trackbar*>(c->widget)->value()), c->low, c->high);
-    return c->position;
+    // The user may have moved the thumb since the last callback.
+    setPosition(c->range, static_cast<int>(static_cast<Trackbar*>(c->widget)->value()));
+    return c->range.position;
 }
 
 void FltkPlatform::setTrackbarPosition(int controlId, int position) {
     Control* c = find(controlId, ControlKind::Trackbar);
     if (!c) return;
-    c->position = std::clamp(position, c->low, c->high);
+    setPosition(c->range, position);
     applyRange(*c);
 }
 
 void FltkPlatform::setTrackbarTicFrequency(int controlId, int frequency) {
     Control* c = find(controlId, ControlKind::Trackbar);
     if (!c) return;
-    c->ticFrequency = frequency;
+    c->range.ticFrequency = frequency;
     applyRange(*c);
 }
 
 void FltkPlatform::setProgressRange(int controlId, int low, int high) {
     Control* c = find(controlId, ControlKind::ProgressBar);
     if (!c) return;
-    c->low = low;
-    c->high = std::max(low, high);
-    c->position = std::clamp(c->position, c->low, c->high);
+    setRange(c->range, low, high);
     applyRange(*c);
 }
 
 void FltkPlatform::setProgressStep(int controlId, int step) {
-    if (Control* c = find(controlId, ControlKind::ProgressBar)) c->step = step;
+    if (Control* c = find(controlId, ControlKind::ProgressBar)) c->range.step = step;
 }
 
 void FltkPlatform::setProgressPosition(int controlId, int position) {
     Control* c = find(controlId, ControlKind::ProgressBar);
     if (!c) return;
-    c->position = std::clamp(position, c->low, c->high);
+    setPosition(c->range, position);
     applyRange(*c);
 }
 
 void FltkPlatform::progressStepIt(int controlId) {
     Control* c = find(controlId, ControlKind::ProgressBar);
     if (!c) return;
-    c->position += c->step;
-    // Stepped past its end, the bar starts over.
-    if (c->position > c->high) c->position = c->low + (c->position - c->high);
+    stepIt(c->range);
     applyRange(*c);
 }
 
@@ -957,11 +949,12 @@ void FltkPlatform::writeDump() {
                 o << "list-item " << id << " " << i << " " << escapeDumpText(c.items[i]) << "\n";
             break;
         case ControlKind::Trackbar:
-            o << "trackbar " << id << " " << c.low << " " << c.high << " " << trackbarPosition(id) << " " << c.ticFrequency
-              << "\n";
+            o << "trackbar " << id << " " << c.range.low << " " << c.range.high << " " << trackbarPosition(id) << " "
+              << c.range.ticFrequency << "\n";
             break;
         case ControlKind::ProgressBar:
-            o << "progress " << id << " " << c.low << " " << c.high << " " << c.position << " " << c.step << "\n";
+            o << "progress " << id << " " << c.range.low << " " << c.range.high << " " << c.range.position << " "
+              << c.range.step << "\n";
             break;
         default: break;
         }

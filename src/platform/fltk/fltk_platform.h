@@ -12,6 +12,7 @@
 
 #include "platform/fltk/sound_player.h"
 #include "platform/platform.h"
+#include "platform/range_control.h"
 
 class Fl_Widget;
 class Fl_Menu_Bar;
@@ -89,7 +90,7 @@ private:
         std::string text;
         Fl_Widget* widget = nullptr;
         std::unique_ptr<Fl_Text_Buffer> buffer;  // multi-line edits
-        int low = 0, high = 100, position = 0, step = 10, ticFrequency = 1;
+        RangeControl range;  // trackbar and progress bar
         std::vector<std::string> items;
         int lastSelection = 0;  // list box: the 1-based line selected last
     };

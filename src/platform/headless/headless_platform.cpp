@@ -101,7 +101,7 @@ bool HeadlessPlatform::selectListItem(int controlId, int index) {
 bool HeadlessPlatform::dragTrackbar(int controlId, int position) {
     HeadlessControl* c = findKind(controlId, ControlKind::Trackbar, "dragTrackbar");
     if (!c || !c->enabled) return false;
-    c->position = std::clamp(position, c->low, c->high);
+    setPosition(*c, position);
     if (sink_ && windowAlive()) sink_->onTrackbarScroll();
     return true;
 }
@@ -152,7 +152,6 @@ void HeadlessPlatform::createControl(const ControlDescription& description) {
     c.initialText = std::string(description.text);
     c.description.text = {};
     c.text = c.initialText;
-    if (description.kind == ControlKind::Trackbar) c.high = 100;
     controls_.emplace(description.id, std::move(c));
     creationOrder_.push_back(description.id);
 }
@@ -222,10 +221,7 @@ void HeadlessPlatform::setMenuItemEnabled(int commandId, bool enabled) {
 
 void HeadlessPlatform::setTrackbarRange(int controlId, int low, int high) {
     HeadlessControl* c = findKind(controlId, ControlKind::Trackbar, "setTrackbarRange");
-    if (!c) return;
-    c->low = low;
-    c->high = std::max(low, high);
-    c->position = std::clamp(c->position, c->low, c->high);
+    if (c) setRange(*c, low, high);
 }
 
 int HeadlessPlatform::trackbarPosition(int controlId) {
@@ -235,7 +231,7 @@ int HeadlessPlatform::trackbarPosition(int controlId) {
 
 void HeadlessPlatform::setTrackbarPosition(int controlId, int position) {
     HeadlessControl* c = findKind(controlId, ControlKind::Trackbar, "setTrackbarPosition");
-    if (c) c->position = std::clamp(position, c->low, c->high);
+    if (c) setPosition(*c, position);
 }
 
 void HeadlessPlatform::setTrackbarTicFrequency(int controlId, int frequency) {
@@ -245,10 +241,7 @@ void HeadlessPlatform::setTrackbarTicFrequency(int controlId, int frequency) {
 
 void HeadlessPlatform::setProgressRange(int controlId, int low, int high) {
     HeadlessControl* c = findKind(controlId, ControlKind::ProgressBar, "setProgressRange");
-    if (!c) return;
-    c->low = low;
-    c->high = std::max(low, high);
-    c->position = std::clamp(c->position, c->low, c->high);
+    if (c) setRange(*c, low, high);
 }
 
 void HeadlessPlatform::setProgressStep(int controlId, int step) {
@@ -258,16 +251,14 @@ void HeadlessPlatform::setProgressStep(int controlId, int step) {
 
 void HeadlessPlatform::setProgressPosition(int controlId, int position) {
     HeadlessControl* c = findKind(controlId, ControlKind::ProgressBar, "setProgressPosition");
-    if (c) c->position = std::clamp(position, c->low, c->high);
+    if (c) setPosition(*c, position);
 }
 
 void HeadlessPlatform::progressStepIt(int controlId) {
     HeadlessControl* c = findKind(controlId, ControlKind::ProgressBar, "progressStepIt");
     if (!c) return;
     ++c->stepItCount;
-    c->position += c->step;
-    // Like the Windows control, a bar stepped past its end starts over.
-    if (c->position > c->high) c->position = c->low + (c->position - c->high);
+    stepIt(*c);
 }
 
 // ---- List box ----------------------------------------------------------------------------

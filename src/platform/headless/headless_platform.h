@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/range_control.h"
 
 namespace sonkrate::platform {
 
@@ -43,20 +44,16 @@ struct Record {
     FileDialogOptions dialog;
 };
 
-struct HeadlessControl {
+// The trackbar's and progress bar's range, position and step come from
+// RangeControl, kept by the rules every backend shares.
+struct HeadlessControl : RangeControl {
     ControlDescription description;  // as created; its text is cleared, see initialText
     std::string initialText;
     std::string text;
     bool enabled = true;
     bool shown = true;
     bool checked = false;
-    // Trackbar and progress bar (defaults as the Windows controls start).
-    int low = 0;
-    int high = 100;
-    int position = 0;
-    int step = 10;
-    int ticFrequency = 1;
-    int stepItCount = 0;
+    int stepItCount = 0;  // progress bar: the steps asked for
     // List box.
     std::vector<std::string> items;
     int caret = -1;
