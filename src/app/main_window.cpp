@@ -17,7 +17,7 @@ constexpr unsigned kEdge = ps::kClientEdge;
 
 // clang-format off
 const ControlDescription kControls[] = {
-    // id, kind, text, style, x, y, w, h, GUI font, bitmap, phase
+    // id, kind, text, style, x, y, w, h, GUI font, bitmap, phase, the bitmap's word
     {kProgressBar, ControlKind::ProgressBar, "", ps::kStyleNone, 47, 80, 376, 8, false, 0, CreationPhase::AfterShow},
     {kStatusLine, ControlKind::Edit, "", kEdge | ps::kVerticalScroll | ps::kReadOnly | ps::kMultiline,
      9, 96, 452, 32, true, 0, CreationPhase::AfterShow},
@@ -40,8 +40,9 @@ const ControlDescription kControls[] = {
      9, 190, 432, 36, true, 0, CreationPhase::AfterShow},
     {kCaptionInput, ControlKind::Edit, "", kEdge | ps::kVerticalScroll | ps::kMultiline | ps::kAutoVerticalScroll,
      8, 228, 454, 44, true, 0, CreationPhase::AfterShow},
-    {kRepeatLabel, ControlKind::Bitmap, "", ps::kStyleNone, 219, 0, 48, 14, false, kRepeatBitmap, CreationPhase::Bitmaps},
-    {kStopLabel, ControlKind::Bitmap, "", ps::kStyleNone, 241, 0, 32, 14, false, kStopBitmap, CreationPhase::Bitmaps},
+    {kRepeatLabel, ControlKind::Bitmap, "", ps::kStyleNone, 219, 0, 48, 14, false, kRepeatBitmap, CreationPhase::Bitmaps,
+     "Repeat"},
+    {kStopLabel, ControlKind::Bitmap, "", ps::kStyleNone, 241, 0, 32, 14, false, kStopBitmap, CreationPhase::Bitmaps, "Stop"},
     {kReplayStrip, ControlKind::Bitmap, "", ps::kStyleNone, 209, 39, 20, 2, false, kStripBitmap, CreationPhase::Bitmaps},
     {kStopStrip, ControlKind::Bitmap, "", ps::kStyleNone, 231, 39, 20, 2, false, kStripBitmap, CreationPhase::Bitmaps},
     {kNextButton, ControlKind::PushButton, "-->", ps::kStyleNone, 253, 15, 40, 24, false, 0, CreationPhase::WithWindow},

@@ -61,6 +61,9 @@ struct ControlDescription {
     bool guiFont = false;    // the system's GUI font instead of the default one
     int bitmapId = 0;        // Bitmap: the resource shown
     CreationPhase phase = CreationPhase::AfterShow;
+    // Bitmap: the word its image shows ("" for a plain strip), for backends
+    // that draw the picture instead of loading the resource.
+    std::string_view bitmapWord = {};
 };
 
 struct MenuItem {

@@ -283,7 +283,7 @@ Fl_Widget* FltkPlatform::makeWidget(Control& c) {
         b->argument(kPassesMouse);
         return b;
     }
-    case ControlKind::Bitmap: return new DrawnBitmap(x, y, w, h, s.bitmapId);
+    case ControlKind::Bitmap: return new DrawnBitmap(x, y, w, h, std::string(s.bitmapWord));
     case ControlKind::Edit: {
         bool readOnly = s.style & kReadOnly;
         Fl_Boxtype box = (s.style & kClientEdge) ? FL_DOWN_BOX : FL_FLAT_BOX;

@@ -3,6 +3,8 @@
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
 
+#include <utility>
+
 namespace sonkrate::platform::desktop {
 
 MainWindowWidget::MainWindowWidget(int x, int y, int w, int h, const char* title, int clientTop)
@@ -70,20 +72,20 @@ void CenteredField::draw() {
     fl_pop_clip();
 }
 
-DrawnBitmap::DrawnBitmap(int x, int y, int w, int h, int bitmapId) : Fl_Widget(x, y, w, h), bitmapId_(bitmapId) {
+DrawnBitmap::DrawnBitmap(int x, int y, int w, int h, std::string word)
+    : Fl_Widget(x, y, w, h), word_(std::move(word)) {
     argument(kPassesMouse);
 }
 
 void DrawnBitmap::draw() {
-    // 1150 Repeat, 1250 Stop: a word on a pale ground; 1200: a grey strip.
-    if (bitmapId_ == 1150 || bitmapId_ == 1250) {
+    if (!word_.empty()) {
         fl_color(fl_rgb_color(255, 255, 225));
         fl_rectf(x(), y(), w(), h());
         fl_color(fl_rgb_color(96, 96, 96));
         fl_rect(x(), y(), w(), h());
         fl_color(FL_BLACK);
         fl_font(FL_HELVETICA, 10);
-        fl_draw(bitmapId_ == 1150 ? "Repeat" : "Stop", x(), y(), w(), h(), FL_ALIGN_CENTER, nullptr, 0);
+        fl_draw(word_.c_str(), x(), y(), w(), h(), FL_ALIGN_CENTER, nullptr, 0);
     } else {
         fl_color(fl_rgb_color(128, 128, 128));
         fl_rectf(x(), y(), w(), h());

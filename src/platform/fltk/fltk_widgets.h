@@ -49,16 +49,16 @@ private:
     std::string text_;
 };
 
-// One of the program's small pictures: the word Repeat, the word Stop, or
-// a plain grey strip.
+// One of the program's small pictures: a word on a pale ground, or a plain
+// grey strip when it has no word.
 class DrawnBitmap : public Fl_Widget {
 public:
-    DrawnBitmap(int x, int y, int w, int h, int bitmapId);
+    DrawnBitmap(int x, int y, int w, int h, std::string word);
     void draw() override;
     int handle(int) override { return 0; }
 
 private:
-    int bitmapId_;
+    std::string word_;
 };
 
 // A horizontal slider whose thumb keeps its length and that may draw a tic
