@@ -1,10 +1,13 @@
 // The Linux desktop backend of the platform API: FLTK 1.3 widgets at the
 // window's pixel positions, FLTK's native file chooser, SDL2 sound, the kill
 // switch as a child process, xdg-open for documents and the XDG folders.
+// One class; its parts are defined by concern in fltk_platform.cpp (window,
+// loop, timers) and the fltk_*.cpp files beside it.
 #pragma once
 
 #include <sys/types.h>
 
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <string>
@@ -104,7 +107,19 @@ private:
 
     Control* find(int controlId, ControlKind kind);
     Control* find(int controlId);
+    void connectWindowEvents();
+    // Widgets from control descriptions (fltk_control_widgets.cpp).
     Fl_Widget* makeWidget(Control& c);
+    Fl_Widget* makeButton(const ControlDescription& s);
+    Fl_Widget* makeStatic(const ControlDescription& s);
+    Fl_Widget* makeMultilineEdit(Control& c);
+    Fl_Widget* makeLineEdit(const ControlDescription& s);
+    Fl_Widget* makeListBox(const ControlDescription& s);
+    Fl_Widget* makeProgressBar(const ControlDescription& s);
+    Fl_Widget* makeTrackbar(const ControlDescription& s);
+    static void buttonPressed(Fl_Widget* widget, void* data);
+    static void listChosen(Fl_Widget* widget, void* data);
+    static void trackbarMoved(Fl_Widget* widget, void* data);
     void applyRange(Control& c);
     void command(int id, int notification);
     std::optional<std::string> fileDialog(const FileDialogOptions& dialog, bool save);
@@ -114,7 +129,11 @@ private:
     // Processes window events for up to seconds without handing any to the shell.
     void pumpBlocked(double seconds);
     void changed() { dirty_ = true; }
+    // The state dump (fltk_dump.cpp).
     void writeDump();
+    void dumpWindow(std::ostream& o);
+    void dumpMenu(std::ostream& o);
+    void dumpControl(std::ostream& o, int id, const Control& c);
     void reapChildren();
 
     EventSink* sink_ = nullptr;
