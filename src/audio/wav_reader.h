@@ -78,7 +78,8 @@ io::Outcome readWavLayout(io::File& file, WavLayout& layout);
 io::Outcome readWavLayout(const std::string& path, WavLayout& layout);
 
 // The fields of a .wav read at the fixed offsets of the canonical header,
-// without looking at the chunk tags.
+// without looking at the chunk tags: how a played .wav is taken (kept on
+// purpose, see COMPATIBILITY.md).
 struct CanonicalWavHeader {
     std::uint32_t riffSize = 0;       // at 4
     std::uint32_t fmtSize = 0;        // at 16
