@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "io/byte_order.h"
 
@@ -15,6 +16,9 @@ constexpr std::array<int, 16> kAdaptation = {230, 230, 230, 230, 307, 409, 512, 
 constexpr std::array<std::array<int, 2>, 7> kCoefficients = {
     {{256, 0}, {512, -256}, {0, 0}, {192, 64}, {240, 0}, {460, -208}, {392, -232}}};
 
+// Larger than any prediction can be far from a 16-bit bound (|prediction| <= 98304).
+constexpr std::int64_t kMaxDelta = 1 << 20;
+
 struct Channel {
     int c1, c2, delta, s1, s2;
 };
@@ -26,7 +30,11 @@ int step(Channel& s, int code) {
     predicted = std::clamp(predicted, -32768, 32767);
     s.s2 = s.s1;
     s.s1 = predicted;
-    s.delta = std::max(16, (kAdaptation[static_cast<std::size_t>(code)] * s.delta) >> 8);
+    // A hostile block can triple delta at every step. Past kMaxDelta every
+    // non-zero code drives the sample to a bound anyway; the cap keeps the
+    // products inside an int, and no encoder comes near it.
+    const std::int64_t next = (std::int64_t{kAdaptation[static_cast<std::size_t>(code)]} * s.delta) >> 8;
+    s.delta = static_cast<int>(std::clamp<std::int64_t>(next, 16, kMaxDelta));
     return predicted;
 }
 

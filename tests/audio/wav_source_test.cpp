@@ -215,6 +215,15 @@ TEST(MsAdpcm, DecodesKnownBlocks) {
     out.clear();
     EXPECT_EQ(decodeMsAdpcmBlock(stereo, 13, 2, out), 0u);
     EXPECT_TRUE(out.empty());
+
+    // Code -8 again and again triples delta each step: a long hostile block
+    // pins the samples at the bottom bound instead of overflowing.
+    out.clear();
+    std::vector<std::uint8_t> falling = {0, 0xFF, 0x7F, 0, 0, 0, 0};
+    falling.resize(falling.size() + 200, 0x88);
+    EXPECT_EQ(decodeMsAdpcmBlock(falling.data(), falling.size(), 1, out), 402u);
+    ASSERT_EQ(out.size(), 402u);
+    for (std::size_t i = 2; i < out.size(); ++i) ASSERT_EQ(out[i], -32768) << "sample " << i;
 }
 
 TEST(ImaWavBlock, CutsBlocksOfAnyChannelCount) {
