@@ -74,6 +74,26 @@ std::string exportFileStem(std::string_view archiveName, std::uint32_t index, st
     return std::string(name);
 }
 
+// The record of entry i. The records are read in blocks; one that lies past
+// the end of the file fails on its own, as does an image outside the file.
+static EntryRead recordAt(io::File& file, const TpaArchive& archive, const ArchiveHeader& info, std::uint32_t i,
+                          std::vector<TpaEntry>& block) {
+    if (i % kRecordsPerBlock == 0) {
+        block.clear();
+        const std::uint32_t count = std::min<std::uint32_t>(kRecordsPerBlock, archive.entryCount - i);
+        if (!readArchiveRecords(file, info, i, count, false, block)) block.clear();
+    }
+    EntryRead record;
+    if (i % kRecordsPerBlock < block.size()) {
+        record.entry = block[i % kRecordsPerBlock];
+        if (std::uint64_t{record.entry.imageOffset} + record.entry.imageLength > info.fileSize)
+            record.outcome = imageOutsideFile(archive.archivePath, i, record.entry, info.fileSize);
+    } else {
+        record = readTpaEntry(file, archive, i);
+    }
+    return record;
+}
+
 ExportAllResult exportAllEntries(const TpaArchive& archive, ExportMode mode, const std::string& outDir,
                                  const std::string& dbPath, const io::ProgressCallback& progress) {
     ExportAllResult result;
@@ -100,21 +120,7 @@ ExportAllResult exportAllEntries(const TpaArchive& archive, ExportMode mode, con
     std::vector<TpaEntry> block;
     for (std::uint32_t i = 0; i < archive.entryCount; ++i) {
         io::Outcome done;
-        // The records are read in blocks; one that lies past the end of the
-        // file fails on its own, as does an image outside the file.
-        if (i % kRecordsPerBlock == 0) {
-            block.clear();
-            const std::uint32_t count = std::min<std::uint32_t>(kRecordsPerBlock, archive.entryCount - i);
-            if (!readArchiveRecords(file, info, i, count, false, block)) block.clear();
-        }
-        EntryRead record;
-        if (i % kRecordsPerBlock < block.size()) {
-            record.entry = block[i % kRecordsPerBlock];
-            if (std::uint64_t{record.entry.imageOffset} + record.entry.imageLength > info.fileSize)
-                record.outcome = imageOutsideFile(archive.archivePath, i, record.entry, info.fileSize);
-        } else {
-            record = readTpaEntry(file, archive, i);
-        }
+        const EntryRead record = recordAt(file, archive, info, i, block);
         if (record.outcome) {
             const std::string name = names.lookup(record.entry.soundId);
             const std::string stem = exportFileStem(archiveName, i, name);
