@@ -62,6 +62,37 @@ void toLittleEndian(std::int16_t* samples, std::size_t n) {
     }
 }
 
+// Decodes dataLength bytes of blocks from in, read from its current place,
+// into out, counting the blocks and frames in r.
+io::Outcome decodeData(io::File& in, io::File& out, const AdpcmBlockLayout& layout, unsigned channels,
+                       std::uint64_t dataLength, std::vector<std::uint8_t>& input, std::vector<std::int16_t>& samples,
+                       DecodeAdpcmResult& r) {
+    const std::size_t align = layout.blockBytes;
+    ImaAdpcmDecoder state[2];
+    std::uint64_t left = dataLength;
+    while (left > 0) {
+        std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(left, input.size()));
+        if (io::Outcome got = in.readExact(input.data(), chunk); !got)
+            return got;
+        left -= chunk;
+        // Whole blocks together, then the short last block on its own.
+        const std::size_t whole = chunk / align;
+        std::size_t written = decodeBlocks(layout, channels, input.data(), whole, samples.data());
+        r.blocksDecoded += whole;
+        if (chunk % align != 0) {
+            std::size_t n = decodeBlock(layout, channels, input.data() + whole * align, chunk % align,
+                                        samples.data() + written * channels, state);
+            if (n > 0) ++r.blocksDecoded;
+            written += n;
+        }
+        toLittleEndian(samples.data(), written * channels);
+        if (io::Outcome put = out.write(samples.data(), written * channels * 2); !put)
+            return put;
+        r.framesWritten += written;
+    }
+    return io::success();
+}
+
 }  // namespace
 
 DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string& outputPath,
@@ -114,30 +145,11 @@ DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string
         static_cast<std::size_t>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(kReadBytes / align, dataBlocks)));
     std::vector<std::uint8_t> input(blocksPerRead * align);
     std::vector<std::int16_t> samples(blocksPerRead * (layout.codesPerChannel + 1) * channels);
-    ImaAdpcmDecoder state[2];
     if (io::Outcome sought = in.seek(wav.dataOffset); !sought) return failed(r, DecodeStatus::Failed, sought.reason);
 
-    std::uint64_t left = wav.dataLength;
-    while (left > 0) {
-        std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(left, input.size()));
-        if (io::Outcome got = in.readExact(input.data(), chunk); !got)
-            return failed(r, DecodeStatus::Failed, got.reason);
-        left -= chunk;
-        // Whole blocks together, then the short last block on its own.
-        const std::size_t whole = chunk / align;
-        std::size_t written = decodeBlocks(layout, channels, input.data(), whole, samples.data());
-        r.blocksDecoded += whole;
-        if (chunk % align != 0) {
-            std::size_t n = decodeBlock(layout, channels, input.data() + whole * align, chunk % align,
-                                        samples.data() + written * channels, state);
-            if (n > 0) ++r.blocksDecoded;
-            written += n;
-        }
-        toLittleEndian(samples.data(), written * channels);
-        if (io::Outcome put = out.file().write(samples.data(), written * channels * 2); !put)
-            return failed(r, DecodeStatus::Failed, put.reason);
-        r.framesWritten += written;
-    }
+    if (io::Outcome decoded = decodeData(in, out.file(), layout, channels, wav.dataLength, input, samples, r);
+        !decoded)
+        return failed(r, DecodeStatus::Failed, decoded.reason);
     (void)in.close();  // read only; closed since the output may replace it
     if (r.framesWritten != frames)
         return failed(r, DecodeStatus::Failed, inputPath + " changed while it was being decoded.");
