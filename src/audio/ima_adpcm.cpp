@@ -209,13 +209,13 @@ AdpcmBlockLayout adpcmBlockLayout(unsigned channels, std::uint32_t blockAlign) {
     layout.blockBytes = blockAlign;
     layout.headerBytes = 4 * channels;
     layout.dataBytes = blockAlign - layout.headerBytes;
-    if (channels == 1) {
-        layout.codesPerChannel = layout.dataBytes > 0 ? 2 * layout.dataBytes - 1 : 0;
-    } else {
-        // Whole 8-byte groups only; a stray tail of a group is skipped.
-        std::size_t groups = layout.dataBytes / 8;
-        layout.codesPerChannel = groups > 0 ? 8 * groups - 1 : 0;
-    }
+    // Every code of the block is decoded, as the game does: two per data
+    // byte of a channel. Stereo takes whole 8-byte groups only; a stray tail
+    // of a group is skipped.
+    if (channels == 1)
+        layout.codesPerChannel = 2 * layout.dataBytes;
+    else
+        layout.codesPerChannel = 8 * (layout.dataBytes / 8);
     return layout;
 }
 

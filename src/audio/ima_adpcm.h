@@ -128,9 +128,9 @@ inline bool isKnownBlockAlign(std::uint32_t blockAlign) {
     return blockAlign >= kMinBlockAlign && blockAlign <= kMaxBlockAlign;
 }
 
-// Layout for 1 or 2 channels. Every code of a block but its last is decoded,
-// so with the header sample a full block yields 2 x (data bytes per channel)
-// samples per channel: 2048 for 1028 mono and 2056 stereo, 1016 for 512 mono.
+// Layout for 1 or 2 channels. Every code of a block is decoded, so with the
+// header sample a full block yields 2 x (data bytes per channel) + 1 samples
+// per channel: 2049 for 1028 mono and 2056 stereo, 1017 for 512 mono.
 AdpcmBlockLayout adpcmBlockLayout(unsigned channels, std::uint32_t blockAlign);
 
 // Decodes blockCount whole blocks of the layout, lying one after another at

@@ -95,21 +95,24 @@ TEST(ImaAdpcm, StereoWalkersSeparateTheChannelGroups) {
 TEST(ImaAdpcm, BlockLayoutsAndShortBlocks) {
     auto m1028 = adpcmBlockLayout(1, 1028);
     EXPECT_EQ(m1028.dataBytes, 1024u);
-    EXPECT_EQ(m1028.codesPerChannel, 2047u);
-    EXPECT_EQ(adpcmBlockLayout(1, 512).codesPerChannel, 1015u);
-    // Other mono alignments: block data = alignment - 4, every code but the last.
-    EXPECT_EQ(adpcmBlockLayout(1, 2056).codesPerChannel, 2 * 2052u - 1);
-    EXPECT_EQ(adpcmBlockLayout(1, 700).codesPerChannel, 2 * 696u - 1);
+    EXPECT_EQ(m1028.codesPerChannel, 2048u);
+    EXPECT_EQ(adpcmBlockLayout(1, 512).codesPerChannel, 1016u);
+    // Other mono alignments: block data = alignment - 4, every code of it.
+    EXPECT_EQ(adpcmBlockLayout(1, 2056).codesPerChannel, 2 * 2052u);
+    EXPECT_EQ(adpcmBlockLayout(1, 700).codesPerChannel, 2 * 696u);
     auto s2056 = adpcmBlockLayout(2, 2056);
     EXPECT_EQ(s2056.headerBytes, 8u);
-    EXPECT_EQ(s2056.codesPerChannel, 2047u);
-    EXPECT_EQ(adpcmBlockLayout(2, 512).codesPerChannel, 503u);
+    EXPECT_EQ(s2056.codesPerChannel, 2048u);
+    EXPECT_EQ(adpcmBlockLayout(2, 512).codesPerChannel, 504u);
+    // A stray tail of a group is skipped: 1030 - 8 = 1022 bytes, 127 whole groups.
+    EXPECT_EQ(adpcmBlockLayout(2, 1030).codesPerChannel, 1016u);
     EXPECT_EQ(adpcmBlockLayout(3, 2056).codesPerChannel, 0u);
 
-    EXPECT_EQ(codesPresent(m1028, 1, 1024), 2047u);  // a full block
+    EXPECT_EQ(codesPresent(m1028, 1, 1024), 2048u);  // a full block
+    EXPECT_EQ(codesPresent(m1028, 1, 2000), 2048u);  // never more than a full block
     EXPECT_EQ(codesPresent(m1028, 1, 10), 20u);
     EXPECT_EQ(codesPresent(m1028, 1, 0), 0u);
-    EXPECT_EQ(codesPresent(s2056, 2, 2048), 2047u);
+    EXPECT_EQ(codesPresent(s2056, 2, 2048), 2048u);
     EXPECT_EQ(codesPresent(s2056, 2, 16), 16u);
     EXPECT_EQ(codesPresent(s2056, 2, 20), 16u);  // the right channel has no codes of the third group
     EXPECT_EQ(codesPresent(s2056, 2, 22), 20u);
