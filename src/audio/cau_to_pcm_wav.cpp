@@ -14,6 +14,12 @@ CauToWavResult finish(CauToWavResult wrapped, const std::string& scratch, const 
     if (wrapped.ok() && wrapped.compressed == 1) {
         DecodeAdpcmResult decoded = decodeAdpcmWav(scratch, wavPath, durability);
         if (!decoded.ok()) wrapped.outcome = io::failure("Cannot decode " + wavPath + ": " + decoded.reason);
+        // The header's estimate counts the block headers as sound; the
+        // decoded frames are the true length.
+        if (decoded.ok() && decoded.sampleRate > 0) {
+            wrapped.playTimeSeconds = static_cast<double>(decoded.framesWritten) / decoded.sampleRate;
+            wrapped.playTimeCount = static_cast<int>(wrapped.playTimeSeconds);
+        }
     } else if (wrapped.ok()) {
         wrapped.outcome = durability == io::Durability::Durable ? io::renameDurably(scratch, wavPath)
                                                                 : io::renameFile(scratch, wavPath);

@@ -71,6 +71,10 @@ void expectGameSound(const testkit::ScratchDir& dir, const std::string& cau, con
     auto back = run(cli("cau2wav " + quote(cau) + " " + quote(dir.file("back.wav"))));
     ASSERT_EQ(back.exitCode, 0) << back.err;
     std::vector<std::int16_t> ours = samplesOf(testkit::readFile(dir.file("back.wav")));
+    // The length it reports is that of the decoded frames.
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, ": %.3f s,", static_cast<double>(ours.size() / channels) / rate);
+    EXPECT_NE((back.out + back.err).find(seconds), std::string::npos) << back.out << back.err;
     ASSERT_GE(ours.size() / channels, frames);
     EXPECT_LE(ours.size() / channels, frames + 8);
     ours.resize(frames * channels);
