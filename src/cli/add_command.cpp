@@ -7,6 +7,7 @@
 #include "archive/tpa_loader.h"
 #include "audio/wav_to_cau.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "cli/sound_file.h"
 #include "ids/sound_id.h"
 #include "io/paths.h"
@@ -21,6 +22,8 @@ std::int64_t entryHolding(const std::string& archivePath, std::uint32_t soundId)
     if (!archive::readArchiveTable(archivePath, table)) return -1;
     return archive::findSoundId(table.entries, soundId);
 }
+
+}  // namespace
 
 int runAdd(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
@@ -76,9 +79,7 @@ int runAdd(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration add{{
-    "add", "add ARCHIVE SOUND [--name NAME] [--db SNDIDS] [--log LOG] [--backup PATH] [--to-game] [--ima]",
-    "append a .cau (or a .wav, converted first) to an archive",
+const char* const kAddDetails =
     "Appends the sound image to the archive under NAME (default: the file's name\n"
     "without the four characters from its first \".\"); the sound's identifier is\n"
     "the CRC-32 of the lower-cased name. A SOUND ending in .wav is first wrapped as\n"
@@ -98,8 +99,6 @@ const Registration add{{
     "ADPCM in the game's blocks, checked by decoding it back, as wav2cau --ima does.\n"
     "A name the archive already holds is added again with a warning: the game's\n"
     "debug build refuses an archive that holds a name twice; replace changes a\n"
-    "sound in place.",
-    {"to-game", "ima"}, {"name", "db", "log", "backup"}, 2, 2, runAdd}};
+    "sound in place.";
 
-}  // namespace
 }  // namespace sonkrate::cli

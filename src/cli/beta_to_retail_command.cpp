@@ -4,9 +4,9 @@
 #include "archive/beta_to_retail.h"
 #include "archive/tpa_loader.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 
 namespace sonkrate::cli {
-namespace {
 
 int runBetaToRetail(const Arguments& args) {
     archive::TpaLoad load = archive::loadTpaArchive(args.positional[0], "");
@@ -22,14 +22,11 @@ int runBetaToRetail(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration betaToRetail{{
-    "beta-to-retail", "beta-to-retail ARCHIVE", "the retail-layout copy alt<name>.tpa of a beta archive",
+const char* const kBetaToRetailDetails =
     "Rewrites an archive of a beta layout (24- or 16-byte records) in the retail\n"
     "layout as alt<archive name>.tpa in the same folder: the header and table are\n"
     "rebuilt, the sound images copied unchanged, and a trailer copied when the\n"
     "header's trailer flag is set. An existing file of that name is replaced only\n"
-    "once the copy is complete.",
-    {}, {}, 1, 1, runBetaToRetail}};
+    "once the copy is complete.";
 
-}  // namespace
 }  // namespace sonkrate::cli

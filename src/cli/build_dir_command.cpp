@@ -4,9 +4,9 @@
 
 #include "archive/build_from_cau_dir.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 
 namespace sonkrate::cli {
-namespace {
 
 int runBuildDir(const Arguments& args) {
     Progress progress("building", ProgressUnit::Files);
@@ -21,15 +21,12 @@ int runBuildDir(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration buildDir{{
-    "build-dir", "build-dir CAUDIR OUT.tpa", "an archive from every .cau of a folder",
+const char* const kBuildDirDetails =
     "Writes a retail archive whose entry 0 is the default sound, followed by every\n"
     ".cau file of CAUDIR in name order, each named after its file name without the\n"
     "last four characters. At least 3 .cau files are needed, and every one must be\n"
     "a whole sound image. Beside OUT goes the identifier list\n"
     "<OUT without its last four characters>_SampleIDs_list.txt. OUT is replaced only\n"
-    "once the whole archive is written.",
-    {}, {}, 2, 2, runBuildDir}};
+    "once the whole archive is written.";
 
-}  // namespace
 }  // namespace sonkrate::cli

@@ -7,6 +7,7 @@
 
 #include "archive/build_from_list.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "io/file_system.h"
 #include "io/unicode_text.h"
 #include "lists/build_listings.h"
@@ -25,6 +26,8 @@ std::string temporaryMissingCau() {
     std::random_device random;
     return io::utf8Path(folder / ("sonkrate-missing-" + std::to_string(random()) + ".cau"));
 }
+
+}  // namespace
 
 int runBuildEel(const Arguments& args) {
     const std::string& listPath = args.positional[0];
@@ -61,16 +64,13 @@ int runBuildEel(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration buildEel{{
-    "build-eel", "build-eel LIST.eel OUT.tpa [--missing CAU]", "an archive from an .eel list",
+const char* const kBuildEelDetails =
     "Writes a new archive holding the default sound, then every listing of the list\n"
     "but the first, in list order. A listed file that cannot be found (or is not a\n"
     "sound image) is replaced by the missing sound and named in the report beside\n"
     "OUT (xIDs__missing.txt for x.tpa); the identifiers of the sounds added go to\n"
     "xIDs__list.txt. --missing names the replacement sound file (the built-in\n"
     "one is written there when it does not exist). OUT is replaced only once the\n"
-    "whole archive is built.",
-    {}, {"missing"}, 2, 2, runBuildEel}};
+    "whole archive is built.";
 
-}  // namespace
 }  // namespace sonkrate::cli

@@ -5,15 +5,6 @@
 
 namespace sonkrate::cli {
 
-static std::vector<Command>& registry() {
-    static std::vector<Command> all;
-    return all;
-}
-
-const std::vector<Command>& commands() { return registry(); }
-
-Registration::Registration(Command command) { registry().push_back(std::move(command)); }
-
 bool Arguments::has(const std::string& flag) const {
     for (const auto& f : flags)
         if (f == flag) return true;

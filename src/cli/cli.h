@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,25 +30,25 @@ struct Arguments {
     std::optional<std::string> option(const std::string& name) const;
 };
 
+// One command: what --help says of it, the arguments it takes, and the
+// function that runs it with them.
 struct Command {
     std::string name;
     std::string synopsis;  // "info ARCHIVE [--json]"
     std::string summary;   // one line
     std::string details;   // shown by COMMAND --help
-    std::vector<std::string> flagNames;    // accepted --flags
-    std::vector<std::string> optionNames;  // accepted --options taking a value
+    std::vector<std::string> flagNames = {};    // accepted --flags
+    std::vector<std::string> optionNames = {};  // accepted --options taking a value
     std::size_t minPositional = 0;
     std::size_t maxPositional = 0;
-    std::function<int(const Arguments&)> run;
+    int (*run)(const Arguments&) = nullptr;
 };
 
-// Every command, in the order --help lists them.
+// Any number of positional arguments.
+inline constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
+
+// Every command, in the order --help lists them (command_list.cpp).
 const std::vector<Command>& commands();
-
-// Registers a command; each command file adds its own through a static Registration.
-struct Registration {
-    explicit Registration(Command command);
-};
 
 // With --json on the command line every failure is also written on stdout as
 // {"error": REASON, "file": FILE}, so that scripts need not parse the sentence.

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "cli/std_streams.h"
 #include "import/playable_wav.h"
 
@@ -21,6 +22,8 @@ std::string defaultTarget(const std::string& source) {
     return target;
 }
 
+}  // namespace
+
 int runConvert(const Arguments& args) {
     const std::string& source = args.positional[0];
     std::string target = args.positional.size() > 1 ? args.positional[1] : defaultTarget(source);
@@ -35,16 +38,13 @@ int runConvert(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration convert{{
-    "convert", "convert FOREIGN [OUT.wav]", "a foreign sound file as the .wav that would be played",
+const char* const kConvertDetails =
     "Reads AIFF/AIFC (.aiff, .aif), AU (.au, .snd), VOC, CAF, NIST SPHERE (.sph), PAF,\n"
     "PVF, WVE, HTK and .wav files (extensions in lower or upper case) and writes what\n"
     "the window would play: the converted file, the decoded IMA ADPCM file, or a copy\n"
     "of a .wav that is played as it is. OUT defaults to FOREIGN with .wav in place of\n"
     "its extension; OUT - writes the .wav to standard output, never to a terminal.\n"
     "A file that cannot be read fails with\n"
-    "\"Read fail . . . cannot play audio \" and the reason.",
-    {}, {}, 1, 2, runConvert}};
+    "\"Read fail . . . cannot play audio \" and the reason.";
 
-}  // namespace
 }  // namespace sonkrate::cli

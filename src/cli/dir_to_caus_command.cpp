@@ -3,9 +3,9 @@
 
 #include "audio/dir_to_caus.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 
 namespace sonkrate::cli {
-namespace {
 
 int runDirToCaus(const Arguments& args) {
     const std::string& folder = args.positional[0];
@@ -22,13 +22,10 @@ int runDirToCaus(const Arguments& args) {
     return r.failed == 0 ? kExitOk : kExitFailed;
 }
 
-const Registration dirToCaus{{
-    "dir-to-caus", "dir-to-caus WAVDIR", "every convertible .wav of a folder as a .cau beside it",
+const char* const kDirToCausDetails =
     "Every file whose name ends in \"wav\" is converted as wav2cau would, without\n"
     "caption, to the same name with its last three letters replaced by \"cau\".\n"
     "Files that cannot become a .cau are skipped and named on stderr. The exit\n"
-    "code is 1 when a file could not be read or its .cau not written.",
-    {}, {}, 1, 1, runDirToCaus}};
+    "code is 1 when a file could not be read or its .cau not written.";
 
-}  // namespace
 }  // namespace sonkrate::cli

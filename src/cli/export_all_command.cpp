@@ -4,10 +4,10 @@
 #include "archive/export_all.h"
 #include "archive/tpa_loader.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "io/file_system.h"
 
 namespace sonkrate::cli {
-namespace {
 
 int runExportAll(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
@@ -29,16 +29,13 @@ int runExportAll(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration exportAll{{
-    "export-all", "export-all ARCHIVE OUTDIR [--wav] [--db SNDIDS]", "every entry as a .cau or .wav file",
+const char* const kExportAllDetails =
     "Writes each entry into OUTDIR (created when missing) as NAME.cau, the sound\n"
     "image with \"WBOR\" first, or with --wav as NAME.wav, a PCM .wav (IMA ADPCM\n"
     "decoded). NAME is the sound's name in the name database SNDIDS; an entry whose\n"
     "name is unknown, or cannot be a file name (a path separator, \"..\", a character\n"
     "Windows forbids, a control character), is named <archive name>_<index>.\n"
     "Existing files are replaced. Entries that cannot be written are reported and\n"
-    "make the exit code 1; the others are still written.",
-    {"wav"}, {"db"}, 2, 2, runExportAll}};
+    "make the exit code 1; the others are still written.";
 
-}  // namespace
 }  // namespace sonkrate::cli

@@ -8,6 +8,7 @@
 #include "audio/cau_export.h"
 #include "audio/cau_to_pcm_wav.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "cli/std_streams.h"
 #include "io/paths.h"
 
@@ -34,6 +35,8 @@ bool parseIndex(const std::string& text, std::uint32_t& index) {
     index = static_cast<std::uint32_t>(value);
     return true;
 }
+
+}  // namespace
 
 int runExtract(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
@@ -85,19 +88,14 @@ int runCauToWav(const Arguments& args) {
     return finishWav(audio::cauToPcmWav(in.path(), out.path(), io::Durability::Durable), out, &in);
 }
 
-const Registration extract{{
-    "extract", "extract ARCHIVE INDEX OUT [--cau]", "one entry as a .cau image or a playable .wav",
+const char* const kExtractDetails =
     "OUT ending in .cau: the entry's sound image with \"WBOR\" first.\n"
     "OUT ending in .wav: a PCM .wav; IMA ADPCM sounds are decoded.\n"
-    "OUT -: the .wav (with --cau the image) on standard output, never a terminal.\nINDEX counts from 0.",
-    {"cau"}, {}, 3, 3, runExtract}};
+    "OUT -: the .wav (with --cau the image) on standard output, never a terminal.\nINDEX counts from 0.";
 
-const Registration cau2wav{{
-    "cau2wav", "cau2wav IN.cau [OUT.wav]", "a .cau sound as a PCM .wav",
+const char* const kCauToWavDetails =
     "IMA ADPCM sounds are decoded. OUT defaults to IN with .wav in place of .cau.\n"
     "IN - reads the sound from standard input; OUT - (the default then) writes the\n"
-    ".wav to standard output, never to a terminal.",
-    {}, {}, 1, 2, runCauToWav}};
+    ".wav to standard output, never to a terminal.";
 
-}  // namespace
 }  // namespace sonkrate::cli

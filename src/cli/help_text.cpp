@@ -26,24 +26,6 @@ const char* const kQuiet =
     "standard error when that is a terminal, and nothing otherwise.";
 const char* const kExitCodes = "Exit codes: 0 success, 1 the operation failed, 2 usage error.";
 
-// The commands as --help lists them: archive reading, conversions, writing.
-std::vector<const Command*> commandsInOrder() {
-    static const char* const order[] = {"info",     "list",    "extract",   "export-all", "cau2wav",
-                                        "wav2cau",  "convert", "id",        "lookup",     "new",
-                                        "add",      "replace", "remove",    "build-dir",  "make-eel",
-                                        "build-eel", "dir-to-caus", "beta-to-retail", "verify"};
-    std::vector<const Command*> sorted;
-    for (const char* name : order)
-        for (const Command& c : commands())
-            if (c.name == name) sorted.push_back(&c);
-    for (const Command& c : commands()) {
-        bool listed = false;
-        for (const char* name : order) listed = listed || c.name == name;
-        if (!listed) sorted.push_back(&c);
-    }
-    return sorted;
-}
-
 // Text as troff reads it: backslashes escaped, minus signs kept as such, no
 // line taken for a request.
 std::string troff(const std::string& text) {
@@ -102,8 +84,8 @@ std::string extensionPattern(const Command& c) {
 
 void printHelp(std::FILE* to) {
     std::fprintf(to, "usage: sonkrate-cli COMMAND ...\n\n%s\n\nCommands:\n", kWhat);
-    for (const Command* c : commandsInOrder())
-        std::fprintf(to, "  %-44s %s\n", c->synopsis.c_str(), c->summary.c_str());
+    for (const Command& c : commands())
+        std::fprintf(to, "  %-44s %s\n", c.synopsis.c_str(), c.summary.c_str());
     std::fprintf(to,
                  "\nsonkrate-cli COMMAND --help describes a command; --version prints the version.\n%s\n%s\n%s\n",
                  kQuiet, kScripts, kExitCodes);
@@ -127,21 +109,21 @@ void printManPage() {
     std::printf(".SH DESCRIPTION\n%s\n.PP\n%s\n.SH OPTIONS\n.TP\n.B \\-\\-quiet, \\-q\n%s\n.TP\n"
                 ".B \\-\\-help, \\-h\nDescribes the command.\n.SH COMMANDS\n",
                 troff(kWhat).c_str(), troff(kScripts).c_str(), troff(kQuiet).c_str());
-    for (const Command* c : commandsInOrder()) {
-        std::printf(".TP\n.B %s\n%s\n", troff(c->synopsis).c_str(), troff(c->summary).c_str());
-        if (!c->details.empty()) std::printf(".IP\n%s\n", troff(c->details).c_str());
+    for (const Command& c : commands()) {
+        std::printf(".TP\n.B %s\n%s\n", troff(c.synopsis).c_str(), troff(c.summary).c_str());
+        if (!c.details.empty()) std::printf(".IP\n%s\n", troff(c.details).c_str());
     }
     std::printf(".SH EXIT STATUS\n%s\n.SH SEE ALSO\n.BR sox (1)\n", troff(kExitCodes).c_str());
 }
 
 void printBashCompletion() {
     std::string names, cases;
-    for (const Command* c : commandsInOrder()) {
-        names += (names.empty() ? "" : " ") + c->name;
+    for (const Command& c : commands()) {
+        names += (names.empty() ? "" : " ") + c.name;
         std::string options = "--help --quiet";
-        for (const std::string& f : c->flagNames) options += " --" + f;
-        for (const std::string& o : c->optionNames) options += " --" + o;
-        cases += "        " + c->name + ") options=\"" + options + "\"; types=\"" + extensionPattern(*c) + "\" ;;\n";
+        for (const std::string& f : c.flagNames) options += " --" + f;
+        for (const std::string& o : c.optionNames) options += " --" + o;
+        cases += "        " + c.name + ") options=\"" + options + "\"; types=\"" + extensionPattern(c) + "\" ;;\n";
     }
     std::printf(
         "# bash completion for sonkrate-cli: commands, their options, and the files they take\n"

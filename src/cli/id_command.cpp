@@ -2,11 +2,11 @@
 #include <cstdio>
 
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "ids/sound_id.h"
 #include "ids/sound_id_database.h"
 
 namespace sonkrate::cli {
-namespace {
 
 int runId(const Arguments& args) {
     for (const std::string& name : args.positional)
@@ -23,17 +23,12 @@ int runLookup(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration id{{
-    "id", "id NAME...", "the sound identifier of each name",
+const char* const kIdDetails =
     "One line per name: the identifier in 8 lower-case hex digits, a blank, the name.\n"
-    "The identifier is the CRC-32 of the lower-cased name.",
-    {}, {}, 1, static_cast<std::size_t>(-1), runId}};
+    "The identifier is the CRC-32 of the lower-cased name.";
 
-const Registration lookup{{
-    "lookup", "lookup ID --db SNDIDS", "the name stored for an identifier",
+const char* const kLookupDetails =
     "Prints the name that the database SNDIDS stores for the identifier ID\n"
-    "(8 hex digits, either case), or \"unknown\".",
-    {}, {"db"}, 1, 1, runLookup}};
+    "(8 hex digits, either case), or \"unknown\".";
 
-}  // namespace
 }  // namespace sonkrate::cli

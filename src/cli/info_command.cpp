@@ -4,12 +4,15 @@
 #include "archive/archive_class.h"
 #include "archive/tpa_loader.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 
 namespace sonkrate::cli {
 namespace {
 
 const char* yesNo(bool b) { return b ? "yes" : "no"; }
 const char* trueFalse(bool b) { return b ? "true" : "false"; }
+
+}  // namespace
 
 int runInfo(const Arguments& args) {
     // The backup folder plays no part in what info shows.
@@ -42,14 +45,11 @@ int runInfo(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration info{{
-    "info", "info ARCHIVE [--json]", "layout, class, counts and size of a .tpa archive",
+const char* const kInfoDetails =
     "Reads the header of the archive and tells its layout (retail, beta24 or beta16),\n"
     "its class (effects, ambient or general), the entry and sound counts, the file\n"
     "size, whether the first sound follows the table directly (standard layout),\n"
     "whether entry 0 is a demo stream block, the trailer flag and the end of the\n"
-    "sound data.",
-    {"json"}, {}, 1, 1, runInfo}};
+    "sound data.";
 
-}  // namespace
 }  // namespace sonkrate::cli

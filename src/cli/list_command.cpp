@@ -5,6 +5,7 @@
 #include "archive/entry_reader.h"
 #include "archive/tpa_loader.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "ids/sound_id.h"
 #include "ids/sound_name_index.h"
 
@@ -40,6 +41,8 @@ void printTextRow(const archive::EntrySound& e, const std::string& name) {
                 n(e.dataSize).c_str(), nameAndCaption.c_str());
 }
 
+}  // namespace
+
 int runList(const Arguments& args) {
     archive::TpaLoad load = archive::loadTpaArchive(args.positional[0], "");
     if (!load.outcome) return failed(load.outcome);
@@ -66,12 +69,9 @@ int runList(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration list{{
-    "list", "list ARCHIVE [--db SNDIDS] [--json]", "one row per entry of a .tpa archive",
+const char* const kListDetails =
     "For every entry: index, identifier (8 hex digits), image offset and length,\n"
     "sample rate, channels, bits, compression, data size, caption and the name\n"
-    "stored for the identifier in the name database SNDIDS (else \"unknown\").",
-    {"json"}, {"db"}, 1, 1, runList}};
+    "stored for the identifier in the name database SNDIDS (else \"unknown\").";
 
-}  // namespace
 }  // namespace sonkrate::cli

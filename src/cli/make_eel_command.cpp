@@ -2,11 +2,11 @@
 #include <cstdio>
 
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "io/paths.h"
 #include "lists/make_eel.h"
 
 namespace sonkrate::cli {
-namespace {
 
 int runMakeEel(const Arguments& args) {
     const std::string& folder = args.positional[0];
@@ -23,12 +23,9 @@ int runMakeEel(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration makeEel{{
-    "make-eel", "make-eel CAUDIR NAME", "an .eel list naming every .cau of a folder",
+const char* const kMakeEelDetails =
     "Writes CAUDIR/NAME.eel: the placeholder listing MISSING first, then one listing\n"
     "per .cau file of the folder, named after the file without its last four\n"
-    "characters. Files whose names would be shorter than 3 characters are skipped.",
-    {}, {}, 2, 2, runMakeEel}};
+    "characters. Files whose names would be shorter than 3 characters are skipped.";
 
-}  // namespace
 }  // namespace sonkrate::cli

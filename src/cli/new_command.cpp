@@ -4,9 +4,9 @@
 #include "archive/create_archive.h"
 #include "archive/default_sound.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 
 namespace sonkrate::cli {
-namespace {
 
 int runNew(const Arguments& args) {
     archive::CreateArchiveResult r = archive::createDefaultArchive(args.positional[0]);
@@ -16,12 +16,9 @@ int runNew(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration newArchive{{
-    "new", "new OUT.tpa", "a new archive holding the default sound",
+const char* const kNewDetails =
     "Writes a retail archive of 88316 bytes whose one entry is the built-in default\n"
     "sound \"missing\" (one second of a 1 kHz tone). An existing OUT is replaced,\n"
-    "but only once the new archive is completely written.",
-    {}, {}, 1, 1, runNew}};
+    "but only once the new archive is completely written.";
 
-}  // namespace
 }  // namespace sonkrate::cli

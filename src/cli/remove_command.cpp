@@ -6,11 +6,11 @@
 #include "archive/remove_sounds.h"
 #include "archive/tpa_loader.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "cli/sound_argument.h"
 #include "io/paths.h"
 
 namespace sonkrate::cli {
-namespace {
 
 int runRemove(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
@@ -31,16 +31,13 @@ int runRemove(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration remove{{
-    "remove", "remove ARCHIVE NAME|ID... [--backup PATH]", "drop sounds from an archive",
+const char* const kRemoveDetails =
     "Drops every entry of each sound NAME (or identifier ID, 8 hexadecimal\n"
     "digits) and the images no other entry uses. Every other entry and the\n"
     "effects archive's collision table stay byte for byte, at offsets moved by\n"
     "the change. \"missing\", the sound the game plays in place of any it cannot\n"
     "find, cannot be removed. A name not in the archive fails the command and\n"
     "nothing is removed. Works on general, ambient and effects archives of the\n"
-    "retail layout; rewritten and backed up as by replace.",
-    {}, {"backup"}, 2, 1000000, runRemove}};
+    "retail layout; rewritten and backed up as by replace.";
 
-}  // namespace
 }  // namespace sonkrate::cli

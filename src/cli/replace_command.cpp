@@ -5,12 +5,12 @@
 #include "archive/replace_sound.h"
 #include "archive/tpa_loader.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "cli/sound_argument.h"
 #include "cli/sound_file.h"
 #include "io/paths.h"
 
 namespace sonkrate::cli {
-namespace {
 
 int runReplace(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
@@ -41,9 +41,7 @@ int runReplace(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration replace{{
-    "replace", "replace ARCHIVE NAME|ID SOUND [--backup PATH] [--to-game] [--ima]",
-    "replace the sound of an identifier in an archive",
+const char* const kReplaceDetails =
     "Puts SOUND (a .cau, or a .wav the game plays, wrapped first) in place of the\n"
     "image of the sound NAME (or of the identifier ID, 8 hexadecimal digits).\n"
     "Every entry that shared that image follows the new one; the entries keep\n"
@@ -54,8 +52,6 @@ const Registration replace{{
     "a backup is kept as by add (PATH, by default Game.tpa.backup beside\n"
     "Game.tpa, made only when none exists yet). --to-game first makes a .wav the\n"
     "game cannot play 16-bit PCM, as wav2cau --to-game does; --ima (implying\n"
-    "--to-game) makes a .wav IMA ADPCM in the game's blocks, as wav2cau --ima does.",
-    {"to-game", "ima"}, {"backup"}, 3, 3, runReplace}};
+    "--to-game) makes a .wav IMA ADPCM in the game's blocks, as wav2cau --ima does.";
 
-}  // namespace
 }  // namespace sonkrate::cli

@@ -4,6 +4,7 @@
 
 #include "archive/verify.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "cli/std_streams.h"
 
 namespace sonkrate::cli {
@@ -63,6 +64,8 @@ VerifyReport verifyOne(const std::string& path) {
     return report;
 }
 
+}  // namespace
+
 int runVerify(const Arguments& args) {
     const bool json = args.has("json");
     bool anyError = false, firstJson = true;
@@ -85,8 +88,7 @@ int runVerify(const Arguments& args) {
     return anyError ? kExitFailed : kExitOk;
 }
 
-const Registration verify{{
-    "verify", "verify FILE... [--json]", "reads .tpa and .cau files as the game does; exit 1 on an error",
+const char* const kVerifyDetails =
     "Reads each archive (.tpa) or sound (.cau) the way the game loads and plays it and\n"
     "prints one line per problem, then a summary line per file. Errors are what makes\n"
     "the game refuse the file or play a sound wrong: a layout tag other than 0x150,\n"
@@ -99,8 +101,6 @@ const Registration verify{{
     "With --json: an array of objects with file, index, soundId, severity, code and\n"
     "message (index and soundId null for the file as a whole).\n"
     "FILE - reads one file from standard input.\n"
-    "Exit code 0 when no file has an error, 1 when one has (or cannot be read).",
-    {"json"}, {}, 1, static_cast<std::size_t>(-1), runVerify}};
+    "Exit code 0 when no file has an error, 1 when one has (or cannot be read).";
 
-}  // namespace
 }  // namespace sonkrate::cli

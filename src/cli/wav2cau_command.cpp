@@ -6,11 +6,11 @@
 #include "audio/target_names.h"
 #include "audio/wav_to_cau.h"
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "cli/std_streams.h"
 #include "io/paths.h"
 
 namespace sonkrate::cli {
-namespace {
 
 int runWavToCau(const Arguments& args) {
     const std::string& given = args.positional[0];
@@ -55,8 +55,7 @@ int runWavToCau(const Arguments& args) {
     return kExitOk;
 }
 
-const Registration wav2cau{{
-    "wav2cau", "wav2cau IN.wav [OUT.cau] [--caption TEXT] [--to-game] [--ima]", "a .wav wrapped as a .cau sound image",
+const char* const kWavToCauDetails =
     "Accepts what the game plays: 8- or 16-bit PCM .wav files (a 16-byte format\n"
     "chunk) and IMA ADPCM .wav files with the block alignment the game uses (1028\n"
     "bytes mono, 2056 stereo), mono or stereo; anything else is refused with a\n"
@@ -72,8 +71,6 @@ const Registration wav2cau{{
     "PCM as --to-game does (a plain 8- or 16-bit PCM .wav too), is encoded as IMA\n"
     "ADPCM in the game's blocks (1028 bytes mono, 2056 stereo) at the same sample\n"
     "rate, and decoded back to check it before the .cau is written. An IMA ADPCM\n"
-    ".wav is wrapped as it is. IN must be a .wav.",
-    {"to-game", "ima"}, {"caption"}, 1, 2, runWavToCau}};
+    ".wav is wrapped as it is. IN must be a .wav.";
 
-}  // namespace
 }  // namespace sonkrate::cli

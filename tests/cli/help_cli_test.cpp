@@ -56,6 +56,41 @@ TEST(CliHelp, VersionNamesTheBuildDate) {
         << version.out;
 }
 
+// Each command's synopsis and the options it takes agree: the options the
+// completion offers (those the command accepts) are the --words of the synopsis,
+// and the command does not refuse any of them as unknown.
+TEST(CliHelp, SynopsisNamesExactlyTheOptionsACommandTakes) {
+    const std::string completion = run(cli("--completion-bash")).out;
+    const std::set<std::string> commands = commandsOfHelp();
+    ASSERT_GE(commands.size(), 19u);
+    const std::regex optionWord("--[a-z-]+");
+    for (const std::string& name : commands) {
+        auto help = run(cli(name + " --help"));
+        ASSERT_EQ(help.exitCode, 0) << name;
+        const std::string usage = help.out.substr(0, help.out.find('\n'));
+        ASSERT_EQ(usage.rfind("usage: sonkrate-cli " + name, 0), 0u) << usage;
+        std::set<std::string> inSynopsis;
+        for (std::sregex_iterator w(usage.begin(), usage.end(), optionWord), end; w != end; ++w)
+            inSynopsis.insert(w->str());
+
+        const std::string row = "        " + name + ") options=\"";
+        std::size_t from = completion.find(row);
+        ASSERT_NE(from, std::string::npos) << name;
+        from += row.size();
+        std::istringstream offered(completion.substr(from, completion.find('"', from) - from));
+        std::set<std::string> accepted;
+        for (std::string o; offered >> o;)
+            if (o != "--help" && o != "--quiet") accepted.insert(o);
+        EXPECT_EQ(inSynopsis, accepted) << name;
+
+        for (const std::string& option : inSynopsis) {
+            auto tried = run(cli(name + " " + option));
+            EXPECT_EQ(tried.exitCode, 2) << name << " " << option;
+            EXPECT_EQ(tried.err.find("unknown option"), std::string::npos) << tried.err;
+        }
+    }
+}
+
 #if !defined(_WIN32)
 TEST(CliHelp, ManualPageNamesEveryCommandOfHelp) {
     const std::set<std::string> commands = commandsOfHelp();
