@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "io/process_text.h"
+
 namespace sonkrate::cli {
 
 bool Arguments::has(const std::string& flag) const {
@@ -25,7 +27,7 @@ std::optional<std::string> subjectFile;
 
 void printJsonError(const std::string& reason, const std::optional<std::string>& file) {
     if (!jsonErrors) return;
-    std::printf("{\"error\": %s, \"file\": %s}\n", jsonString(reason).c_str(),
+    print(stdout, "{\"error\": %s, \"file\": %s}\n", jsonString(reason).c_str(),
                 file ? jsonString(*file).c_str() : "null");
     std::fflush(stdout);
 }
@@ -50,7 +52,7 @@ int failed(const std::string& reason) {
 int failed(const io::Outcome& outcome) { return failed(outcome.reason); }
 
 int usageError(const Command& command, const std::string& problem) {
-    std::fprintf(stderr, "sonkrate-cli %s: %s\nusage: sonkrate-cli %s\n", command.name.c_str(),
+    print(stderr, "sonkrate-cli %s: %s\nusage: sonkrate-cli %s\n", command.name.c_str(),
                  problem.c_str(), command.synopsis.c_str());
     printJsonError(problem, std::nullopt);
     return kExitUsage;
@@ -59,12 +61,12 @@ int usageError(const Command& command, const std::string& problem) {
 int usageError(const std::string& commandName, const std::string& problem) {
     for (const Command& c : commands())
         if (c.name == commandName) return usageError(c, problem);
-    std::fprintf(stderr, "sonkrate-cli %s: %s\n", commandName.c_str(), problem.c_str());
+    print(stderr, "sonkrate-cli %s: %s\n", commandName.c_str(), problem.c_str());
     printJsonError(problem, std::nullopt);
     return kExitUsage;
 }
 
-void reportError(const std::string& reason) { std::fprintf(stderr, "sonkrate-cli: %s\n", reason.c_str()); }
+void reportError(const std::string& reason) { print(stderr, "sonkrate-cli: %s\n", reason.c_str()); }
 
 int failedLeftAsItWas(const io::Outcome& outcome, const std::string& archivePath) {
     return failed(outcome.reason + "; " + archivePath + " was left as it was");
@@ -74,15 +76,42 @@ void setQuiet(bool on) { quietRun = on; }
 bool quiet() { return quietRun; }
 
 void warning(const std::string& text) {
-    if (!quietRun) std::fprintf(stderr, "sonkrate-cli: warning: %s\n", text.c_str());
+    if (!quietRun) print(stderr, "sonkrate-cli: warning: %s\n", text.c_str());
+}
+
+namespace {
+
+std::string formatted(const char* format, std::va_list args) {
+    char small[512];
+    std::va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(small, sizeof small, format, again);
+    va_end(again);
+    if (n < 0) return {};
+    if (static_cast<std::size_t>(n) < sizeof small) return std::string(small, static_cast<std::size_t>(n));
+    std::string text(static_cast<std::size_t>(n) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, args);
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+}  // namespace
+
+void print(std::FILE* to, const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    const std::string text = formatted(format, args);
+    va_end(args);
+    (void)io::writeText(to, text);
 }
 
 void say(std::FILE* to, const char* format, ...) {
     if (quietRun) return;
     std::va_list args;
     va_start(args, format);
-    std::vfprintf(to, format, args);
+    const std::string text = formatted(format, args);
     va_end(args);
+    (void)io::writeText(to, text);
 }
 
 std::string jsonString(const std::string& text) {

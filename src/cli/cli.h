@@ -82,6 +82,10 @@ void warning(const std::string& text);
 #else
 #define SONKRATE_PRINTF_FORMAT printf
 #endif
+// Text on stdout or stderr, quiet or not (errors, listings, JSON). Every line
+// the tool prints goes through here, so that a Windows console shows the
+// letters of names and paths outside ASCII as they are.
+void print(std::FILE* to, const char* format, ...) __attribute__((format(SONKRATE_PRINTF_FORMAT, 2, 3)));
 // A summary for people (what was written, how much), unless quiet.
 void say(std::FILE* to, const char* format, ...) __attribute__((format(SONKRATE_PRINTF_FORMAT, 2, 3)));
 

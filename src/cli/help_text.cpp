@@ -83,37 +83,37 @@ std::string extensionPattern(const Command& c) {
 }  // namespace
 
 void printHelp(std::FILE* to) {
-    std::fprintf(to, "usage: sonkrate-cli COMMAND ...\n\n%s\n\nCommands:\n", kWhat);
+    print(to, "usage: sonkrate-cli COMMAND ...\n\n%s\n\nCommands:\n", kWhat);
     for (const Command& c : commands())
-        std::fprintf(to, "  %-44s %s\n", c.synopsis.c_str(), c.summary.c_str());
-    std::fprintf(to,
+        print(to, "  %-44s %s\n", c.synopsis.c_str(), c.summary.c_str());
+    print(to,
                  "\nsonkrate-cli COMMAND --help describes a command; --version prints the version.\n%s\n%s\n%s\n",
                  kQuiet, kScripts, kExitCodes);
 }
 
 void printCommandHelp(const Command& c) {
-    std::printf("usage: sonkrate-cli %s\n\n%s\n", c.synopsis.c_str(), c.summary.c_str());
-    if (!c.details.empty()) std::printf("\n%s\n", c.details.c_str());
-    std::printf("\n--quiet, -q: errors and the output asked for only; --help, -h: this text.\n");
+    print(stdout, "usage: sonkrate-cli %s\n\n%s\n", c.synopsis.c_str(), c.summary.c_str());
+    if (!c.details.empty()) print(stdout, "\n%s\n", c.details.c_str());
+    print(stdout, "\n--quiet, -q: errors and the output asked for only; --help, -h: this text.\n");
 }
 
-void printVersion() { std::printf("sonkrate-cli %s, built %s\n", SONKRATE_VERSION, SONKRATE_BUILD_DATE); }
+void printVersion() { print(stdout, "sonkrate-cli %s, built %s\n", SONKRATE_VERSION, SONKRATE_BUILD_DATE); }
 
 void printManPage() {
-    std::printf(".TH SONKRATE\\-CLI 1 \"%s\" \"sonkrate-cli %s\" \"User Commands\"\n", SONKRATE_BUILD_DATE,
+    print(stdout, ".TH SONKRATE\\-CLI 1 \"%s\" \"sonkrate-cli %s\" \"User Commands\"\n", SONKRATE_BUILD_DATE,
                 SONKRATE_VERSION);
     // No hyphenation: command and option names stay whole, as they are typed.
-    std::printf(".nh\n.SH NAME\nsonkrate\\-cli \\- sound archives, sound images and sound lists of the game\n"
+    print(stdout, ".nh\n.SH NAME\nsonkrate\\-cli \\- sound archives, sound images and sound lists of the game\n"
                 ".SH SYNOPSIS\n.B sonkrate\\-cli\n.I COMMAND\n\\&...\n.br\n.B sonkrate\\-cli\n"
                 ".I COMMAND\n.B \\-\\-help\n.br\n.B sonkrate\\-cli \\-\\-version\n");
-    std::printf(".SH DESCRIPTION\n%s\n.PP\n%s\n.SH OPTIONS\n.TP\n.B \\-\\-quiet, \\-q\n%s\n.TP\n"
+    print(stdout, ".SH DESCRIPTION\n%s\n.PP\n%s\n.SH OPTIONS\n.TP\n.B \\-\\-quiet, \\-q\n%s\n.TP\n"
                 ".B \\-\\-help, \\-h\nDescribes the command.\n.SH COMMANDS\n",
                 troff(kWhat).c_str(), troff(kScripts).c_str(), troff(kQuiet).c_str());
     for (const Command& c : commands()) {
-        std::printf(".TP\n.B %s\n%s\n", troff(c.synopsis).c_str(), troff(c.summary).c_str());
-        if (!c.details.empty()) std::printf(".IP\n%s\n", troff(c.details).c_str());
+        print(stdout, ".TP\n.B %s\n%s\n", troff(c.synopsis).c_str(), troff(c.summary).c_str());
+        if (!c.details.empty()) print(stdout, ".IP\n%s\n", troff(c.details).c_str());
     }
-    std::printf(".SH EXIT STATUS\n%s\n.SH SEE ALSO\n.BR sox (1)\n", troff(kExitCodes).c_str());
+    print(stdout, ".SH EXIT STATUS\n%s\n.SH SEE ALSO\n.BR sox (1)\n", troff(kExitCodes).c_str());
 }
 
 void printBashCompletion() {
@@ -125,7 +125,7 @@ void printBashCompletion() {
         for (const std::string& o : c.optionNames) options += " --" + o;
         cases += "        " + c.name + ") options=\"" + options + "\"; types=\"" + extensionPattern(c) + "\" ;;\n";
     }
-    std::printf(
+    print(stdout, 
         "# bash completion for sonkrate-cli: commands, their options, and the files they take\n"
         "shopt -s extglob  # the file type patterns below\n"
         "_sonkrate_cli() {\n"

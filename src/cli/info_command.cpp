@@ -20,7 +20,7 @@ int runInfo(const Arguments& args) {
     if (!load.outcome) return failed(load.outcome);
     const archive::TpaArchive& a = load.archive;
     if (args.has("json")) {
-        std::printf("{\"path\": %s, \"archiveName\": %s, \"layout\": \"%s\", \"class\": \"%s\", "
+        print(stdout, "{\"path\": %s, \"archiveName\": %s, \"layout\": \"%s\", \"class\": \"%s\", "
                     "\"layoutTag\": %u, \"soundCount\": %u, \"entryCount\": %u, \"fileSize\": %llu, "
                     "\"standardLayout\": %s, \"demoStream\": %s, \"trailerFlag\": %u, "
                     "\"soundDataEnd\": %u}\n",
@@ -30,18 +30,18 @@ int runInfo(const Arguments& args) {
                     trueFalse(a.standardLayout), trueFalse(a.demoStream), a.trailerFlag, a.soundDataEnd);
         return kExitOk;
     }
-    std::printf("path:            %s\n", a.archivePath.c_str());
-    std::printf("archive name:    %s\n", a.archiveName.c_str());
-    std::printf("layout:          %s (tag 0x%X)\n", archive::layoutText(a.layout), a.layoutTag);
-    std::printf("class:           %s\n", archive::archiveClassText(a.archiveClass));
-    std::printf("entries:         %u\n", a.entryCount);
-    std::printf("sounds:          %u\n", a.soundCount);
-    std::printf("file size:       %llu bytes\n", static_cast<unsigned long long>(a.fileSize));
-    std::printf("standard layout: %s\n", yesNo(a.standardLayout));
-    std::printf("demo stream:     %s\n", yesNo(a.demoStream));
-    std::printf("trailer flag:    %u\n", a.trailerFlag);
-    std::printf("sound data end:  %u\n", a.soundDataEnd);
-    std::printf("can add sounds:  %s\n", yesNo(archive::acceptsAdds(a)));
+    print(stdout, "path:            %s\n", a.archivePath.c_str());
+    print(stdout, "archive name:    %s\n", a.archiveName.c_str());
+    print(stdout, "layout:          %s (tag 0x%X)\n", archive::layoutText(a.layout), a.layoutTag);
+    print(stdout, "class:           %s\n", archive::archiveClassText(a.archiveClass));
+    print(stdout, "entries:         %u\n", a.entryCount);
+    print(stdout, "sounds:          %u\n", a.soundCount);
+    print(stdout, "file size:       %llu bytes\n", static_cast<unsigned long long>(a.fileSize));
+    print(stdout, "standard layout: %s\n", yesNo(a.standardLayout));
+    print(stdout, "demo stream:     %s\n", yesNo(a.demoStream));
+    print(stdout, "trailer flag:    %u\n", a.trailerFlag);
+    print(stdout, "sound data end:  %u\n", a.soundDataEnd);
+    print(stdout, "can add sounds:  %s\n", yesNo(archive::acceptsAdds(a)));
     return kExitOk;
 }
 

@@ -35,7 +35,7 @@ void printTextRow(const archive::EntrySound& e, const std::string& name) {
     const audio::CauHeader& h = e.header;
     auto n = [](std::uint32_t v) { return std::to_string(v); };
     std::string nameAndCaption = name + (h.hasCaption() ? "  caption: " + e.caption : "");
-    std::printf(kColumns, n(e.index).c_str(), ids::formatSoundId(e.entry.soundId).c_str(),
+    print(stdout, kColumns, n(e.index).c_str(), ids::formatSoundId(e.entry.soundId).c_str(),
                 n(e.entry.imageOffset).c_str(), n(e.entry.imageLength).c_str(), n(h.sampleRate).c_str(),
                 n(h.channels).c_str(), n(h.bitsPerSample).c_str(), h.isAdpcm() ? "ima-adpcm" : "pcm",
                 n(e.dataSize).c_str(), nameAndCaption.c_str());
@@ -54,7 +54,7 @@ int runList(const Arguments& args) {
     // failure half-way leaves scripts one error object rather than a cut array.
     std::string array = "[";
     if (!json)
-        std::printf(kColumns, "index", "id", "offset", "length", "rate", "ch", "bits", "compress", "data", "name");
+        print(stdout, kColumns, "index", "id", "offset", "length", "rate", "ch", "bits", "compress", "data", "name");
     bool first = true;
     io::Outcome walked = archive::forEachEntrySound(load.archive, [&](const archive::EntrySound& e) {
         std::string name = names.lookup(e.entry.soundId);
@@ -65,7 +65,7 @@ int runList(const Arguments& args) {
     });
     std::fflush(stdout);
     if (!walked) return failed(walked);
-    if (json) std::printf("%s%s]\n", array.c_str(), first ? "" : "\n");
+    if (json) print(stdout, "%s%s]\n", array.c_str(), first ? "" : "\n");
     return kExitOk;
 }
 

@@ -36,7 +36,7 @@ void Progress::update(std::uint64_t done, std::uint64_t total) {
     const std::size_t length = line.size();
     // Blanks over what is left of a longer line drawn before.
     if (length < drawnLength_) line.append(drawnLength_ - length, ' ');
-    std::fprintf(stderr, "\r%s", line.c_str());
+    print(stderr, "\r%s", line.c_str());
     std::fflush(stderr);
     drawnLength_ = length > drawnLength_ ? length : drawnLength_;
     lastDraw_ = now;
@@ -45,7 +45,7 @@ void Progress::update(std::uint64_t done, std::uint64_t total) {
 
 void Progress::finish() {
     if (!drawn_) return;
-    std::fprintf(stderr, "\r%s\r", std::string(drawnLength_, ' ').c_str());
+    print(stderr, "\r%s\r", std::string(drawnLength_, ' ').c_str());
     std::fflush(stderr);
     drawn_ = false;
     drawnLength_ = 0;

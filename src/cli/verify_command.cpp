@@ -27,7 +27,7 @@ std::string plural(std::size_t n, const char* word) {
 void printFinding(const Finding& f) {
     std::string where = f.file + ": ";
     if (f.index) where += "entry " + std::to_string(*f.index) + " (id " + idText(f.soundId.value_or(0)) + "): ";
-    std::printf("%s%s: %s [%s]\n", where.c_str(), archive::severityText(f.severity), f.message.c_str(), f.code.c_str());
+    print(stdout, "%s%s: %s [%s]\n", where.c_str(), archive::severityText(f.severity), f.message.c_str(), f.code.c_str());
 }
 
 void printSummary(const std::string& file, const VerifyReport& report) {
@@ -36,7 +36,7 @@ void printSummary(const std::string& file, const VerifyReport& report) {
     if (errors == 0 && warnings == 0) line += "the game reads it without a problem";
     else line += plural(errors, "error") + ", " + plural(warnings, "warning");
     if (report.truncated) line += " (only the first " + std::to_string(archive::kMaxFindings) + " shown)";
-    std::printf("%s\n", line.c_str());
+    print(stdout, "%s\n", line.c_str());
 }
 
 std::string jsonFinding(const Finding& f) {
@@ -69,7 +69,7 @@ VerifyReport verifyOne(const std::string& path) {
 int runVerify(const Arguments& args) {
     const bool json = args.has("json");
     bool anyError = false, firstJson = true;
-    if (json) std::printf("[");
+    if (json) print(stdout, "[");
     for (const std::string& path : args.positional) {
         VerifyReport report = verifyOne(path);
         if (!report.outcome) {
@@ -79,12 +79,12 @@ int runVerify(const Arguments& args) {
         }
         anyError = anyError || report.count(Severity::Error) != 0;
         for (const Finding& f : report.findings) {
-            if (json) std::printf("%s\n  %s", firstJson ? "" : ",", jsonFinding(f).c_str()), firstJson = false;
+            if (json) print(stdout, "%s\n  %s", firstJson ? "" : ",", jsonFinding(f).c_str()), firstJson = false;
             else if (report.outcome) printFinding(f);
         }
         if (!json && report.outcome) printSummary(path, report);
     }
-    if (json) std::printf("%s]\n", firstJson ? "" : "\n");
+    if (json) print(stdout, "%s]\n", firstJson ? "" : "\n");
     return anyError ? kExitFailed : kExitOk;
 }
 

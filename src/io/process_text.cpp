@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -56,7 +57,48 @@ void showUtf8OnConsole() {
     std::atexit(restoreOutputPage);
 }
 
+namespace {
+
+// The console that stream writes to, or nullptr when it writes elsewhere.
+HANDLE consoleOf(std::FILE* stream) {
+    DWORD which = stream == stdout ? STD_OUTPUT_HANDLE : stream == stderr ? STD_ERROR_HANDLE : 0;
+    return which != 0 && isConsole(which) ? GetStdHandle(which) : nullptr;
+}
+
+// Console writes go in pieces; a piece never ends between the two halves of a pair.
+bool writeConsole(HANDLE console, const std::wstring& text) {
+    constexpr std::size_t kPiece = 8192;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t n = std::min(kPiece, text.size() - at);
+        if (at + n < text.size() && text[at + n] >= 0xDC00 && text[at + n] <= 0xDFFF) --n;
+        DWORD written = 0;
+        if (!WriteConsoleW(console, text.data() + at, static_cast<DWORD>(n), &written, nullptr) || written == 0)
+            return false;
+        at += written;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool writeText(std::FILE* stream, std::string_view utf8) {
+    HANDLE console = consoleOf(stream);
+    if (console == nullptr) return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+    std::wstring text;
+    for (wchar_t c : toWide(utf8)) {
+        if (c == L'\n') text += L'\r';
+        text += c;
+    }
+    // What the C runtime still holds for this stream goes first.
+    std::fflush(stream);
+    return writeConsole(console, text);
+}
+
 #else
+
+bool writeText(std::FILE* stream, std::string_view utf8) {
+    return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+}
 
 std::vector<std::string> utf8Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
 

@@ -2,7 +2,9 @@
 // whatever the system's code page, and a console that shows UTF-8 output.
 #pragma once
 
+#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sonkrate::io {
@@ -20,5 +22,13 @@ std::vector<char*> argumentPointers(std::vector<std::string>& arguments);
 // shows the UTF-8 the program prints; its code page is put back at exit.
 // Redirected output is left as it is: UTF-8 bytes. Elsewhere nothing to do.
 void showUtf8OnConsole();
+
+// Writes UTF-8 text to stream. On Windows, text for a console goes to it as
+// UTF-16 through the console's own call, since the C runtime would pass it
+// through the C locale byte by byte and garble every letter outside ASCII;
+// "\n" becomes "\r\n" there, as a text stream would write it. Elsewhere, and
+// when the stream is redirected, the bytes are written as they are.
+// Returns false when the text could not be written.
+bool writeText(std::FILE* stream, std::string_view utf8);
 
 }  // namespace sonkrate::io
