@@ -1,9 +1,10 @@
 #!/bin/sh
 # sonkrate-cli.exe writing to a Windows console under Wine: names outside
 # ASCII must reach the console as the letters they are, on standard output
-# and on standard error. `script` gives Wine a terminal, so the program finds
-# a console on both streams; the console's cursor and colour sequences are
-# taken out of what it shows before the text is looked at.
+# and on standard error, and the progress bar is drawn there. `script` gives
+# Wine a terminal, so the program finds a console on both streams; the
+# console's cursor and colour sequences are taken out of what it shows
+# before the text is looked at.
 #
 # usage: console_text.sh SONKRATE_CLI_EXE WINE_RUN
 # Exit code 77 (skipped) when Wine or script is missing.
@@ -58,5 +59,11 @@ expect "line breaks" "entries:" "$(printf '%s\n' "$shown" | grep '^entries:')"
 
 shown=$(on_console "info Zoë.tpa")
 expect "standard error" "Zoë.tpa" "$shown"
+
+# Standard error on a console is a terminal: the progress bar is drawn there.
+shown=$(on_console "export-all 'Дмитрий サウンド.tpa' 'выход'")
+expect "progress bar" "exporting [" "$shown"
+expect "progress bar" "0/1 entries" "$shown"
+expect "summary" "1 of 1 entries written into выход" "$shown"
 
 exit $failed
