@@ -37,7 +37,8 @@ function(sonkrate_test_suite name)
   if(CMAKE_CROSSCOMPILING)
     # Under Wine every start costs: one test per program, run through the emulator.
     add_test(NAME test_${name} COMMAND test_${name})
-    set_tests_properties(test_${name} PROPERTIES LABELS ${name} TIMEOUT 600)
+    # Wine takes the ANSI code page from the locale: 1252, whatever the machine's.
+    set_tests_properties(test_${name} PROPERTIES LABELS ${name} TIMEOUT 600 ENVIRONMENT LC_ALL=en_US.UTF-8)
   else()
     gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${name})
   endif()

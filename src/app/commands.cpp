@@ -11,6 +11,7 @@
 #include "archive/export_all.h"
 #include "archive/tpa_loader.h"
 #include "audio/add_wav_conversion.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 
 namespace sonkrate::app {
@@ -100,7 +101,8 @@ void Shell::addSound(bool wav) {
         setPlaybackButtonsEnabled(true);
         return;
     }
-    std::string typed = platform_.text(kSoundIdInput);
+    // The name is hashed as the game hashes its own: in its code page.
+    std::string typed = io::gameText(platform_.text(kSoundIdInput));
     if (typed.size() <= 2 && !state_.fileNamesOn()) {
         status_.beepRefused();
         status_.setStatus(wav ? "You must enter a sound id name before a wav   file can be added (4 or more "

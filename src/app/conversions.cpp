@@ -8,12 +8,14 @@
 #include "audio/target_names.h"
 #include "audio/wav_to_cau.h"
 #include "io/copy_replacing.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 
 namespace sonkrate::app {
 
 void Shell::wavToCau() {
-    const std::string caption = platform_.text(kCaptionInput);
+    // Stored as the game will show it: in its code page where the text fits.
+    const std::string caption = io::gameText(platform_.text(kCaptionInput));
 
     std::optional<std::string> source = platform_.openFileDialog(wavOpenDialog());
     int code = 3;

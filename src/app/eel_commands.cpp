@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 #include "app/result_texts.h"
 #include "app/shell.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 #include "archive/build_from_list.h"
 #include "lists/build_listings.h"
@@ -54,7 +55,7 @@ void Shell::addListing() {
     std::string typed;
     const bool fileNames = state_.fileNamesOn();
     if (!fileNames) {
-        typed = platform_.text(kSoundIdInput);
+        typed = io::gameText(platform_.text(kSoundIdInput));
         if (typed.size() < 4) {
             status_.beepRefused();
             status_.setStatus("You must enter a sound id name before you   can add a listing to an eel file.");

@@ -18,6 +18,7 @@
 #include "io/copy_replacing.h"
 #include "io/file.h"
 #include "io/file_system.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 
 namespace sonkrate::app {
@@ -259,7 +260,8 @@ void Shell::selectListing(int notification) {
         opens = file.open(text, io::FileMode::Read).ok;
     }
     bool endsInCau = io::endsWith(lower, "cau");
-    if (!endsInCau) state_.selectedListName = text;
+    // A name is shown as text; the list holds it as the game's bytes.
+    if (!endsInCau) state_.selectedListName = io::gameText(text);
     if (lower.find("cau") != std::string::npos && opens) {
         stopProgress();
         state_.selectedListName.clear();

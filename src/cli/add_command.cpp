@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "cli/sound_file.h"
 #include "ids/sound_id.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 
 namespace sonkrate::cli {
@@ -28,7 +29,9 @@ std::int64_t entryHolding(const std::string& archivePath, std::uint32_t soundId)
 int runAdd(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
     const std::string& given = args.positional[1];
-    const std::string name = args.option("name").value_or(io::stripFromFirstDot(io::fileNameOf(given)));
+    // A typed name is hashed as the game hashes its own: in its code page.
+    const std::string name =
+        args.option("name") ? io::gameText(*args.option("name")) : io::stripFromFirstDot(io::fileNameOf(given));
 
     if (args.has("ima") && !io::endsWith(io::toLower(given), ".wav"))
         return usageError("add", "--ima encodes a .wav; " + given + " is not one");
@@ -67,13 +70,13 @@ int runAdd(const Arguments& args) {
         return r.overwriteFailed ? failedLeftAsItWas(r.outcome, archivePath) : failed(r.outcome);
     if (!r.warning.empty()) warning(r.warning);
     if (holder >= 0)
-        warning(archivePath + " already held \"" + r.name + "\" (" + ids::formatSoundId(r.soundId) + ") as entry " +
+        warning(archivePath + " already held \"" + io::shownText(r.name) + "\" (" + ids::formatSoundId(r.soundId) + ") as entry " +
                 std::to_string(holder) +
                 "; the archive now holds that identifier twice, which the game's debug build refuses (its "
                 "release build plays the last one). To put a new sound in place of an entry, use: sonkrate-cli "
                 "replace ARCHIVE NAME SOUND");
     say(stdout, "%s: added \"%s\" (%s) as entry %u at offset %u, %u bytes; now %u entries, %llu bytes\n",
-        archivePath.c_str(), r.name.c_str(), ids::formatSoundId(r.soundId).c_str(), r.entryCount - 1, r.imageOffset,
+        archivePath.c_str(), io::shownText(r.name).c_str(), ids::formatSoundId(r.soundId).c_str(), r.entryCount - 1, r.imageOffset,
         r.imageLength, r.entryCount, static_cast<unsigned long long>(r.fileSize));
     if (r.backupWritten) say(stdout, "backup of the archive as it was: %s\n", request.backupPath.c_str());
     return kExitOk;

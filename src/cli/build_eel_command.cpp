@@ -9,6 +9,7 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "io/file_system.h"
+#include "io/game_text.h"
 #include "io/unicode_text.h"
 #include "lists/build_listings.h"
 #include "lists/eel_list.h"
@@ -57,7 +58,7 @@ int runBuildEel(const Arguments& args) {
     if (!r.idListPath.empty()) say(stdout, "identifiers: %s\n", r.idListPath.c_str());
     if (!r.missingNames.empty()) {
         std::string names;
-        for (const std::string& name : r.missingNames) names += " " + name;
+        for (const std::string& name : r.missingNames) names += " " + io::shownText(name);
         say(stdout, "%zu replaced by the missing sound:%s\nreport: %s\n", r.missingNames.size(), names.c_str(),
             r.missingReportPath.c_str());
     }

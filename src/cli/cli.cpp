@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "io/game_text.h"
 #include "io/process_text.h"
 
 namespace sonkrate::cli {
@@ -116,7 +117,8 @@ void say(std::FILE* to, const char* format, ...) {
 
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    // JSON is UTF-8: bytes from files in the game's code page are converted.
+    for (unsigned char c : io::shownText(text)) {
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;

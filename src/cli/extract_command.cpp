@@ -10,6 +10,7 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/std_streams.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 
 namespace sonkrate::cli {
@@ -22,7 +23,7 @@ int finishWav(const audio::CauToWavResult& wrapped, const OutputFile& out, const
     if (io::Outcome sent = out.finish(); !sent) return failed(sent);
     say(out.messages(), "%s: %.3f s, %d channel%s%s\n", out.shown().c_str(), wrapped.playTimeSeconds,
         wrapped.channels, wrapped.channels == 1 ? "" : "s",
-        wrapped.hasCaption ? (", caption:" + wrapped.captionText).c_str() : "");
+        wrapped.hasCaption ? (", caption:" + io::shownText(wrapped.captionText)).c_str() : "");
     return kExitOk;
 }
 

@@ -5,12 +5,13 @@
 #include "cli/commands.h"
 #include "ids/sound_id.h"
 #include "ids/sound_id_database.h"
+#include "io/game_text.h"
 
 namespace sonkrate::cli {
 
 int runId(const Arguments& args) {
     for (const std::string& name : args.positional)
-        print(stdout, "%s %s\n", ids::formatSoundId(ids::computeSoundId(name)).c_str(), name.c_str());
+        print(stdout, "%s %s\n", ids::formatSoundId(ids::computeSoundId(io::gameText(name))).c_str(), name.c_str());
     return kExitOk;
 }
 
@@ -19,7 +20,7 @@ int runLookup(const Arguments& args) {
     if (!id) return usageError("lookup", "ID must be up to 8 hexadecimal digits");
     std::optional<std::string> db = args.option("db");
     if (!db) return usageError("lookup", "--db SNDIDS names the name database");
-    print(stdout, "%s\n", ids::lookupSoundName(*db, *id).name.c_str());
+    print(stdout, "%s\n", io::shownText(ids::lookupSoundName(*db, *id).name).c_str());
     return kExitOk;
 }
 

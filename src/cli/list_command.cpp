@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "ids/sound_id.h"
 #include "ids/sound_name_index.h"
+#include "io/game_text.h"
 
 namespace sonkrate::cli {
 namespace {
@@ -34,7 +35,7 @@ constexpr const char* kColumns = "%5s  %-8s  %10s  %10s  %6s  %2s  %4s  %-9s  %1
 void printTextRow(const archive::EntrySound& e, const std::string& name) {
     const audio::CauHeader& h = e.header;
     auto n = [](std::uint32_t v) { return std::to_string(v); };
-    std::string nameAndCaption = name + (h.hasCaption() ? "  caption: " + e.caption : "");
+    std::string nameAndCaption = io::shownText(name + (h.hasCaption() ? "  caption: " + e.caption : ""));
     print(stdout, kColumns, n(e.index).c_str(), ids::formatSoundId(e.entry.soundId).c_str(),
                 n(e.entry.imageOffset).c_str(), n(e.entry.imageLength).c_str(), n(h.sampleRate).c_str(),
                 n(h.channels).c_str(), n(h.bitsPerSample).c_str(), h.isAdpcm() ? "ima-adpcm" : "pcm",

@@ -1,6 +1,7 @@
 #include "cli/sound_argument.h"
 
 #include "ids/sound_id.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 
 namespace sonkrate::cli {
@@ -14,7 +15,7 @@ SoundArgument soundArgument(const std::string& text) {
             return sound;
         }
     }
-    sound.soundId = ids::computeSoundId(io::toLower(text));
+    sound.soundId = ids::computeSoundId(io::toLower(io::gameText(text)));
     sound.shown = "\"" + text + "\" (" + ids::formatSoundId(sound.soundId) + ")";
     return sound;
 }

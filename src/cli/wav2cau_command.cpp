@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/std_streams.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 
 namespace sonkrate::cli {
@@ -21,7 +22,8 @@ int runWavToCau(const Arguments& args) {
         return usageError("wav2cau", "OUT.cau (or -) is needed when the .wav comes from standard input");
     std::string target = args.positional.size() > 1 ? args.positional[1] : audio::wavToCauTargetBeside(given);
     if (target == given && !isStdStream(given)) return failed("The output " + target + " would replace the input");
-    std::string caption = args.option("caption").value_or("");
+    // Stored in the game's code page where the text fits, as the game shows it.
+    std::string caption = io::gameText(args.option("caption").value_or(""));
     OutputFile out;
     if (io::Outcome ready = out.prepare(target, "sound.cau"); !ready) return failed(ready);
     InputFile wav;

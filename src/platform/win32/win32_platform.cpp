@@ -11,6 +11,7 @@
 #include <climits>
 #include <vector>
 
+#include "io/game_text.h"
 #include "io/program_path.h"
 #include "io/unicode_text.h"
 #include "platform/win32/control_styles.h"
@@ -64,6 +65,10 @@ MessageResult messageResult(int answer, MessageButtons buttons) {
 
 using io::fromWide;
 using io::toWide;
+
+// Text for a control: bytes from files that are not UTF-8 (names and
+// captions in the game's code page) are shown in the ANSI code page.
+std::wstring shownWide(const std::string& text) { return toWide(io::shownText(text)); }
 
 std::string shellFolder(int folderId) {
     wchar_t buffer[MAX_PATH] = {};
@@ -257,7 +262,7 @@ LRESULT Win32Platform::send(int controlId, UINT message, WPARAM wParam, LPARAM l
 }
 
 void Win32Platform::setText(int controlId, const std::string& text) {
-    if (HWND h = control(controlId)) SetWindowTextW(h, toWide(text).c_str());
+    if (HWND h = control(controlId)) SetWindowTextW(h, shownWide(text).c_str());
 }
 
 std::string Win32Platform::text(int controlId) {
@@ -319,7 +324,7 @@ void Win32Platform::progressStepIt(int controlId) { send(controlId, PBM_STEPIT);
 void Win32Platform::listReset(int controlId) { send(controlId, LB_RESETCONTENT); }
 
 void Win32Platform::listAddString(int controlId, const std::string& item) {
-    std::wstring wide = toWide(item);
+    std::wstring wide = shownWide(item);
     send(controlId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
@@ -399,7 +404,7 @@ std::optional<std::string> Win32Platform::saveFileDialog(const FileDialogOptions
 
 MessageResult Win32Platform::messageBox(const std::string& text, const std::string& caption, MessageIcon icon,
                                         MessageButtons buttons) {
-    int answer = MessageBoxW(window_, toWide(text).c_str(), toWide(caption).c_str(), messageBoxStyle(icon, buttons));
+    int answer = MessageBoxW(window_, shownWide(text).c_str(), shownWide(caption).c_str(), messageBoxStyle(icon, buttons));
     return messageResult(answer, buttons);
 }
 

@@ -10,6 +10,8 @@
 
 #include <deque>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,8 +21,10 @@
 #include "app/command_table.h"
 #include "app/shell.h"
 #include "archive/default_sound.h"
+#include "audio/target_names.h"
 #include "io/file_system.h"
 #include "io/folder_listing.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 #include "io/unicode_text.h"
 #include "platform/win32/win32_platform.h"
@@ -434,6 +438,27 @@ TEST_F(Win32PlatformTest, TextsAndListItemsKeepEveryScript) {
     EXPECT_EQ(std::wstring(item0), L"C:\\" + kThreeScriptsWide + L"\\" + kThreeScriptsWide + L".cau");
 }
 
+// Names and captions from files in the game's code page show as their
+// letters; what is typed is read back as UTF-8 and stored as the game's bytes.
+TEST_F(Win32PlatformTest, CodePageBytesShowAsTheirLettersAndTypedTextComesBackAsThem) {
+    ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=en_US.UTF-8, which Wine gives code page 1252";
+    platform.setText(app::kStatusLine, " caf\xE9 \x80");
+    wchar_t shown[32] = {};
+    GetWindowTextW(item(app::kStatusLine), shown, 32);
+    EXPECT_EQ(std::wstring(shown), L" caf\u00E9 \u20AC");
+
+    platform.listReset(app::kEelListBox);
+    platform.listAddString(app::kEelListBox, "Caf\xE9");
+    wchar_t item0[32] = {};
+    SendMessageW(item(app::kEelListBox), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(item0));
+    EXPECT_EQ(std::wstring(item0), L"Caf\u00E9");
+    EXPECT_EQ(platform.listItemText(app::kEelListBox, 0), "Caf\xC3\xA9");
+    EXPECT_EQ(io::gameText(platform.listItemText(app::kEelListBox, 0)), "Caf\xE9");
+
+    SetWindowTextW(item(app::kCaptionInput), L"Caf\u00E9");
+    EXPECT_EQ(platform.text(app::kCaptionInput), "Caf\xC3\xA9");
+}
+
 // The Win32 backend with its folders and dialog answers given by the test;
 // sounds played and boxes shown are recorded (a box would wait for a click).
 class FolderPlatform : public Win32Platform {
@@ -529,6 +554,39 @@ TEST(Win32Shell, OpensPlaysExportsAndAddsInFoldersOfThreeScripts) {
     // The one box is the note that exporting all takes a while.
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0].rfind("Note: Exporting all", 0), 0u) << platform.boxes[0];
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(platform.runMessageLoop(), 0);
+}
+
+// A caption typed into the real edit control ends up in the .cau as the
+// game's bytes: "Café" as 43 61 66 E9.
+TEST(Win32Shell, TypedCaptionIsStoredInTheCodePage) {
+    ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=en_US.UTF-8, which Wine gives code page 1252";
+    ThreeScriptFolder root;
+    const std::string bin = io::joinPath(root.path, "bin");
+    ASSERT_TRUE(io::createFolders(bin).ok);
+    // A 16-bit mono PCM .wav of 100 silent samples.
+    std::string wav = std::string("RIFF") + std::string(4, '\0') + "WAVEfmt " + std::string("\x10\0\0\0\x01\0\x01\0", 8) +
+                      std::string("\x22\x56\0\0\x44\xAC\0\0\x02\0\x10\0", 12) + "data" +
+                      std::string("\xC8\0\0\0", 4) + std::string(200, '\0');
+    wav[4] = static_cast<char>(wav.size() - 8);
+    const std::string wavPath = io::joinPath(root.path, "cafe.wav");
+    std::ofstream(io::nativePath(wavPath), std::ios::binary) << wav;
+
+    FolderPlatform platform(io::joinPath(bin, "sonkrate.exe"), root.path);
+    app::Shell shell(platform);
+    ASSERT_TRUE(shell.startUp());
+    HWND window = platform.mainWindow();
+    SetWindowTextW(GetDlgItem(window, app::kCaptionInput), L"Caf\u00E9");
+    platform.answers.push_back(wavPath);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(app::kCmdWavToCau, 0), 0);
+    EXPECT_EQ(platform.text(app::kStatusLine), "Cau export complete . .. ");
+
+    std::ifstream made(io::nativePath(audio::wavToCauTargetBeside(wavPath)), std::ios::binary);
+    const std::string cau((std::istreambuf_iterator<char>(made)), std::istreambuf_iterator<char>());
+    ASSERT_GE(cau.size(), 53u);
+    EXPECT_EQ(cau.substr(48, 5), std::string("Caf\xE9\0", 5));
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(platform.runMessageLoop(), 0);
