@@ -67,7 +67,7 @@ TEST(GameTextCli, TypedNameAndCaptionAreStoredInTheGamesCodePage) {
     EXPECT_EQ(std::string(image.begin() + 48, image.begin() + 48 + static_cast<long>(caption.size())), caption);
     // Read back, it prints as it was typed.
     auto played = run(cli("cau2wav " + quote(cau) + " " + quote(dir.file("back.wav"))));
-    EXPECT_TRUE(contains(played.out, "caption:" + kCafe)) << played.out;
+    EXPECT_TRUE(contains(played.out, "caption: " + kCafe)) << played.out;
 
     // The identifier of a name is the CRC-32 of the game's bytes; a name
     // outside the code page is hashed as UTF-8 on every system.
@@ -88,7 +88,7 @@ TEST(GameTextCli, TypedNameAndCaptionAreStoredInTheGamesCodePage) {
 
     auto listed = run(cli("list " + quote(tpa) + " --json --db " + quote(db)));
     ASSERT_EQ(listed.exitCode, 0) << listed.err;
-    EXPECT_TRUE(contains(listed.out, "\"caption\": \"" + kCafe + "\", \"name\": \"caf\xC3\xA9\"")) << listed.out;
+    EXPECT_TRUE(contains(listed.out, "\"caption\": \" " + kCafe + "\", \"name\": \"caf\xC3\xA9\"")) << listed.out;
     EXPECT_TRUE(sonkrate::io::utf16FromUtf8(listed.out).has_value());
 
     // The typed name finds the sound again.
