@@ -37,8 +37,9 @@ function(sonkrate_test_suite name)
   if(CMAKE_CROSSCOMPILING)
     # Under Wine every start costs: one test per program, run through the emulator.
     add_test(NAME test_${name} COMMAND test_${name})
-    # Wine takes the ANSI code page from the locale: 1252, whatever the machine's.
-    set_tests_properties(test_${name} PROPERTIES LABELS ${name} TIMEOUT 600 ENVIRONMENT LC_ALL=en_US.UTF-8)
+    # Wine takes the ANSI code page from the locale: with C.UTF-8 it is 1252 and
+    # file names stay UTF-8 on the Unix side, whatever the machine's locale.
+    set_tests_properties(test_${name} PROPERTIES LABELS ${name} TIMEOUT 600 ENVIRONMENT LC_ALL=C.UTF-8)
   else()
     gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${name})
   endif()

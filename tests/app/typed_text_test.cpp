@@ -34,7 +34,7 @@ class TypedTextTest : public ShellTest {
 protected:
     void SetUp() override {
 #if defined(_WIN32)
-        ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=en_US.UTF-8, which Wine gives code page 1252";
+        ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=C.UTF-8, which Wine gives code page 1252";
 #endif
         start();
     }

@@ -23,7 +23,7 @@ TEST(GameText, ShownTextKeepsUtf8AndReadsOtherBytesInTheWindowsCodePage) {
     for (const std::string& text : {std::string("door_slam"), kCafe, kCyrillic, kJapanese, std::string()})
         EXPECT_EQ(shownText(text), text);
 #if defined(_WIN32)
-    ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=en_US.UTF-8, which Wine gives code page 1252";
+    ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=C.UTF-8, which Wine gives code page 1252";
 #endif
     EXPECT_EQ(shownText("caf\xE9"), "caf\xC3\xA9");
     EXPECT_EQ(shownText("\x80 \x9F \xA0 \xFF"), "\xE2\x82\xAC \xC5\xB8 \xC2\xA0 \xC3\xBF");
@@ -67,7 +67,7 @@ TEST(GameText, TypedTextGoesIntoTheCodePageOnlyOnWindowsAndOnlyWhenItFits) {
     // U+0100 has no exact form in 1252; best fit would make it "A".
     EXPECT_EQ(gameText("\xC4\x80"), "\xC4\x80");
 #if defined(_WIN32)
-    ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=en_US.UTF-8, which Wine gives code page 1252";
+    ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=C.UTF-8, which Wine gives code page 1252";
     EXPECT_EQ(gameText(kCafe), "Caf\xE9");
     EXPECT_EQ(gameText("\xE2\x82\xAC\xC5\xB8"), "\x80\x9F");  // "€Ÿ"
 #else

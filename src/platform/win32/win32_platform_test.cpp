@@ -441,7 +441,7 @@ TEST_F(Win32PlatformTest, TextsAndListItemsKeepEveryScript) {
 // Names and captions from files in the game's code page show as their
 // letters; what is typed is read back as UTF-8 and stored as the game's bytes.
 TEST_F(Win32PlatformTest, CodePageBytesShowAsTheirLettersAndTypedTextComesBackAsThem) {
-    ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=en_US.UTF-8, which Wine gives code page 1252";
+    ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=C.UTF-8, which Wine gives code page 1252";
     platform.setText(app::kStatusLine, " caf\xE9 \x80");
     wchar_t shown[32] = {};
     GetWindowTextW(item(app::kStatusLine), shown, 32);
@@ -562,7 +562,7 @@ TEST(Win32Shell, OpensPlaysExportsAndAddsInFoldersOfThreeScripts) {
 // A caption typed into the real edit control ends up in the .cau as the
 // game's bytes: "Café" as 43 61 66 E9.
 TEST(Win32Shell, TypedCaptionIsStoredInTheCodePage) {
-    ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=en_US.UTF-8, which Wine gives code page 1252";
+    ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=C.UTF-8, which Wine gives code page 1252";
     ThreeScriptFolder root;
     const std::string bin = io::joinPath(root.path, "bin");
     ASSERT_TRUE(io::createFolders(bin).ok);
