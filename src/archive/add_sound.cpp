@@ -15,6 +15,7 @@
 #include "io/byte_order.h"
 #include "io/copy_replacing.h"
 #include "io/file.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 
 namespace sonkrate::archive {
@@ -190,7 +191,7 @@ bool usesEffectsAdd(std::string_view archiveName, bool standardLayout) {
 }
 
 std::string addSoundName(const AddSoundRequest& request) {
-    if (request.useFileNames) return io::stripFromFirstDot(io::fileNameOf(request.soundPath));
+    if (request.useFileNames) return io::gameText(io::stripFromFirstDot(io::fileNameOf(request.soundPath)));
     return request.soundName;
 }
 

@@ -66,7 +66,8 @@ io::Outcome keepArchiveBackup(const std::string& archivePath, const std::string&
 // "ambient", and for "alteffects" when its first image follows the table.
 bool usesEffectsAdd(std::string_view archiveName, bool standardLayout);
 
-// The sound name of a request: soundName, or the file's name when useFileNames.
+// The sound name of a request: soundName, or the file's name when useFileNames
+// (in the game's code page where it fits, io::gameText).
 std::string addSoundName(const AddSoundRequest& request);
 
 // soundCount and entryCount become N + 1, trailerFlag 0, soundDataEnd the new

@@ -11,6 +11,7 @@
 #include "ids/id_log.h"
 #include "ids/sound_id.h"
 #include "io/folder_listing.h"
+#include "io/game_text.h"
 #include "io/byte_order.h"
 #include "io/file.h"
 #include "io/file_system.h"
@@ -64,7 +65,8 @@ BuildFromCauDirResult buildArchiveFromCauDir(const std::string& sourceFolder, co
     std::uint64_t end = tableEnd + kDefaultSoundImageSize;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         members[i].path = paths[i];
-        members[i].name = withoutLastFour(io::fileNameOf(paths[i]));
+        // Named as the game names its own: in its code page where the name fits.
+        members[i].name = io::gameText(withoutLastFour(io::fileNameOf(paths[i])));
         members[i].soundId = ids::computeSoundId(io::toLower(members[i].name));
         if (io::Outcome ok = audio::inspectCauFile(paths[i], members[i].facts); !ok) {
             result.outcome = ok;

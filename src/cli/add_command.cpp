@@ -29,9 +29,8 @@ std::int64_t entryHolding(const std::string& archivePath, std::uint32_t soundId)
 int runAdd(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
     const std::string& given = args.positional[1];
-    // A typed name is hashed as the game hashes its own: in its code page.
-    const std::string name =
-        args.option("name") ? io::gameText(*args.option("name")) : io::stripFromFirstDot(io::fileNameOf(given));
+    // The name is hashed as the game hashes its own: in its code page.
+    const std::string name = io::gameText(args.option("name").value_or(io::stripFromFirstDot(io::fileNameOf(given))));
 
     if (args.has("ima") && !io::endsWith(io::toLower(given), ".wav"))
         return usageError("add", "--ima encodes a .wav; " + given + " is not one");

@@ -2,6 +2,7 @@
 
 #include "io/copy_replacing.h"
 #include "io/file.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 #include "io/replacement.h"
 #include "lists/eel_format.h"
@@ -158,7 +159,7 @@ EelListView addEelListing(EelList& list, const std::string& name, const std::str
 }
 
 std::string listingNameFromFile(const std::string& cauPath) {
-    return io::stripFromFirstDot(io::fileNameOf(cauPath));
+    return io::gameText(io::stripFromFirstDot(io::fileNameOf(cauPath)));
 }
 
 EelListView removeEelListing(EelList& list, const std::string& name) {

@@ -50,7 +50,8 @@ EelSaveResult saveEelList(const EelList& list, const std::string& targetPath);
 EelListView addEelListing(EelList& list, const std::string& name, const std::string& cauPath);
 
 // The listing name taken from a file when "Use File_Names" is on: the file
-// name with the four characters from its first "." removed (a.b.cau -> aau).
+// name with the four characters from its first "." removed (a.b.cau -> aau),
+// in the game's code page where it fits (io::gameText).
 std::string listingNameFromFile(const std::string& cauPath);
 
 // Removes every listing after the first whose name is exactly name; size

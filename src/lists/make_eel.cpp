@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "io/folder_listing.h"
+#include "io/game_text.h"
 #include "io/paths.h"
 #include "io/replacement.h"
 #include "lists/eel_format.h"
@@ -31,7 +32,8 @@ MakeEelResult makeEelFromCaus(const std::string& folder, const std::string& list
     if (!(result.outcome = listCauNames(folder, names))) return result;
     std::vector<EelListing> listings;
     for (const std::string& name : names) {
-        EelListing listing{name.substr(0, name.size() - 4), io::joinPath(folder, name)};
+        // The sound's name as the game hashes it: in its code page where it fits.
+        EelListing listing{io::gameText(name.substr(0, name.size() - 4)), io::joinPath(folder, name)};
         if (!listingProblem(listing.name, listing.path).empty()) {
             result.skipped.push_back(name);
             continue;

@@ -1,6 +1,6 @@
-// A caption or sound name typed in the window is stored, and hashed, as the
-// game reads its own: in the Windows code page when it fits; elsewhere as
-// the UTF-8 the Linux window has always stored.
+// A caption or sound name typed in the window (or a name taken from a file's
+// name) is stored, and hashed, as the game reads its own: in the Windows code
+// page when it fits; elsewhere as the UTF-8 the Linux window always stored.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -107,4 +107,13 @@ TEST_F(TypedTextTest, TypedNameIsHashedAndRecordedInTheGamesCodePage) {
     ASSERT_TRUE(platform.click(kRemoveListingButton));
     EXPECT_EQ(status(), "selected item removed from eel list . . .");
     EXPECT_EQ(platform.control(kEelListBox)->items.size(), 2u);
+
+    // With "Use File_Names" the file's name is hashed the same way.
+    const std::string named = scratch.file(kTypedCafe + ".cau");
+    writeCau(named, TestSound{});
+    ASSERT_TRUE(platform.click(kFileNamesCheckBox));
+    platform.answerDialog(named);
+    ASSERT_TRUE(platform.chooseMenu(kCmdAddCau));
+    ASSERT_EQ(shell->loadedArchive().entryCount, 3u) << status();
+    EXPECT_EQ(testkit::u32(testkit::readFile(archive), 24 + 2 * 56), sonkrate::ids::computeSoundId(stored));
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ids/sound_id.h"
+#include "io/file_system.h"
 #include "io/unicode_text.h"
 #include "testkit/game_reader.h"
 #include "testkit/testkit.h"
@@ -95,6 +96,44 @@ TEST(GameTextCli, TypedNameAndCaptionAreStoredInTheGamesCodePage) {
     auto removed = run(cli("remove " + quote(tpa) + " " + quote(kCafe)));
     EXPECT_EQ(removed.exitCode, 0) << removed.err;
     EXPECT_TRUE(contains(removed.out, "removed 1 entry")) << removed.out;
+}
+
+// A name taken from a file's name is the game's text as well: "Café.cau"
+// added, built into an archive and listed in an .eel gives the same bytes
+// and identifier as the name typed.
+TEST(GameTextCli, NamesTakenFromFileNamesAreStoredInTheGamesCodePage) {
+    expectCodePage1252();
+    testkit::ScratchDir dir;
+    const std::string tpa = dir.file("a.tpa");
+    ASSERT_EQ(run(cli("new " + quote(tpa))).exitCode, 0);
+    const std::string folder = dir.file("sounds");
+    ASSERT_TRUE(sonkrate::io::createFolders(folder).ok);
+    const std::string cau = folder + "/" + kCafe + ".cau";
+    ASSERT_EQ(run(cli("extract " + quote(tpa) + " 0 " + quote(cau))).exitCode, 0);
+    const std::uint32_t id = sonkrate::ids::computeSoundId("caf" + storedEAcute());
+
+    auto added = run(cli("add " + quote(tpa) + " " + quote(cau)));
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    EXPECT_TRUE(contains(added.out, "added \"" + kCafe + "\" (" + sonkrate::ids::formatSoundId(id) + ")"))
+        << added.out;
+    EXPECT_EQ(testkit::u32(testkit::readFile(tpa), 24 + 56), id);
+
+    // A folder build takes three sounds or more.
+    for (const char* other : {"/door.cau", "/slam.cau"})
+        testkit::writeFile(folder + other, testkit::readFile(cau));
+    const std::string built = dir.file("built.tpa");
+    auto dirBuilt = run(cli("build-dir " + quote(folder) + " " + quote(built)));
+    ASSERT_EQ(dirBuilt.exitCode, 0) << dirBuilt.err;
+    const testkit::Bytes table = testkit::readFile(built);
+    ASSERT_GE(table.size(), 24u + 4 * 56);
+    int holding = 0;
+    for (std::size_t entry = 1; entry <= 3; ++entry) holding += testkit::u32(table, 24 + 56 * entry) == id;
+    EXPECT_EQ(holding, 1);
+    testkit::expectGameReads(built);
+
+    auto listed = run(cli("make-eel " + quote(folder) + " sounds"));
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_TRUE(contains(testkit::readText(folder + "/sounds.eel"), "\r\nCaf" + storedEAcute() + "\r\n"));
 }
 
 // A name database written by an older tool holds names in the ANSI code
