@@ -19,6 +19,7 @@ bool asciiOnly(std::string_view text) {
 }
 
 // The length of the UTF-8 sequence of two or more bytes at text[at], or 0.
+// An encoded surrogate is not UTF-8 here: JSON readers and displays refuse it.
 std::size_t multiByteSequence(std::string_view text, std::size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
     std::size_t length = 0;
@@ -26,7 +27,17 @@ std::size_t multiByteSequence(std::string_view text, std::size_t at) {
     else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
     else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
     if (length == 0 || text.size() - at < length) return 0;
+    if (lead == 0xED && static_cast<unsigned char>(text[at + 1]) >= 0xA0) return 0;
     return utf16FromUtf8(text.substr(at, length)) ? length : 0;
+}
+
+bool strictUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = static_cast<unsigned char>(text[at]) < 0x80 ? 1 : multiByteSequence(text, at);
+        if (length == 0) return false;
+        at += length;
+    }
+    return true;
 }
 
 #if defined(_WIN32)
@@ -91,7 +102,7 @@ std::string gameText(std::string_view typed) {
 }
 
 std::string shownText(std::string_view bytes) {
-    if (asciiOnly(bytes) || utf16FromUtf8(bytes)) return std::string(bytes);
+    if (asciiOnly(bytes) || strictUtf8(bytes)) return std::string(bytes);
     std::string out;
     out.reserve(bytes.size() * 2);
     std::size_t runStart = 0;

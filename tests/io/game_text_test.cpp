@@ -33,6 +33,8 @@ TEST(GameText, ShownTextKeepsUtf8AndReadsOtherBytesInTheWindowsCodePage) {
     EXPECT_EQ(shownText("ab\xC3"), "ab\xC3\x83");
     EXPECT_EQ(shownText("\xC0\xAF"), "\xC3\x80\xC2\xAF");
     EXPECT_EQ(shownText("\xE3\x82 x"), "\xC3\xA3\xE2\x80\x9A x");
+    // An encoded surrogate is no UTF-8 a JSON reader takes.
+    EXPECT_EQ(shownText("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");
     // Whatever goes in, UTF-8 comes out.
     std::string every;
     for (int c = 1; c < 256; ++c) every += static_cast<char>(c);
