@@ -1,6 +1,7 @@
 // The Convert menu: Wav_to_Cau, Cau_to_Wav and the folder loop *Dir_to_Caus.
 #include "app/command_ids.h"
 #include "app/dialogs.h"
+#include "app/result_texts.h"
 #include "app/shell.h"
 #include "audio/cau_to_wav.h"
 #include "audio/decode_adpcm_wav.h"
@@ -18,12 +19,8 @@ void Shell::wavToCau() {
     const std::string caption = io::gameText(platform_.text(kCaptionInput));
 
     std::optional<std::string> source = platform_.openFileDialog(wavOpenDialog());
-    int code = 3;
     audio::WavToCauResult made;
-    if (source) {
-        made = audio::wavToCau(*source, audio::wavToCauTargetBeside(*source), caption);
-        code = audio::wavToCauResultCode(made);
-    }
+    if (source) made = audio::wavToCau(*source, audio::wavToCauTargetBeside(*source), caption);
 
     if (source && made.status == audio::WavToCauStatus::Failed) {
         // The .wav could not be read or the .cau not written: not a refusal.
@@ -31,15 +28,11 @@ void Shell::wavToCau() {
         status_.setStatus("Cau export failed . . . " + made.outcome.reason);
         return;
     }
-    if (code > 1) {
-        status_.beepDone();
-        status_.setStatus(source ? "Incompatible wav selected. No cau file exported . . ."
-                                 : "User Canceled . .. No file selected.");
-        return;
-    }
+    // Nothing is written when the dialog was canceled.
+    const audio::WavToCauOutcome outcome = audio::wavToCauOutcome(made);
     status_.beepDone();
-    status_.setStatus("Cau export complete . .. ");
-    platform_.setText(kCaptionInput, "");
+    status_.setStatus(wavToCauStatusText(outcome, source.has_value()));
+    if (outcome != audio::WavToCauOutcome::NothingWritten) platform_.setText(kCaptionInput, "");
 }
 
 void Shell::cauToWav() {

@@ -29,6 +29,15 @@ std::string addStatusText(archive::AddOutcome outcome, bool wav, const std::stri
                : "Operation canceled. ..  file reset to 1st entry";
 }
 
+std::string wavToCauStatusText(audio::WavToCauOutcome outcome, bool picked) {
+    switch (outcome) {
+    case audio::WavToCauOutcome::PcmWritten:
+    case audio::WavToCauOutcome::AdpcmWritten: return "Cau export complete . .. ";
+    case audio::WavToCauOutcome::NothingWritten: break;
+    }
+    return picked ? "Incompatible wav selected. No cau file exported . . ." : "User Canceled . .. No file selected.";
+}
+
 ArchiveMenuStates archiveMenuStates(const archive::TpaArchive& archive) {
     ArchiveMenuStates states;
     states.addCau = archive::acceptsAdds(archive);

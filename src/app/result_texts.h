@@ -34,6 +34,10 @@ std::string loadSummary(std::uint32_t entryCount);
 // failed (the box has said so).
 std::string addStatusText(archive::AddOutcome outcome, bool wav, const std::string& failure);
 
+// The status after a Wav_to_Cau that read and wrote what it could; picked is
+// false when the dialog was canceled.
+std::string wavToCauStatusText(audio::WavToCauOutcome outcome, bool picked);
+
 // The archive menu items a loaded archive enables.
 struct ArchiveMenuStates {
     bool addCau = false;

@@ -148,9 +148,9 @@ WavToCauResult wavToCau(const std::string& source, const std::string& target, co
     return r;
 }
 
-int wavToCauResultCode(const WavToCauResult& result) {
-    if (!result.written()) return 3;
-    return result.kind == WavKind::Pcm ? 0 : 1;
+WavToCauOutcome wavToCauOutcome(const WavToCauResult& result) {
+    if (!result.written()) return WavToCauOutcome::NothingWritten;
+    return result.kind == WavKind::Pcm ? WavToCauOutcome::PcmWritten : WavToCauOutcome::AdpcmWritten;
 }
 
 }  // namespace sonkrate::audio

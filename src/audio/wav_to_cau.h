@@ -1,6 +1,6 @@
 // Wrapping a .wav file's sound data, unchanged, in a .cau header (with an
 // optional caption block): the classification of the .wav offered, the
-// conversion itself and the result code of Wav_to_Cau.
+// conversion itself and how Wav_to_Cau ended.
 #pragma once
 
 #include <cstdint>
@@ -57,8 +57,13 @@ struct WavToCauResult {
 // byte for byte. Refused and failed sources write nothing.
 WavToCauResult wavToCau(const std::string& source, const std::string& target, const std::string& captionText);
 
-// The Wav_to_Cau result code: 0 for a written Pcm, 1 for a written Adpcm,
-// 3 when nothing was written.
-int wavToCauResultCode(const WavToCauResult& result);
+// How Wav_to_Cau ended. The shell has a text for each; earlier versions
+// numbered them 0, 1 and 3 (see COMPATIBILITY.md).
+enum class WavToCauOutcome {
+    PcmWritten,
+    AdpcmWritten,
+    NothingWritten,  // refused or failed
+};
+WavToCauOutcome wavToCauOutcome(const WavToCauResult& result);
 
 }  // namespace sonkrate::audio

@@ -103,7 +103,7 @@ TEST(WavToCau, PcmFromSoxAndLibsndfileKeepsFieldsAndData) {
             WavToCauResult r = wavToCau(wav, cauPath, caption);
             ASSERT_TRUE(r.written()) << r.outcome.reason;
             EXPECT_EQ(r.kind, WavKind::Pcm);
-            EXPECT_EQ(wavToCauResultCode(r), 0);
+            EXPECT_EQ(wavToCauOutcome(r), WavToCauOutcome::PcmWritten);
             Bytes cau = testkit::readFile(cauPath);
             std::uint32_t dataOffset = caption.empty() ? 36 : 53 + 11 + 3;
             ASSERT_EQ(cau.size(), dataOffset + length);
@@ -185,7 +185,7 @@ TEST(WavToCau, ImaAdpcmMonoAndStereoWrapUnchanged) {
         WavToCauResult r = wavToCau(wav, cauPath, channels == 2 ? "stereo" : "");
         ASSERT_TRUE(r.written()) << r.outcome.reason;
         EXPECT_EQ(r.kind, WavKind::Adpcm);
-        EXPECT_EQ(wavToCauResultCode(r), 1);
+        EXPECT_EQ(wavToCauOutcome(r), WavToCauOutcome::AdpcmWritten);
         Bytes cau = testkit::readFile(cauPath);
         std::uint32_t dataSize = u32(src, 56);
         std::uint32_t dataOffset = channels == 2 ? 53 + 6 : 36;
@@ -312,7 +312,7 @@ TEST(WavToCau, RefusedKindsWriteNothing) {
         WavToCauResult r = wavToCau(dir.file(name), target, "caption");
         EXPECT_EQ(r.status, WavToCauStatus::Refused);
         EXPECT_EQ(r.kind, kind);
-        EXPECT_EQ(wavToCauResultCode(r), 3);
+        EXPECT_EQ(wavToCauOutcome(r), WavToCauOutcome::NothingWritten);
         EXPECT_NE(r.outcome.reason.find(name), std::string::npos) << r.outcome.reason;
         // The sentence says what the game plays and how to get there.
         EXPECT_NE(r.outcome.reason.find("8- or 16-bit PCM"), std::string::npos) << r.outcome.reason;
@@ -442,7 +442,7 @@ TEST(WavToCau, HostileSourcesFailCleanly) {
         testkit::writeFile(dir.file(name), bytes);
         WavToCauResult r = wavToCau(dir.file(name), out.file("x.cau"), "caption");
         EXPECT_FALSE(r.written());
-        EXPECT_EQ(wavToCauResultCode(r), 3);
+        EXPECT_EQ(wavToCauOutcome(r), WavToCauOutcome::NothingWritten);
         EXPECT_NE(r.outcome.reason.find(name), std::string::npos) << r.outcome.reason;
         EXPECT_EQ(filesIn(out.path()), 0u);
     }
