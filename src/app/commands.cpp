@@ -152,7 +152,7 @@ Shell::SoundToAdd Shell::chooseSoundToAdd(bool wav) {
     if (made.made)
         sound.path = made.cauPath;
     else if (made.refused)
-        platform_.messageBox(addWavRefusalText(made.kind), kWavRefusalTitle, platform::MessageIcon::None,
+        platform_.messageBox(addWavRefusalText(made.kind), kErrorTitle, platform::MessageIcon::None,
                              platform::MessageButtons::Ok);
     else
         sound.failure = made.outcome.reason;

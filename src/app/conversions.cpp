@@ -54,7 +54,7 @@ void Shell::cauToWav() {
         } else {
             audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(paths_.entriesWav, paths_.decodedWav);
             if (decoded.status == audio::DecodeStatus::UnknownBlockAlign)
-                platform_.messageBox(audio::kBlockAlignUnknownText, audio::kErrorTitle, platform::MessageIcon::None,
+                platform_.messageBox(kBlockAlignUnknownText, kErrorTitle, platform::MessageIcon::None,
                                      platform::MessageButtons::Ok);
             done = decoded.ok() ? io::copyFileReplacing(paths_.decodedWav, target) : io::failure(decoded.reason);
         }

@@ -7,6 +7,7 @@
 
 #include "app/command_ids.h"
 #include "app/dialogs.h"
+#include "app/result_texts.h"
 #include "app/shell.h"
 #include "archive/entry_reader.h"
 #include "archive/export_all.h"
@@ -104,7 +105,7 @@ bool Shell::playExtracted() {
     if (sound_.compressed != SoundCompression::ImaAdpcm) return false;
     audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(paths_.entriesWav, paths_.decodedWav);
     if (decoded.status == audio::DecodeStatus::UnknownBlockAlign) {
-        platform_.messageBox(audio::kBlockAlignUnknownText, audio::kErrorTitle, platform::MessageIcon::None,
+        platform_.messageBox(kBlockAlignUnknownText, kErrorTitle, platform::MessageIcon::None,
                              platform::MessageButtons::Ok);
         return false;
     }

@@ -20,8 +20,10 @@ inline constexpr const char* kTooFewCausText =
     " Operation Canceled! 3 or more .cau files must exist within the chosen directory . . .";
 // The message box after a list build with missing sounds (caption "SONKRATE").
 inline constexpr const char* kMissingReplacedText = "1 or more files not found! Replaced with Missing Sample . . .";
-// The title of the box that explains a .wav refused by Add_Wav.
-inline constexpr const char* kWavRefusalTitle = "Sonkrate - Error";
+// The title of the error boxes: a .wav refused by Add_Wav, an unknown block alignment.
+inline constexpr const char* kErrorTitle = "Sonkrate - Error";
+// The box shown when an IMA ADPCM sound's block alignment is outside 512..2056.
+inline constexpr const char* kBlockAlignUnknownText = "Block alignment is unknown.  Conversion may fail . ..";
 
 // The box text for a .wav Add_Wav refuses; empty for kinds it takes.
 std::string addWavRefusalText(audio::WavKind kind);

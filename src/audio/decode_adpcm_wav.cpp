@@ -108,7 +108,8 @@ DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string
     r.blockAlign = wav.blockAlign;
     r.dataClamped = wav.dataClamped;
 
-    if (!isKnownBlockAlign(wav.blockAlign)) return failed(r, DecodeStatus::UnknownBlockAlign, kBlockAlignUnknownText);
+    if (!isKnownBlockAlign(wav.blockAlign))
+        return failed(r, DecodeStatus::UnknownBlockAlign, "Block alignment is unknown.  Conversion may fail . ..");
     if (wav.formatTag != kWavFormatImaAdpcm)
         return failed(r, DecodeStatus::Failed,
                       inputPath + " is not an IMA ADPCM .wav file (its format tag is " +

@@ -10,14 +10,9 @@
 
 namespace sonkrate::audio {
 
-// The refusal of a block alignment outside 512..2056, shown as it stands,
-// and the title of its message box.
-inline constexpr const char* kBlockAlignUnknownText = "Block alignment is unknown.  Conversion may fail . ..";
-inline constexpr const char* kErrorTitle = "Sonkrate - Error";
-
 enum class DecodeStatus {
     Ok,
-    UnknownBlockAlign,  // reason is kBlockAlignUnknownText; nothing written
+    UnknownBlockAlign,  // a block alignment outside 512..2056; nothing written
     Failed,             // reason says why; nothing written
 };
 

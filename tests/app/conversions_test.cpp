@@ -117,6 +117,34 @@ TEST_F(ConversionsTest, CauToWavWritesPcmBesideTheCauEvenForACompressedSound) {
     EXPECT_TRUE(beeps().empty());
 }
 
+TEST_F(ConversionsTest, AnUnknownBlockAlignmentIsExplainedInABox) {
+    TestSound tone;
+    tone.adpcm = true;
+    Bytes image = soundImage(tone);
+    testkit::put32(image, 12, 300);  // block alignment outside 512..2056
+    testkit::writeFile(scratch.file("odd.cau"), image);
+    auto expectBox = [&] {
+        auto boxes = records(RecordKind::MessageBox);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "Block alignment is unknown.  Conversion may fail . ..");
+        EXPECT_EQ(boxes[0].caption, "Sonkrate - Error");
+    };
+
+    platform.answerDialog(scratch.file("odd.cau"));
+    ASSERT_TRUE(platform.chooseMenu(kCmdPlayCau));
+    expectBox();
+    EXPECT_TRUE(played().empty());
+    EXPECT_FALSE(shell->state().cauChosen);
+
+    clear();
+    platform.answerDialog(scratch.file("odd.cau"));
+    ASSERT_TRUE(platform.chooseMenu(kCmdCauToWav));
+    expectBox();
+    EXPECT_EQ(status(), "Cau to Wav conversion failed . . . Block alignment is unknown.  Conversion may fail . ..");
+    EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
+    EXPECT_FALSE(testkit::fileExists(scratch.file("odd.wav")));
+}
+
 TEST_F(ConversionsTest, WavToCauWrapsTheWavWithTheTypedCaption) {
     if (!haveSox()) GTEST_SKIP() << "needs sox";
     std::string wav = soxWav("a.b.wav");

@@ -162,7 +162,6 @@ TEST(DecodeAdpcmWav, RefusalsLeaveTheOutputAsItWas) {
     testkit::put16(b, 32, 2057);
     auto r = refused(b, DecodeStatus::UnknownBlockAlign, "2057");
     EXPECT_EQ(r.reason, "Block alignment is unknown.  Conversion may fail . ..");
-    EXPECT_STREQ(kErrorTitle, "Sonkrate - Error");
     testkit::put16(b, 32, 511);
     refused(b, DecodeStatus::UnknownBlockAlign, "511");
     b = wav;
