@@ -1,10 +1,34 @@
 // Play_Wav: a sound file of another format converted and played, or a .wav
 // played as it is or decoded first.
 #include "app/command_ids.h"
+#include "app/result_texts.h"
 #include "app/shell.h"
 #include "import/play_foreign.h"
 
 namespace sonkrate::app {
+
+// The status and beep of a Play_Wav, and what it leaves for Save_as_Wav and the timer.
+void Shell::reportForeignPlay(const import::ForeignPlayOutcome& outcome) {
+    const std::string text = foreignPlayStatusText(outcome);
+    if (outcome.result == import::ForeignPlayResult::Refused) {
+        status_.setStatus(text);
+        status_.beepRefused();
+    } else {
+        if (outcome.result == import::ForeignPlayResult::ReadFailed) status_.beepRefused();
+        if (!text.empty()) status_.setStatus(text);
+    }
+    if (outcome.externalPlayKind)
+        state_.externalPlay = *outcome.externalPlayKind == 1   ? ExternalPlayKind::Converted
+                              : *outcome.externalPlayKind == 2 ? ExternalPlayKind::WavAsIs
+                                                               : ExternalPlayKind::None;
+    // A conversion that failed leaves nothing that Save_as_Wav could
+    // rightly keep as the sound played.
+    if (outcome.result == import::ForeignPlayResult::ReadFailed) state_.externalPlay = ExternalPlayKind::None;
+    if (outcome.playTimeSet) {
+        sound_.PlayTimeSeconds = outcome.playTimeSeconds;
+        sound_.PlayTimeCount = outcome.playTimeCount;
+    }
+}
 
 void Shell::playWav() {
     platform::FileDialogOptions options;
@@ -17,31 +41,13 @@ void Shell::playWav() {
         import::ForeignWorkPaths work{paths_.tempWav, paths_.conversionWav, paths_.decodedWav};
         import::ForeignPlayPlan plan = import::planForeignPlay(*chosen, work);
         state_.externalSourcePath = *chosen;
-        if (!plan.statusWhileConverting.empty()) {
+        if (plan.route == import::ForeignRoute::Reader) {
             // Shown before the conversion, which blocks the window.
-            status_.setStatus(plan.statusWhileConverting);
+            status_.setStatus(foreignConvertingText(plan.row->format));
             platform_.repaint();
         }
         import::ForeignPlayOutcome outcome = import::runForeignPlay(plan, work);
-
-        if (outcome.route == import::ForeignRoute::Refused) {
-            status_.setStatus(outcome.statusAfter);
-            status_.beepRefused();
-        } else {
-            if (outcome.beepRefused) status_.beepRefused();
-            if (!outcome.statusAfter.empty()) status_.setStatus(outcome.statusAfter);
-        }
-        if (outcome.externalPlayKind)
-            state_.externalPlay = *outcome.externalPlayKind == 1   ? ExternalPlayKind::Converted
-                                  : *outcome.externalPlayKind == 2 ? ExternalPlayKind::WavAsIs
-                                                                   : ExternalPlayKind::None;
-        // A conversion that failed leaves nothing that Save_as_Wav could
-        // rightly keep as the sound played.
-        if (outcome.readFailed && outcome.route != import::ForeignRoute::Refused) state_.externalPlay = ExternalPlayKind::None;
-        if (outcome.playTimeSet) {
-            sound_.PlayTimeSeconds = outcome.playTimeSeconds;
-            sound_.PlayTimeCount = outcome.playTimeCount;
-        }
+        reportForeignPlay(outcome);
         if (!outcome.playPath.empty()) platform_.playWavAsync(outcome.playPath);
     }
 

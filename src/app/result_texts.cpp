@@ -2,6 +2,13 @@
 
 namespace sonkrate::app {
 
+namespace {
+
+constexpr const char* kPlayingExternalText = "Playing external wav . . . ";
+constexpr const char* kReadFailText = "Read fail . . . cannot play audio ";
+
+}  // namespace
+
 std::string addWavRefusalText(audio::WavKind kind) {
     switch (kind) {
     case audio::WavKind::BadBlockAlign:
@@ -36,6 +43,31 @@ std::string wavToCauStatusText(audio::WavToCauOutcome outcome, bool picked) {
     case audio::WavToCauOutcome::NothingWritten: break;
     }
     return picked ? "Incompatible wav selected. No cau file exported . . ." : "User Canceled . .. No file selected.";
+}
+
+std::string foreignConvertingText(import::ForeignFormat format) {
+    // The SPHERE and WVE texts lack the trailing blank.
+    if (format == import::ForeignFormat::Sphere || format == import::ForeignFormat::Wve)
+        return "Playing external wav . . .";
+    return kPlayingExternalText;
+}
+
+std::string foreignPlayStatusText(const import::ForeignPlayOutcome& outcome) {
+    switch (outcome.result) {
+    case import::ForeignPlayResult::Refused:
+        return "Shared access violation. This file cannot be loaded while  sonkrate is in use.";
+    case import::ForeignPlayResult::PlayAsIs:
+    case import::ForeignPlayResult::Decoded: return kPlayingExternalText;
+    case import::ForeignPlayResult::ReadFailed: {
+        // A failed WVE conversion only beeps; the status keeps its text.
+        const bool wve = outcome.row && outcome.row->format == import::ForeignFormat::Wve;
+        return wve ? std::string() : kReadFailText;
+    }
+    case import::ForeignPlayResult::Nothing:
+    case import::ForeignPlayResult::Converted:
+    case import::ForeignPlayResult::NotPlayed: break;
+    }
+    return {};
 }
 
 ArchiveMenuStates archiveMenuStates(const archive::TpaArchive& archive) {

@@ -9,6 +9,7 @@
 #include "archive/add_sound.h"
 #include "archive/tpa_loader.h"
 #include "audio/wav_to_cau.h"
+#include "import/play_foreign.h"
 
 namespace sonkrate::app {
 
@@ -39,6 +40,12 @@ std::string addStatusText(archive::AddOutcome outcome, bool wav, const std::stri
 // The status after a Wav_to_Cau that read and wrote what it could; picked is
 // false when the dialog was canceled.
 std::string wavToCauStatusText(audio::WavToCauOutcome outcome, bool picked);
+
+// Play_Wav's status while a foreign file is converted (set and shown at once,
+// before the conversion blocks the window).
+std::string foreignConvertingText(import::ForeignFormat format);
+// Play_Wav's status after the work; empty: the status line keeps its text.
+std::string foreignPlayStatusText(const import::ForeignPlayOutcome& outcome);
 
 // The archive menu items a loaded archive enables.
 struct ArchiveMenuStates {

@@ -11,6 +11,7 @@
 #include "app/shell_state.h"
 #include "archive/add_sound.h"
 #include "archive/tpa_loader.h"
+#include "import/play_foreign.h"
 #include "lists/eel_list.h"
 #include "app/status_line.h"
 #include "app/work_paths.h"
@@ -101,6 +102,7 @@ private:
     void saveAll(bool wav);
     void betaToRetail();
     void playWav();
+    void reportForeignPlay(const import::ForeignPlayOutcome& outcome);
     void playCau();
     void wavToCau();
     void cauToWav();

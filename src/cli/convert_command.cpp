@@ -31,7 +31,10 @@ int runConvert(const Arguments& args) {
     OutputFile out;
     if (io::Outcome ready = out.prepare(target, "converted.wav"); !ready) return failed(ready);
     import::PlayableWavResult result = import::writePlayableWav(source, out.path());
-    if (!result.ok()) return failed(out.reword(result.outcome.reason));
+    if (!result.ok()) {
+        const std::string& reason = result.outcome.reason;
+        return failed(out.reword(result.readFailed ? "Read fail . . . cannot play audio (" + reason + ")" : reason));
+    }
     if (io::Outcome sent = out.finish(); !sent) return failed(sent);
     say(out.messages(), "%s: %s, playing time %.3f s\n", out.shown().c_str(), result.layout.c_str(),
         result.playTimeSeconds);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "audio/decode_adpcm_wav.h"
 #include "import/aiff_reader.h"
@@ -19,16 +20,15 @@ namespace sonkrate::import {
 namespace {
 
 const std::array<ForeignReaderRow, 9> kReaders = {{
-    {{"htk", "HTK", nullptr, nullptr}, convertHtk, kPlayingExternalText, true, "HTK"},
-    {{"voc", "VOC", nullptr, nullptr}, convertVoc, kPlayingExternalText, true, "VOC"},
-    {{"au", "AU", "snd", "SND"}, convertAu, kPlayingExternalText, true, "AU"},
-    {{"aiff", "AIFF", "aif", "AIF"}, convertAiff, kPlayingExternalText, true, "AIFF"},
-    {{"caf", "CAF", nullptr, nullptr}, convertCaf, kPlayingExternalText, true, "CAF"},
-    {{"paf", "PAF", nullptr, nullptr}, convertPaf, kPlayingExternalText, true, "PAF"},
-    {{"pvf", "PVF", nullptr, nullptr}, convertPvf, kPlayingExternalText, true, "PVF"},
-    {{"sph", "SPH", nullptr, nullptr}, convertSphere, kPlayingExternalTextShort, true, "SPHERE"},
-    // A failed WVE conversion only beeps; the status line keeps its text.
-    {{"wve", "WVE", nullptr, nullptr}, convertWve, kPlayingExternalTextShort, false, "WVE"},
+    {{"htk", "HTK", nullptr, nullptr}, convertHtk, ForeignFormat::Htk, "HTK"},
+    {{"voc", "VOC", nullptr, nullptr}, convertVoc, ForeignFormat::Voc, "VOC"},
+    {{"au", "AU", "snd", "SND"}, convertAu, ForeignFormat::Au, "AU"},
+    {{"aiff", "AIFF", "aif", "AIF"}, convertAiff, ForeignFormat::Aiff, "AIFF"},
+    {{"caf", "CAF", nullptr, nullptr}, convertCaf, ForeignFormat::Caf, "CAF"},
+    {{"paf", "PAF", nullptr, nullptr}, convertPaf, ForeignFormat::Paf, "PAF"},
+    {{"pvf", "PVF", nullptr, nullptr}, convertPvf, ForeignFormat::Pvf, "PVF"},
+    {{"sph", "SPH", nullptr, nullptr}, convertSphere, ForeignFormat::Sphere, "SPHERE"},
+    {{"wve", "WVE", nullptr, nullptr}, convertWve, ForeignFormat::Wve, "WVE"},
 }};
 
 }  // namespace
@@ -100,7 +100,6 @@ ForeignPlayPlan planForeignPlay(const std::string& chosenPath, const ForeignWork
     if (const ForeignReaderRow* row = readerForExtension(extension)) {
         plan.route = ForeignRoute::Reader;
         plan.row = row;
-        plan.statusWhileConverting = row->statusText;
     } else if (isWavExtension(extension)) {
         plan.route = ForeignRoute::DirectWav;
     } else {
@@ -109,80 +108,73 @@ ForeignPlayPlan planForeignPlay(const std::string& chosenPath, const ForeignWork
     return plan;
 }
 
+namespace {
+
+ForeignPlayOutcome readFailure(ForeignPlayOutcome out, std::string reason) {
+    out.result = ForeignPlayResult::ReadFailed;
+    out.readFailed = true;
+    out.reason = std::move(reason);
+    return out;
+}
+
+ForeignPlayOutcome runReader(ForeignPlayOutcome out, const ForeignReaderRow& row, const std::string& source,
+                             const ForeignWorkPaths& paths) {
+    out.externalPlayKind = 1;
+    ConversionResult converted = row.reader(source, paths.conversionWav);
+    out.layout = converted.layout;
+    out.playTimeSet = converted.playTimeSet;
+    out.playTimeSeconds = converted.playTimeSeconds;
+    out.playTimeCount = converted.playTimeCount;
+    if (converted.readFailed) return readFailure(std::move(out), converted.reason);
+    out.result = ForeignPlayResult::Converted;
+    out.playPath = paths.conversionWav;
+    return out;
+}
+
+ForeignPlayOutcome runDirectWav(ForeignPlayOutcome out, const std::string& source, const ForeignWorkPaths& paths) {
+    out.externalWavFlag = 1;
+    out.externalPlayKind = 2;
+    DirectWavHeader header;
+    if (io::Outcome read = audio::readCanonicalWavHeader(source, header); !read)
+        return readFailure(std::move(out), read.reason);
+    out.playTimeSet = true;
+    out.playTimeSeconds = directWavPlayTime(header);
+    out.playTimeCount = static_cast<int>(std::min(std::trunc(out.playTimeSeconds), 2147483647.0));
+    out.layout = "WAV";
+    switch (directWavHandling(header)) {
+    case DirectWavHandling::PlayAsIs:
+        out.result = ForeignPlayResult::PlayAsIs;
+        out.playPath = source;
+        return out;
+    case DirectWavHandling::DecodeFirst: {
+        out.layout = "WAV IMA ADPCM";
+        audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(source, paths.decodedWav);
+        if (!decoded.ok()) return readFailure(std::move(out), decoded.reason);
+        out.result = ForeignPlayResult::Decoded;
+        out.playPath = paths.decodedWav;
+        return out;
+    }
+    case DirectWavHandling::NotPlayed: out.result = ForeignPlayResult::NotPlayed; return out;
+    }
+    return out;
+}
+
+}  // namespace
+
 ForeignPlayOutcome runForeignPlay(const ForeignPlayPlan& plan, const ForeignWorkPaths& paths) {
     ForeignPlayOutcome out;
     out.route = plan.route;
-    out.statusWhileConverting = plan.statusWhileConverting;
-    const std::string& source = plan.sourcePath;
-
+    out.row = plan.row;
     switch (plan.route) {
     case ForeignRoute::Cancelled:
     case ForeignRoute::NoMatch: return out;
-
     case ForeignRoute::Refused:
-        out.statusAfter = kSharedAccessText;
-        out.beepRefused = true;
+        out.result = ForeignPlayResult::Refused;
         out.readFailed = true;
-        out.reason = source + " is a working file of this program and cannot be played while it is in use.";
+        out.reason = plan.sourcePath + " is a working file of this program and cannot be played while it is in use.";
         return out;
-
-    case ForeignRoute::Reader: {
-        out.externalPlayKind = 1;
-        ConversionResult converted = plan.row->reader(source, paths.conversionWav);
-        out.layout = converted.layout;
-        out.playTimeSet = converted.playTimeSet;
-        out.playTimeSeconds = converted.playTimeSeconds;
-        out.playTimeCount = converted.playTimeCount;
-        if (converted.readFailed) {
-            out.readFailed = true;
-            out.reason = converted.reason;
-            out.beepRefused = true;
-            if (plan.row->failureShowsText) out.statusAfter = kReadFailText;
-            return out;
-        }
-        out.playPath = paths.conversionWav;
-        return out;
-    }
-
-    case ForeignRoute::DirectWav: {
-        out.externalWavFlag = 1;
-        out.externalPlayKind = 2;
-        DirectWavHeader header;
-        io::Outcome read = audio::readCanonicalWavHeader(source, header);
-        if (!read) {
-            out.readFailed = true;
-            out.reason = read.reason;
-            out.beepRefused = true;
-            out.statusAfter = kReadFailText;
-            return out;
-        }
-        out.playTimeSet = true;
-        out.playTimeSeconds = directWavPlayTime(header);
-        out.playTimeCount = static_cast<int>(std::min(std::trunc(out.playTimeSeconds), 2147483647.0));
-        switch (directWavHandling(header)) {
-        case DirectWavHandling::PlayAsIs:
-            out.layout = "WAV";
-            out.statusAfter = kPlayingExternalText;
-            out.playPath = source;
-            return out;
-        case DirectWavHandling::DecodeFirst: {
-            out.layout = "WAV IMA ADPCM";
-            audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(source, paths.decodedWav);
-            if (!decoded.ok()) {
-                out.readFailed = true;
-                out.reason = decoded.reason;
-                out.beepRefused = true;
-                out.statusAfter = kReadFailText;
-                return out;
-            }
-            out.statusAfter = kPlayingExternalText;
-            out.playPath = paths.decodedWav;
-            return out;
-        }
-        case DirectWavHandling::NotPlayed: out.layout = "WAV"; return out;
-        }
-        return out;
-    }
+    case ForeignRoute::Reader: return runReader(std::move(out), *plan.row, plan.sourcePath, paths);
+    case ForeignRoute::DirectWav: return runDirectWav(std::move(out), plan.sourcePath, paths);
     }
     return out;
 }

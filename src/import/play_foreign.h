@@ -1,7 +1,8 @@
 // Playing a sound file the user picked: the refusal of the readers' own
 // working files, the extension table that picks a reader, and the .wav files
 // that are played as they are or decoded first. This only decides and
-// converts; the shell shows the texts, beeps and plays what it is told.
+// converts and reports what became of the file; the shell chooses the texts
+// and beeps and plays what it is told.
 #pragma once
 
 #include <array>
@@ -13,13 +14,6 @@
 
 namespace sonkrate::import {
 
-inline constexpr const char* kPlayingExternalText = "Playing external wav . . . ";
-// The text of the SPHERE and WVE rows, without the trailing blank.
-inline constexpr const char* kPlayingExternalTextShort = "Playing external wav . . .";
-inline constexpr const char* kReadFailText = "Read fail . . . cannot play audio ";
-inline constexpr const char* kSharedAccessText =
-    "Shared access violation. This file cannot be loaded while  sonkrate is in use.";
-
 // The working files this operation knows (the shell's WorkPaths fields).
 struct ForeignWorkPaths {
     std::string tempWav;
@@ -27,13 +21,15 @@ struct ForeignWorkPaths {
     std::string decodedWav;
 };
 
+// The foreign formats, one per reader.
+enum class ForeignFormat { Htk, Voc, Au, Aiff, Caf, Paf, Pvf, Sphere, Wve };
+
 // One row of the extension table. Extensions are compared exactly, so only
 // the lower-case and the upper-case spellings match.
 struct ForeignReaderRow {
     std::array<const char*, 4> extensions;  // unused places are null
     ReaderFunction reader;
-    const char* statusText;     // shown while the reader runs
-    bool failureShowsText;      // a failure sets kReadFailText (else it only beeps)
+    ForeignFormat format;
     const char* formatName;
 };
 
@@ -70,24 +66,31 @@ enum class ForeignRoute {
 // What to do before any file is touched.
 struct ForeignPlayPlan {
     ForeignRoute route = ForeignRoute::NoMatch;
-    std::string sourcePath;              // ExternalSourcePath
+    std::string sourcePath;                 // ExternalSourcePath
     const ForeignReaderRow* row = nullptr;  // for Reader
-    // For Reader: set on the status line and shown at once, before the conversion runs.
-    std::string statusWhileConverting;
 };
 
 ForeignPlayPlan planForeignPlay(const std::string& chosenPath, const ForeignWorkPaths& paths);
 
-// What the shell does after the work.
+// What became of the file.
+enum class ForeignPlayResult {
+    Nothing,     // cancelled, or an extension no row matches
+    Refused,     // one of the working files was picked
+    Converted,   // converted into conversionWav, which is to be played
+    PlayAsIs,    // a .wav to be played from its own path
+    Decoded,     // an IMA ADPCM .wav decoded into decodedWav, which is to be played
+    NotPlayed,   // a .wav of a layout that is not played
+    ReadFailed,  // the file could not be read, converted or decoded
+};
+
 struct ForeignPlayOutcome {
     ForeignRoute route = ForeignRoute::NoMatch;
-    std::string statusWhileConverting;   // as in the plan
-    std::string statusAfter;             // set when the work is done; empty: leave the status as it is
-    bool beepRefused = false;
+    ForeignPlayResult result = ForeignPlayResult::Nothing;
+    const ForeignReaderRow* row = nullptr;  // the reader, for Reader
     std::string playPath;                // the file to play asynchronously; empty: play nothing
     std::optional<int> externalPlayKind; // ExternalPlayKind; empty: left as it was
     int externalWavFlag = 0;             // ExternalWavFlag: 1 when a .wav was taken
-    bool readFailed = false;             // ReadFailed
+    bool readFailed = false;             // ReadFailed: set for Refused and for ReadFailed
     std::string reason;                  // why, naming the file, when readFailed
     bool playTimeSet = false;            // PlayTimeSeconds and PlayTimeCount were computed
     double playTimeSeconds = 0.0;

@@ -15,7 +15,7 @@ namespace {
 
 PlayableWavResult asReadFailure(PlayableWavResult r, const std::string& reason) {
     r.readFailed = true;
-    r.outcome = io::failure(std::string(kReadFailText) + "(" + reason + ")");
+    r.outcome = io::failure(reason);
     return r;
 }
 

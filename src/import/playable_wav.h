@@ -11,10 +11,9 @@
 namespace sonkrate::import {
 
 struct PlayableWavResult {
-    // On failure the reason names the file; for a file that cannot be read or
-    // converted it begins with kReadFailText. The output is then left as it was.
+    // On failure the reason names the file, and the output is left as it was.
     io::Outcome outcome;
-    bool readFailed = false;
+    bool readFailed = false;  // the file could not be read, converted or decoded
     ForeignRoute route = ForeignRoute::NoMatch;
     std::string layout;              // what the file was taken for
     double playTimeSeconds = 0.0;

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "app/shell_fixture.h"
 #include "app/sound_maker.h"
+#include "audio/wav_headers.h"
 
 using namespace shelltest;
 using namespace sonkrate::app;
@@ -104,4 +107,80 @@ TEST_F(PlayWavTest, WorkingFilesFailuresAndStrangeNamesAreHandled) {
     ASSERT_TRUE(platform.chooseMenu(kCmdPlayWav));
     EXPECT_TRUE(statusTexts().empty());
     EXPECT_TRUE(platform.faults().empty());
+}
+
+namespace {
+
+// Play_Wav without SoX: files made byte by byte.
+class PlayWavStatusTest : public ShellTest {
+protected:
+    void SetUp() override { start(); }
+    void pick(const std::string& name, const testkit::Bytes& bytes) {
+        testkit::writeFile(scratch.file(name), bytes);
+        clear();
+        platform.answerDialog(scratch.file(name));
+        ASSERT_TRUE(platform.chooseMenu(kCmdPlayWav));
+    }
+};
+
+// A canonical .wav header of the given layout with some data after it.
+testkit::Bytes canonicalWav(std::uint32_t fmtSize, std::uint16_t tag, std::uint16_t blockAlign) {
+    testkit::Bytes b(300, 0);
+    std::memcpy(b.data(), "RIFFxxxxWAVEfmt ", 16);
+    testkit::put32(b, 4, 292);
+    testkit::put32(b, 16, fmtSize);
+    testkit::put16(b, 20, tag);
+    testkit::put16(b, 22, 1);
+    testkit::put32(b, 24, 22050);
+    testkit::put16(b, 32, blockAlign);
+    testkit::put16(b, 34, 4);
+    return b;
+}
+
+}  // namespace
+
+TEST_F(PlayWavStatusTest, TheStatusFollowsTheReaderAndWhatBecameOfTheFile) {
+    using Texts = std::vector<std::string>;
+    // A CAF its reader refuses (12-bit): the text while converting, then the failure.
+    testkit::Bytes caf(5000, 0);
+    caf[51] = 12;
+    pick("bad.caf", caf);
+    EXPECT_EQ(statusTexts(), (Texts{"Playing external wav . . . ", "Read fail . . . cannot play audio "}));
+    EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
+    EXPECT_TRUE(played().empty());
+
+    // SPHERE and WVE show their text without the trailing blank; a failed WVE only beeps.
+    pick("bad.sph", testkit::Bytes(100, 0x41));
+    EXPECT_EQ(statusTexts(), (Texts{"Playing external wav . . .", "Read fail . . . cannot play audio "}));
+    EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
+    pick("bad.wve", testkit::Bytes(100, 0x41));
+    EXPECT_EQ(statusTexts(), (Texts{"Playing external wav . . ."}));
+    EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
+    EXPECT_TRUE(played().empty());
+    EXPECT_EQ(shell->state().externalPlay, ExternalPlayKind::None);
+
+    // A .wav that cannot be opened.
+    clear();
+    platform.answerDialog(scratch.file("gone.wav"));
+    ASSERT_TRUE(platform.chooseMenu(kCmdPlayWav));
+    EXPECT_EQ(statusTexts(), (Texts{"Read fail . . . cannot play audio "}));
+    EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
+    EXPECT_EQ(shell->state().externalPlay, ExternalPlayKind::None);
+
+    // IMA ADPCM of block alignment 1028 is decoded and played.
+    auto header = sonkrate::audio::imaWavHeader(1, 22050, 1028, 2041, 1028);
+    testkit::Bytes ima(header.begin(), header.end());
+    ima.resize(ima.size() + 1028, 0x35);
+    pick("ima.wav", ima);
+    EXPECT_EQ(statusTexts(), (Texts{"Playing external wav . . . "}));
+    EXPECT_TRUE(beeps().empty());
+    EXPECT_EQ(played(), (std::vector<std::string>{shell->paths().decodedWav}));
+    EXPECT_EQ(shell->state().externalPlay, ExternalPlayKind::WavAsIs);
+
+    // A .wav of a layout that is not played: taken, but no text, no beep, no sound.
+    pick("odd.wav", canonicalWav(20, 17, 1000));
+    EXPECT_TRUE(statusTexts().empty());
+    EXPECT_TRUE(beeps().empty());
+    EXPECT_TRUE(played().empty());
+    EXPECT_EQ(shell->state().externalPlay, ExternalPlayKind::WavAsIs);
 }

@@ -194,7 +194,7 @@ TEST(Cli, ConvertWritesWhatWouldBePlayedOrSaysWhyNot) {
     testkit::writeFile(dir.file("bad.caf"), Bytes(100, 0x7F));
     auto bad = run(cli("convert " + quote(dir.file("bad.caf")) + " " + quote(dir.file("bad.wav"))));
     EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_NE(bad.err.find("Read fail . . . cannot play audio"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("Read fail . . . cannot play audio ("), std::string::npos) << bad.err;
     EXPECT_NE(bad.err.find("bad.caf"), std::string::npos) << bad.err;
     EXPECT_FALSE(testkit::fileExists(dir.file("bad.wav")));
     EXPECT_EQ(run(cli("convert " + quote(dir.file("t.aiff")) + " " + quote(dir.file("t.aiff")))).exitCode, 1);

@@ -91,19 +91,21 @@ TEST(PlayForeign, ExtensionsMatchInLowerOrUpperCaseOnly) {
     testkit::writeFile(dir.file("sound.Aiff"), aiff16(100));
     ForeignPlayOutcome none = playForeignFile(dir.file("sound.Aiff"), workPaths(dir));
     EXPECT_EQ(none.route, ForeignRoute::NoMatch);
-    EXPECT_TRUE(none.statusWhileConverting.empty() && none.statusAfter.empty() && none.playPath.empty());
+    EXPECT_EQ(none.result, ForeignPlayResult::Nothing);
+    EXPECT_TRUE(none.playPath.empty());
     EXPECT_FALSE(none.externalPlayKind.has_value());
-    EXPECT_FALSE(none.beepRefused || none.readFailed || none.playTimeSet);
+    EXPECT_FALSE(none.readFailed || none.playTimeSet);
     EXPECT_FALSE(testkit::fileExists(dir.file("conversion.wav")));
     // The same bytes as sound.AIF are converted and conversion.wav is played.
     testkit::writeFile(dir.file("sound.AIF"), aiff16(22050));
     ForeignPlayOutcome played = playForeignFile(dir.file("sound.AIF"), workPaths(dir));
-    EXPECT_EQ(played.statusWhileConverting, "Playing external wav . . . ");
-    EXPECT_TRUE(played.statusAfter.empty());
+    EXPECT_EQ(played.result, ForeignPlayResult::Converted);
+    ASSERT_NE(played.row, nullptr);
+    EXPECT_EQ(played.row->format, ForeignFormat::Aiff);
     EXPECT_EQ(played.playPath, dir.file("conversion.wav"));
     EXPECT_EQ(played.externalPlayKind, 1);
     EXPECT_EQ(played.externalWavFlag, 0);
-    EXPECT_FALSE(played.readFailed || played.beepRefused);
+    EXPECT_FALSE(played.readFailed);
     EXPECT_DOUBLE_EQ(played.playTimeSeconds, (54.0 + 44100) / 44100);
     EXPECT_EQ(played.playTimeCount, 1000);
     EXPECT_EQ(importtest::fieldsOf(testkit::readFile(dir.file("conversion.wav"))).dataSize, 44100u + 54 - 58);
@@ -116,8 +118,9 @@ TEST(PlayForeign, WorkingFilesAreRefusedAndFailuresReported) {
         testkit::writeFile(path, wavHeader(236, 16, 1, 1, 22050, 2, 16));
         ForeignPlayOutcome o = playForeignFile(path, paths);
         EXPECT_EQ(o.route, ForeignRoute::Refused);
-        EXPECT_EQ(o.statusAfter, "Shared access violation. This file cannot be loaded while  sonkrate is in use.");
-        EXPECT_TRUE(o.beepRefused && o.readFailed);
+        EXPECT_EQ(o.result, ForeignPlayResult::Refused);
+        EXPECT_TRUE(o.readFailed);
+        EXPECT_NE(o.reason.find(path), std::string::npos) << o.reason;
         EXPECT_TRUE(o.playPath.empty());
         EXPECT_FALSE(o.externalPlayKind.has_value());
         EXPECT_FALSE(o.playTimeSet);
@@ -126,27 +129,29 @@ TEST(PlayForeign, WorkingFilesAreRefusedAndFailuresReported) {
     ForeignPlayOutcome other = playForeignFile(dir.path() + "//conversion.wav", paths);
     EXPECT_EQ(other.route, ForeignRoute::DirectWav);
 
-    // A failed CAF (12-bit) beeps and says so; a failed WVE only beeps.
+    // A failed CAF (12-bit) and a failed WVE are read failures of their readers.
     Bytes caf(5000, 0);
     caf[51] = 12;
     testkit::writeFile(dir.file("bad.caf"), caf);
     ForeignPlayOutcome failed = playForeignFile(dir.file("bad.caf"), paths);
-    EXPECT_TRUE(failed.readFailed && failed.beepRefused);
-    EXPECT_EQ(failed.statusWhileConverting, "Playing external wav . . . ");
-    EXPECT_EQ(failed.statusAfter, "Read fail . . . cannot play audio ");
+    EXPECT_TRUE(failed.readFailed);
+    EXPECT_EQ(failed.result, ForeignPlayResult::ReadFailed);
+    ASSERT_NE(failed.row, nullptr);
+    EXPECT_EQ(failed.row->format, ForeignFormat::Caf);
     EXPECT_TRUE(failed.playPath.empty());
     EXPECT_EQ(failed.externalPlayKind, 1);
     EXPECT_NE(failed.reason.find("bad.caf"), std::string::npos);
     testkit::writeFile(dir.file("bad.wve"), Bytes(100, 0x41));
     ForeignPlayOutcome wve = playForeignFile(dir.file("bad.wve"), paths);
-    EXPECT_TRUE(wve.readFailed && wve.beepRefused);
-    EXPECT_EQ(wve.statusWhileConverting, "Playing external wav . . .");
-    EXPECT_TRUE(wve.statusAfter.empty());
+    EXPECT_TRUE(wve.readFailed);
+    EXPECT_EQ(wve.result, ForeignPlayResult::ReadFailed);
+    ASSERT_NE(wve.row, nullptr);
+    EXPECT_EQ(wve.row->format, ForeignFormat::Wve);
     EXPECT_TRUE(wve.playPath.empty());
     // A .wav that cannot be opened is a read failure too.
     ForeignPlayOutcome missing = playForeignFile(dir.file("gone.wav"), paths);
-    EXPECT_TRUE(missing.readFailed && missing.beepRefused);
-    EXPECT_EQ(missing.statusAfter, "Read fail . . . cannot play audio ");
+    EXPECT_TRUE(missing.readFailed);
+    EXPECT_EQ(missing.result, ForeignPlayResult::ReadFailed);
     EXPECT_EQ(missing.externalPlayKind, 2);
     EXPECT_NE(missing.reason.find("gone.wav"), std::string::npos);
 }
@@ -179,8 +184,8 @@ TEST(PlayForeign, WavFilesArePlayedAsTheyAreDecodedOrLeftAlone) {
     testkit::writeFile(dir.file("pcm.wav"), wavHeader(176436, 16, 1, 2, 44100, 4, 16));
     ForeignPlayOutcome pcm = playForeignFile(dir.file("pcm.wav"), paths);
     EXPECT_EQ(pcm.playPath, dir.file("pcm.wav"));
-    EXPECT_EQ(pcm.statusAfter, "Playing external wav . . . ");
-    EXPECT_TRUE(pcm.statusWhileConverting.empty());
+    EXPECT_EQ(pcm.result, ForeignPlayResult::PlayAsIs);
+    EXPECT_EQ(pcm.row, nullptr);
     EXPECT_EQ(pcm.externalPlayKind, 2);
     EXPECT_EQ(pcm.externalWavFlag, 1);
     EXPECT_EQ(pcm.playTimeSeconds, 1.0);
@@ -192,7 +197,7 @@ TEST(PlayForeign, WavFilesArePlayedAsTheyAreDecodedOrLeftAlone) {
     ForeignPlayOutcome decoded = playForeignFile(dir.file("ima1028.wav"), paths);
     ASSERT_FALSE(decoded.readFailed) << decoded.reason;
     EXPECT_EQ(decoded.playPath, paths.decodedWav);
-    EXPECT_EQ(decoded.statusAfter, "Playing external wav . . . ");
+    EXPECT_EQ(decoded.result, ForeignPlayResult::Decoded);
     importtest::WavFields f = importtest::fieldsOf(testkit::readFile(paths.decodedWav));
     EXPECT_EQ(f.formatTag, 1u);
     EXPECT_EQ(f.bitsPerSample, 16u);
@@ -202,8 +207,9 @@ TEST(PlayForeign, WavFilesArePlayedAsTheyAreDecodedOrLeftAlone) {
     // Anything else: no text and no sound, though the .wav was taken.
     testkit::writeFile(dir.file("odd.wav"), wavHeader(1000, 20, 17, 1, 22050, 1000, 4));
     ForeignPlayOutcome odd = playForeignFile(dir.file("odd.wav"), paths);
-    EXPECT_TRUE(odd.playPath.empty() && odd.statusAfter.empty());
-    EXPECT_FALSE(odd.beepRefused || odd.readFailed);
+    EXPECT_TRUE(odd.playPath.empty());
+    EXPECT_EQ(odd.result, ForeignPlayResult::NotPlayed);
+    EXPECT_FALSE(odd.readFailed);
     EXPECT_EQ(odd.externalPlayKind, 2);
     EXPECT_EQ(odd.externalWavFlag, 1);
 }
@@ -255,7 +261,7 @@ TEST(PlayableWav, WritesWhatWouldBePlayedOrNothing) {
     EXPECT_EQ(out[44], in[59]);
     EXPECT_EQ(out[45], in[58]);
 
-    // A read failure: the reason begins with the status text and names the file; the output stays.
+    // A read failure: the reason names the file; the output stays.
     testkit::writeText(dir.file("keep.wav"), "kept");
     Bytes bad(5000, 0);
     bad[51] = 12;
@@ -263,7 +269,6 @@ TEST(PlayableWav, WritesWhatWouldBePlayedOrNothing) {
     PlayableWavResult failed = writePlayableWav(dir.file("bad.caf"), dir.file("keep.wav"));
     EXPECT_FALSE(failed.ok());
     EXPECT_TRUE(failed.readFailed);
-    EXPECT_EQ(failed.outcome.reason.rfind("Read fail . . . cannot play audio ", 0), 0u) << failed.outcome.reason;
     EXPECT_NE(failed.outcome.reason.find("bad.caf"), std::string::npos);
     EXPECT_EQ(testkit::readText(dir.file("keep.wav")), "kept");
     // A VOC that its reader writes but reports failed leaves nothing behind either.
