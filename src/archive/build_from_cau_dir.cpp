@@ -43,6 +43,72 @@ std::string sampleIdsLogPathFor(const std::string& targetPath) {
     return io::siblingPath(targetPath, withoutLastFour(io::fileNameOf(targetPath)) + "_SampleIDs.txt");
 }
 
+namespace {
+
+// Every member's name, identifier, size and header, so the whole table is
+// known before anything is written and a bad file stops the build before it
+// starts. archiveSize becomes the size of the archive to be written.
+io::Outcome inspectMembers(const std::vector<std::string>& paths, const std::string& sourceFolder,
+                           std::vector<Member>& members, std::uint64_t& archiveSize) {
+    const std::uint64_t tableEnd = recordOffsetOf(TpaLayout::Retail, paths.size() + 1);  // 56 n + 80
+    members.assign(paths.size(), Member{});
+    archiveSize = tableEnd + kDefaultSoundImageSize;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        members[i].path = paths[i];
+        // Named as the game names its own: in its code page where the name fits.
+        members[i].name = io::gameText(withoutLastFour(io::fileNameOf(paths[i])));
+        members[i].soundId = ids::computeSoundId(io::toLower(members[i].name));
+        if (io::Outcome ok = audio::inspectCauFile(paths[i], members[i].facts); !ok) return ok;
+        archiveSize += members[i].facts.size;
+        if (archiveSize > std::numeric_limits<std::uint32_t>::max())
+            return io::failure("The .cau files of " + sourceFolder +
+                               " together are larger than an archive can be (4 GiB)");
+    }
+    return io::success();
+}
+
+// The archive itself: the default sound, then the members. progress counts
+// the members copied.
+io::Outcome writeMembers(const std::string& targetPath, const std::vector<Member>& members,
+                         const io::ProgressCallback& progress, std::uint32_t& entryCount) {
+    const std::uint64_t n = members.size();
+    const std::vector<std::uint8_t> defaultImage = defaultSoundImage();
+    const std::vector<PlannedImage> images(members.begin(), members.end());
+    ArchivePlan plan = planBuiltArchive(images, defaultImage);
+    ArchiveWriteOptions options;
+    io::reportProgress(progress, 0, n);
+    // Progress in files; the first piece is the default sound.
+    options.piecesProgress = [&](std::uint64_t done, std::uint64_t) {
+        if (done > 1) io::reportProgress(progress, done - 1, n);
+    };
+    entryCount = plan.header.entryCount;
+    return writeArchive(targetPath, plan, options);
+}
+
+// The log of the names, turned into the list file of their identifiers.
+// The log stays only when the list was made from it.
+io::Outcome writeIdList(const std::string& targetPath, const std::vector<Member>& members, std::string& listPath) {
+    const std::string logPath = sampleIdsLogPathFor(targetPath);
+    io::File log;
+    io::Outcome logged = log.open(logPath, io::FileMode::Write);
+    for (const Member& m : members) {
+        if (!logged) break;
+        logged = log.writeText(ids::ingameSampleLogLine(m.name));
+    }
+    io::Outcome closed = log.close();
+    if (logged) logged = closed;
+    if (!logged) {
+        (void)io::removeFile(logPath);
+        return logged;
+    }
+    ids::IdListResult list = ids::convertIdLog(logPath);
+    listPath = list.listPath;
+    if (!list.outcome) (void)io::removeFile(logPath);  // made only for the list
+    return list.outcome;
+}
+
+}  // namespace
+
 BuildFromCauDirResult buildArchiveFromCauDir(const std::string& sourceFolder, const std::string& targetPath,
                                              const io::ProgressCallback& progress) {
     BuildFromCauDirResult result;
@@ -57,69 +123,18 @@ BuildFromCauDirResult buildArchiveFromCauDir(const std::string& sourceFolder, co
     }
     result.buildState = CauDirBuildState::Tried;
 
-    // First every member's size and header, so the whole table is known before
-    // anything is written and a bad file stops the build before it starts.
-    const std::uint64_t n = paths.size();
-    const std::uint64_t tableEnd = recordOffsetOf(TpaLayout::Retail, n + 1);  // 56 n + 80
-    std::vector<Member> members(paths.size());
-    std::uint64_t end = tableEnd + kDefaultSoundImageSize;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        members[i].path = paths[i];
-        // Named as the game names its own: in its code page where the name fits.
-        members[i].name = io::gameText(withoutLastFour(io::fileNameOf(paths[i])));
-        members[i].soundId = ids::computeSoundId(io::toLower(members[i].name));
-        if (io::Outcome ok = audio::inspectCauFile(paths[i], members[i].facts); !ok) {
-            result.outcome = ok;
-            return result;
-        }
-        end += members[i].facts.size;
-        if (end > std::numeric_limits<std::uint32_t>::max()) {
-            result.outcome = io::failure("The .cau files of " + sourceFolder +
-                                         " together are larger than an archive can be (4 GiB)");
-            return result;
-        }
-    }
-
-    const std::vector<std::uint8_t> defaultImage = defaultSoundImage();
-    const std::vector<PlannedImage> images(members.begin(), members.end());
-    ArchivePlan plan = planBuiltArchive(images, defaultImage);
-    ArchiveWriteOptions options;
-    io::reportProgress(progress, 0, n);
-    // Progress in files; the first piece is the default sound.
-    options.piecesProgress = [&](std::uint64_t done, std::uint64_t) {
-        if (done > 1) io::reportProgress(progress, done - 1, n);
-    };
-    if (io::Outcome written = writeArchive(targetPath, plan, options); !written) {
-        result.outcome = written;
-        return result;
-    }
-    result.entryCount = plan.header.entryCount;
-    result.fileSize = end;
+    std::vector<Member> members;
+    std::uint64_t archiveSize = 0;
+    if (!(result.outcome = inspectMembers(paths, sourceFolder, members, archiveSize))) return result;
+    std::uint32_t entryCount = 0;
+    if (!(result.outcome = writeMembers(targetPath, members, progress, entryCount))) return result;
+    result.entryCount = entryCount;
+    result.fileSize = archiveSize;
     for (const Member& m : members) result.cauFiles.push_back(m.path);
 
-    // The log of the names, turned into the list file of their identifiers.
-    const std::string logPath = sampleIdsLogPathFor(targetPath);
-    io::File log;
-    io::Outcome logged = log.open(logPath, io::FileMode::Write);
-    for (const Member& m : members) {
-        if (!logged) break;
-        logged = log.writeText(ids::ingameSampleLogLine(m.name));
-    }
-    io::Outcome closed = log.close();
-    if (logged) logged = closed;
-    if (!logged) {
-        (void)io::removeFile(logPath);
+    if (io::Outcome listed = writeIdList(targetPath, members, result.listPath); !listed)
         result.outcome = io::failure(targetPath + " was written, but its identifier list could not be: " +
-                                     logged.reason);
-        return result;
-    }
-    ids::IdListResult list = ids::convertIdLog(logPath);
-    result.listPath = list.listPath;
-    if (!list.outcome) {
-        (void)io::removeFile(logPath);  // made only for the list
-        result.outcome = io::failure(targetPath + " was written, but its identifier list could not be: " +
-                                     list.outcome.reason);
-    }
+                                     listed.reason);
     return result;
 }
 
