@@ -21,6 +21,52 @@ std::uint32_t rateOf(std::uint16_t key) {
         .rate;
 }
 
+// The fields every layout uses. channels is 1 only for the mono word; the
+// byte rate doubles (and the playing time halves) only for the stereo word.
+struct CafFacts {
+    std::uint16_t channels = 2;
+    std::uint32_t rate = 0;
+    std::uint32_t doubling = 1;
+    double halve = 1.0;
+};
+
+// A linear PCM layout: its samples start at dataOffset, width bytes each.
+struct CafPcmLayout {
+    const char* name;
+    std::int64_t dataOffset;
+    std::uint32_t width;
+    SampleStep step;
+};
+
+ConversionResult convertPcm(ForeignSource& source, const std::string& outputPath, const CafFacts& f,
+                            const CafPcmLayout& pcm) {
+    ConversionResult result;
+    result.layout = pcm.name;
+    std::uint32_t size = 0;
+    if (!dataSize(source, pcm.dataOffset, result.layout, size, result)) return result;
+    const std::uint32_t w = pcm.width;
+    PcmWavHeader header = makePcmWavHeader(f.channels, f.rate, w * f.rate * f.doubling,
+                                           static_cast<std::uint16_t>(f.channels == 1 ? w : 2 * w),
+                                           static_cast<std::uint16_t>(8 * w), size);
+    const CopyPlan plan{static_cast<std::uint64_t>(pcm.dataOffset), size, pcm.step};
+    if (!writeOutput(source, outputPath, header, plan, result)) return result;
+    setPlayTime(result, source.length(), w * f.rate * f.halve);
+    return result;
+}
+
+// 8-bit mu-law or A-law, kept in its encoding.
+ConversionResult convertG711(ForeignSource& source, const std::string& outputPath, const CafFacts& f, bool muLaw) {
+    ConversionResult result;
+    result.layout = muLaw ? "CAF mu-law" : "CAF A-law";
+    std::uint32_t size = 0;
+    if (!dataSize(source, 4096, result.layout, size, result)) return result;
+    G711WavHeader header =
+        makeG711WavHeader(muLaw ? kFormatMuLaw : kFormatALaw, f.channels, f.rate, f.rate * f.doubling, size);
+    if (!writeOutput(source, outputPath, header, {4096, size, SampleStep::PairCopy}, result)) return result;
+    setPlayTime(result, source.length(), f.rate * f.halve);
+    return result;
+}
+
 }  // namespace
 
 ConversionResult convertCaf(const std::string& sourcePath, const std::string& outputPath) {
@@ -30,62 +76,24 @@ ConversionResult convertCaf(const std::string& sourcePath, const std::string& ou
     const std::uint16_t channelWord = source.word(46);
     const std::uint16_t bitsWord = source.word(50);
     const std::uint16_t nextChunk = source.word(52);
-    const std::uint32_t rate = rateOf(source.wordBE(20));
     const std::string format = source.chars(28, 4);
+    CafFacts f;
+    f.channels = channelWord == 256 ? 1 : 2;
+    f.rate = rateOf(source.wordBE(20));
+    f.doubling = channelWord == kStereo ? 2 : 1;
+    f.halve = channelWord == kStereo ? 2.0 : 1.0;
 
-    const std::uint16_t channels = channelWord == 256 ? 1 : 2;
-    const bool mono = channels == 1;
-    const bool stereo = channelWord == kStereo;
-    const double halve = stereo ? 2.0 : 1.0;
-    const std::uint32_t doubling = stereo ? 2 : 1;
-    std::uint32_t size = 0;
-
-    if (bitsWord == kBits16) {
-        result.layout = "CAF 16-bit";
-        if (!dataSize(source, 4094, result.layout, size, result)) return result;
-        std::uint32_t byteRate = 2 * rate * doubling;
-        PcmWavHeader header = makePcmWavHeader(channels, rate, byteRate, mono ? 2 : 4, 16, size);
-        if (!writeOutput(source, outputPath, header, {4094, size, SampleStep::PairSwap}, result)) return result;
-        setPlayTime(result, source.length(), byteRate);
-        return result;
-    }
-    if (bitsWord == kBits32 && nextChunk == kFreeChunk) {
-        result.layout = "CAF 32-bit";
-        if (!dataSize(source, 4094, result.layout, size, result)) return result;
-        PcmWavHeader header = makePcmWavHeader(channels, rate, 4 * rate * doubling, mono ? 4 : 8, 32, size);
-        if (!writeOutput(source, outputPath, header, {4094, size, SampleStep::QuadReversal}, result)) return result;
-        setPlayTime(result, source.length(), 4.0 * rate * halve);
-        return result;
-    }
-    if (bitsWord == kBits24) {
-        result.layout = "CAF 24-bit";
-        if (!dataSize(source, 4096, result.layout, size, result)) return result;
-        PcmWavHeader header = makePcmWavHeader(channels, rate, 3 * rate * doubling, mono ? 3 : 6, 24, size);
-        if (!writeOutput(source, outputPath, header, {4096, size, SampleStep::TripleReversal}, result))
-            return result;
-        setPlayTime(result, source.length(), 3.0 * rate * halve);
-        return result;
-    }
-    if (bitsWord == kBits8 && (format == "ulaw" || format == "alaw")) {
-        const bool muLaw = format == "ulaw";
-        result.layout = muLaw ? "CAF mu-law" : "CAF A-law";
-        if (!dataSize(source, 4096, result.layout, size, result)) return result;
-        G711WavHeader header =
-            makeG711WavHeader(muLaw ? kFormatMuLaw : kFormatALaw, channels, rate, rate * doubling, size);
-        if (!writeOutput(source, outputPath, header, {4096, size, SampleStep::PairCopy}, result)) return result;
-        setPlayTime(result, source.length(), rate * halve);
-        return result;
-    }
-    if (bitsWord == kBits8) {
-        // Signed 8-bit samples moved into the unsigned range of an 8-bit .wav.
-        result.layout = "CAF 8-bit";
-        if (!dataSize(source, 4094, result.layout, size, result)) return result;
-        PcmWavHeader header = makePcmWavHeader(channels, rate, rate * doubling, mono ? 1 : 2, 8, size);
-        if (!writeOutput(source, outputPath, header, {4094, size, SampleStep::SignedPairSwap}, result))
-            return result;
-        setPlayTime(result, source.length(), rate * halve);
-        return result;
-    }
+    if (bitsWord == kBits16)
+        return convertPcm(source, outputPath, f, {"CAF 16-bit", 4094, 2, SampleStep::PairSwap});
+    if (bitsWord == kBits32 && nextChunk == kFreeChunk)
+        return convertPcm(source, outputPath, f, {"CAF 32-bit", 4094, 4, SampleStep::QuadReversal});
+    if (bitsWord == kBits24)
+        return convertPcm(source, outputPath, f, {"CAF 24-bit", 4096, 3, SampleStep::TripleReversal});
+    if (bitsWord == kBits8 && (format == "ulaw" || format == "alaw"))
+        return convertG711(source, outputPath, f, format == "ulaw");
+    // Signed 8-bit samples moved into the unsigned range of an 8-bit .wav.
+    if (bitsWord == kBits8)
+        return convertPcm(source, outputPath, f, {"CAF 8-bit", 4094, 1, SampleStep::SignedPairSwap});
     if (bitsWord == kBits32) {
         return readFailure(sourcePath + " is a 32-bit CAF file whose description is not followed by a \"free\" "
                                         "chunk, which this player cannot convert.",
