@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "archive/archive_class.h"
@@ -105,6 +106,45 @@ void writeLogs(const AddSoundRequest& request, AddSoundResult& result) {
     }
 }
 
+// The kept records, read after the checks and shifted by one record; a
+// general add first keeps the archive's backup.
+io::Outcome prepareRecords(io::File& archive, const ArchiveHeader& info, std::uint64_t kept, Variant variant,
+                           const AddSoundRequest& request, std::uint64_t soundSize, ArchivePlan& plan,
+                           bool& backupWritten) {
+    io::Outcome ok = checkAddable(archive, info, kept, soundSize, request.soundPath);
+    if (ok) ok = readArchiveRecords(archive, info, 0, kept, false, plan.records);
+    if (ok) ok = shiftRecords(plan.records, request.archivePath);
+    if (ok && variant == Variant::General)
+        ok = keepArchiveBackup(request.archivePath, request.backupPath, backupWritten);
+    return ok;
+}
+
+// The new sound's record: its image goes where the old file ended, which
+// moves by the one record added to the table.
+TpaEntry addedRecord(std::uint32_t soundId, const audio::CauFileFacts& sound, Variant variant,
+                     std::uint64_t oldSize) {
+    TpaEntry added;
+    added.soundId = soundId;
+    added.imageOffset = static_cast<std::uint32_t>(oldSize + kRetailRecordSize);
+    added.imageLength = static_cast<std::uint32_t>(sound.size);
+    added.auxValue = variant == Variant::Effects ? kEffectsAuxValue : 0;
+    std::copy(sound.header.begin(), sound.header.end(), added.cauHeader.begin());
+    return added;
+}
+
+AddSoundResult added(AddSoundResult result, const TpaHeader& header, const TpaEntry& record, std::uint64_t newSize,
+                     const AddSoundRequest& request) {
+    result.addResult = AddOutcome::Done;
+    result.outcome = io::success();
+    result.soundCount = header.soundCount;
+    result.entryCount = header.entryCount;
+    result.fileSize = newSize;
+    result.imageOffset = record.imageOffset;
+    result.imageLength = record.imageLength;
+    writeLogs(request, result);
+    return result;
+}
+
 AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const io::ProgressCallback& progress) {
     AddSoundResult result;
     result.name = addSoundName(request);
@@ -134,22 +174,14 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
     // (records may share images, so entryCount can exceed soundCount).
     const std::uint64_t kept = std::max(old.soundCount, old.entryCount);
     ArchivePlan plan;
-    ok = checkAddable(archive, info, kept, sound.size, request.soundPath);
-    if (ok) ok = readArchiveRecords(archive, info, 0, kept, false, plan.records);
-    if (ok) ok = shiftRecords(plan.records, archivePath);
-    if (ok && variant == Variant::General) ok = keepArchiveBackup(archivePath, request.backupPath, result.backupWritten);
+    ok = prepareRecords(archive, info, kept, variant, request, sound.size, plan, result.backupWritten);
     if (!ok) return refused(result, AddOutcome::NothingDone, ok.reason);
 
     const std::uint64_t A = info.fileSize, tableEnd = recordOffsetOf(TpaLayout::Retail, kept);
     const std::uint64_t newSize = A + sound.size + kRetailRecordSize;
     plan.header = addedHeader(old, variant, archiveClassOf(archiveName), kept, newSize);
-    TpaEntry added;
-    added.soundId = result.soundId;
-    added.imageOffset = static_cast<std::uint32_t>(A + kRetailRecordSize);
-    added.imageLength = static_cast<std::uint32_t>(sound.size);
-    added.auxValue = variant == Variant::Effects ? kEffectsAuxValue : 0;
-    std::copy(sound.header.begin(), sound.header.end(), added.cauHeader.begin());
-    plan.records.push_back(added);
+    const TpaEntry record = addedRecord(result.soundId, sound, variant, A);
+    plan.records.push_back(record);
     // The old data region (with any trailer) unchanged, then the new image.
     plan.pieces = {ImagePiece::range(archive, tableEnd, A - tableEnd),
                    ImagePiece::wholeFile(request.soundPath, sound.size)};
@@ -162,15 +194,7 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
         result.overwriteFailed = true;
         return refused(result, AddOutcome::NothingDone, written.reason);
     }
-    result.addResult = AddOutcome::Done;
-    result.outcome = io::success();
-    result.soundCount = plan.header.soundCount;
-    result.entryCount = plan.header.entryCount;
-    result.fileSize = newSize;
-    result.imageOffset = added.imageOffset;
-    result.imageLength = added.imageLength;
-    writeLogs(request, result);
-    return result;
+    return added(std::move(result), plan.header, record, newSize, request);
 }
 
 }  // namespace
