@@ -1,6 +1,7 @@
 #include "import/playable_wav.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "audio/decode_adpcm_wav.h"
 #include "io/copy_replacing.h"
@@ -19,40 +20,29 @@ PlayableWavResult asReadFailure(PlayableWavResult r, const std::string& reason) 
     return r;
 }
 
-}  // namespace
-
-PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::string& outputPath) {
-    PlayableWavResult r;
-    const std::string extension = extensionOf(sourcePath);
-
-    if (const ForeignReaderRow* row = readerForExtension(extension)) {
-        r.route = ForeignRoute::Reader;
-        // Written beside the target and moved over it only when the conversion
-        // succeeded, so a conversion reported as failed leaves nothing.
-        const std::string scratch = io::temporaryPathBeside(outputPath);
-        ConversionResult converted = row->reader(sourcePath, scratch);
-        r.layout = converted.layout;
-        r.playTimeSeconds = converted.playTimeSeconds;
-        r.playTimeCount = converted.playTimeCount;
-        if (converted.readFailed) {
-            (void)io::removeFile(scratch);
-            return asReadFailure(r, converted.reason);
-        }
-        if (io::Outcome moved = io::renameDurably(scratch, outputPath); !moved) {
-            (void)io::removeFile(scratch);
-            r.outcome = io::failure("Cannot write " + outputPath + " (" + moved.reason + ")");
-        }
-        return r;
+// A foreign file, converted beside the target and moved over it only when
+// the conversion succeeded, so a conversion reported as failed leaves nothing.
+PlayableWavResult writeConverted(PlayableWavResult r, const ForeignReaderRow& row, const std::string& sourcePath,
+                                 const std::string& outputPath) {
+    r.route = ForeignRoute::Reader;
+    const std::string scratch = io::temporaryPathBeside(outputPath);
+    ConversionResult converted = row.reader(sourcePath, scratch);
+    r.layout = converted.layout;
+    r.playTimeSeconds = converted.playTimeSeconds;
+    r.playTimeCount = converted.playTimeCount;
+    if (converted.readFailed) {
+        (void)io::removeFile(scratch);
+        return asReadFailure(r, converted.reason);
     }
-
-    if (!isWavExtension(extension)) {
-        r.route = ForeignRoute::NoMatch;
-        r.outcome = io::failure(sourcePath + " is not a sound file that can be played: its extension \"" + extension +
-                                "\" is none of wav, aiff, aif, au, snd, sph, voc, wve, htk, caf, paf, pvf "
-                                "(all in lower or all in upper case).");
-        return r;
+    if (io::Outcome moved = io::renameDurably(scratch, outputPath); !moved) {
+        (void)io::removeFile(scratch);
+        r.outcome = io::failure("Cannot write " + outputPath + " (" + moved.reason + ")");
     }
+    return r;
+}
 
+// A .wav: copied as it is, decoded first, or refused as one that is not played.
+PlayableWavResult writeDirectWav(PlayableWavResult r, const std::string& sourcePath, const std::string& outputPath) {
     r.route = ForeignRoute::DirectWav;
     DirectWavHeader header;
     io::Outcome read = audio::readCanonicalWavHeader(sourcePath, header);
@@ -80,6 +70,21 @@ PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::str
     r.outcome = io::failure(sourcePath + " is a .wav file whose header (fmt chunk of " +
                             std::to_string(header.fmtSize) + " bytes, block alignment " +
                             std::to_string(header.blockAlign) + ") is not one that is played.");
+    return r;
+}
+
+}  // namespace
+
+PlayableWavResult writePlayableWav(const std::string& sourcePath, const std::string& outputPath) {
+    PlayableWavResult r;
+    const std::string extension = extensionOf(sourcePath);
+    if (const ForeignReaderRow* row = readerForExtension(extension))
+        return writeConverted(std::move(r), *row, sourcePath, outputPath);
+    if (isWavExtension(extension)) return writeDirectWav(std::move(r), sourcePath, outputPath);
+    r.route = ForeignRoute::NoMatch;
+    r.outcome = io::failure(sourcePath + " is not a sound file that can be played: its extension \"" + extension +
+                            "\" is none of wav, aiff, aif, au, snd, sph, voc, wve, htk, caf, paf, pvf "
+                            "(all in lower or all in upper case).");
     return r;
 }
 
