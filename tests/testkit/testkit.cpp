@@ -108,13 +108,14 @@ RunResult run(const std::string& commandLine) {
     std::string line = "\"" + commandLine + " >" + quote(outPath) + " 2>" + quote(errPath) + " <NUL\"";
     RunResult result;
     // The wide form, so that arguments in any script reach the program.
-    // cmd.exe answers 9009 when it could not start the program at all, which
-    // Wine now and then does while other tests start programs too: nothing ran,
-    // so the same line is tried again.
-    constexpr int kNotStarted = 9009;
+    // cmd.exe answers 9009 when it could not start the program at all, and
+    // _wsystem -1 when cmd.exe itself could not be started. Wine now and then
+    // does either while other tests start programs too: nothing ran, so the
+    // same line is tried again.
+    constexpr int kNotStarted = 9009, kNoShell = -1;
     for (int attempt = 0; attempt < 5; ++attempt) {
         result.exitCode = _wsystem(sonkrate::io::toWide(line).c_str());
-        if (result.exitCode != kNotStarted) break;
+        if (result.exitCode != kNotStarted && result.exitCode != kNoShell) break;
     }
     // Console output is text: CR LF line ends compare as LF.
     auto lines = [](std::string text) {
