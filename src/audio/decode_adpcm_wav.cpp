@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <optional>
 #include <vector>
 
 #include "audio/ima_adpcm.h"
@@ -65,9 +66,15 @@ void toLittleEndian(std::int16_t* samples, std::size_t n) {
 // Decodes dataLength bytes of blocks from in, read from its current place,
 // into out, counting the blocks and frames in r.
 io::Outcome decodeData(io::File& in, io::File& out, const AdpcmBlockLayout& layout, unsigned channels,
-                       std::uint64_t dataLength, std::vector<std::uint8_t>& input, std::vector<std::int16_t>& samples,
-                       DecodeAdpcmResult& r) {
+                       std::uint64_t dataLength, DecodeAdpcmResult& r) {
     const std::size_t align = layout.blockBytes;
+    // Buffers no larger than the data needs: a short file decodes without
+    // clearing a megabyte of samples first.
+    const std::uint64_t dataBlocks = (dataLength + align - 1) / align;
+    const std::size_t blocksPerRead =
+        static_cast<std::size_t>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(kReadBytes / align, dataBlocks)));
+    std::vector<std::uint8_t> input(blocksPerRead * align);
+    std::vector<std::int16_t> samples(blocksPerRead * (layout.codesPerChannel + 1) * channels);
     ImaAdpcmDecoder state[2];
     std::uint64_t left = dataLength;
     while (left > 0) {
@@ -93,6 +100,22 @@ io::Outcome decodeData(io::File& in, io::File& out, const AdpcmBlockLayout& layo
     return io::success();
 }
 
+// The refusal of a .wav the decoder cannot take, if it is one.
+std::optional<DecodeAdpcmResult> refusal(const std::string& inputPath, const WavLayout& wav,
+                                         const DecodeAdpcmResult& r) {
+    if (!isKnownBlockAlign(wav.blockAlign))
+        return failed(r, DecodeStatus::UnknownBlockAlign, "Block alignment is unknown.  Conversion may fail . ..");
+    if (wav.formatTag != kWavFormatImaAdpcm)
+        return failed(r, DecodeStatus::Failed,
+                      inputPath + " is not an IMA ADPCM .wav file (its format tag is " +
+                          std::to_string(wav.formatTag) + ").");
+    if (wav.channels != 1 && wav.channels != 2)
+        return failed(r, DecodeStatus::Failed,
+                      inputPath + " has " + std::to_string(wav.channels) +
+                          " channels; only mono and stereo IMA ADPCM sounds can be decoded.");
+    return std::nullopt;
+}
+
 }  // namespace
 
 DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string& outputPath,
@@ -108,18 +131,9 @@ DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string
     r.blockAlign = wav.blockAlign;
     r.dataClamped = wav.dataClamped;
 
-    if (!isKnownBlockAlign(wav.blockAlign))
-        return failed(r, DecodeStatus::UnknownBlockAlign, "Block alignment is unknown.  Conversion may fail . ..");
-    if (wav.formatTag != kWavFormatImaAdpcm)
-        return failed(r, DecodeStatus::Failed,
-                      inputPath + " is not an IMA ADPCM .wav file (its format tag is " +
-                          std::to_string(wav.formatTag) + ").");
-    const unsigned channels = wav.channels;
-    if (channels != 1 && channels != 2)
-        return failed(r, DecodeStatus::Failed,
-                      inputPath + " has " + std::to_string(channels) +
-                          " channels; only mono and stereo IMA ADPCM sounds can be decoded.");
+    if (std::optional<DecodeAdpcmResult> refused = refusal(inputPath, wav, r)) return *refused;
 
+    const unsigned channels = wav.channels;
     const AdpcmBlockLayout layout = adpcmBlockLayout(channels, wav.blockAlign);
     const std::size_t align = layout.blockBytes;
     const std::uint64_t fullBlocks = wav.dataLength / align;
@@ -139,17 +153,8 @@ DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string
     if (io::Outcome put = out.file().write(header.data(), header.size()); !put)
         return failed(r, DecodeStatus::Failed, put.reason);
 
-    // Buffers no larger than the data needs: a short file decodes without
-    // clearing a megabyte of samples first.
-    const std::uint64_t dataBlocks = fullBlocks + (lastLength > 0 ? 1 : 0);
-    const std::size_t blocksPerRead =
-        static_cast<std::size_t>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(kReadBytes / align, dataBlocks)));
-    std::vector<std::uint8_t> input(blocksPerRead * align);
-    std::vector<std::int16_t> samples(blocksPerRead * (layout.codesPerChannel + 1) * channels);
     if (io::Outcome sought = in.seek(wav.dataOffset); !sought) return failed(r, DecodeStatus::Failed, sought.reason);
-
-    if (io::Outcome decoded = decodeData(in, out.file(), layout, channels, wav.dataLength, input, samples, r);
-        !decoded)
+    if (io::Outcome decoded = decodeData(in, out.file(), layout, channels, wav.dataLength, r); !decoded)
         return failed(r, DecodeStatus::Failed, decoded.reason);
     (void)in.close();  // read only; closed since the output may replace it
     if (r.framesWritten != frames)
