@@ -17,10 +17,9 @@ void Shell::reportForeignPlay(const import::ForeignPlayOutcome& outcome) {
         if (outcome.result == import::ForeignPlayResult::ReadFailed) status_.beepRefused();
         if (!text.empty()) status_.setStatus(text);
     }
-    if (outcome.externalPlayKind)
-        state_.externalPlay = *outcome.externalPlayKind == 1   ? ExternalPlayKind::Converted
-                              : *outcome.externalPlayKind == 2 ? ExternalPlayKind::WavAsIs
-                                                               : ExternalPlayKind::None;
+    // What Save_as_Wav will keep: the conversion of a foreign file, or a .wav as it is.
+    if (outcome.route == import::ForeignRoute::Reader) state_.externalPlay = ExternalPlayKind::Converted;
+    if (outcome.route == import::ForeignRoute::DirectWav) state_.externalPlay = ExternalPlayKind::WavAsIs;
     // A conversion that failed leaves nothing that Save_as_Wav could
     // rightly keep as the sound played.
     if (outcome.result == import::ForeignPlayResult::ReadFailed) state_.externalPlay = ExternalPlayKind::None;

@@ -119,7 +119,6 @@ ForeignPlayOutcome readFailure(ForeignPlayOutcome out, std::string reason) {
 
 ForeignPlayOutcome runReader(ForeignPlayOutcome out, const ForeignReaderRow& row, const std::string& source,
                              const ForeignWorkPaths& paths) {
-    out.externalPlayKind = 1;
     ConversionResult converted = row.reader(source, paths.conversionWav);
     out.layout = converted.layout;
     out.playTimeSet = converted.playTimeSet;
@@ -132,8 +131,6 @@ ForeignPlayOutcome runReader(ForeignPlayOutcome out, const ForeignReaderRow& row
 }
 
 ForeignPlayOutcome runDirectWav(ForeignPlayOutcome out, const std::string& source, const ForeignWorkPaths& paths) {
-    out.externalWavFlag = 1;
-    out.externalPlayKind = 2;
     DirectWavHeader header;
     if (io::Outcome read = audio::readCanonicalWavHeader(source, header); !read)
         return readFailure(std::move(out), read.reason);

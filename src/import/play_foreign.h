@@ -6,7 +6,6 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <string>
 
 #include "audio/wav_reader.h"
@@ -88,8 +87,6 @@ struct ForeignPlayOutcome {
     ForeignPlayResult result = ForeignPlayResult::Nothing;
     const ForeignReaderRow* row = nullptr;  // the reader, for Reader
     std::string playPath;                // the file to play asynchronously; empty: play nothing
-    std::optional<int> externalPlayKind; // ExternalPlayKind; empty: left as it was
-    int externalWavFlag = 0;             // ExternalWavFlag: 1 when a .wav was taken
     bool readFailed = false;             // ReadFailed: set for Refused and for ReadFailed
     std::string reason;                  // why, naming the file, when readFailed
     bool playTimeSet = false;            // PlayTimeSeconds and PlayTimeCount were computed

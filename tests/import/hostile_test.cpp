@@ -138,7 +138,7 @@ TEST(Hostile, RandomWavHeadersAreDecidedWithoutACrash) {
         }
         testkit::writeFile(dir.file("r.wav"), b);
         ForeignPlayOutcome o = playForeignFile(dir.file("r.wav"), paths);
-        EXPECT_EQ(o.externalPlayKind, 2);
+        EXPECT_EQ(o.route, ForeignRoute::DirectWav);
         if (o.readFailed) {
             EXPECT_FALSE(o.reason.empty());
         }

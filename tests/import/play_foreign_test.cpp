@@ -93,7 +93,6 @@ TEST(PlayForeign, ExtensionsMatchInLowerOrUpperCaseOnly) {
     EXPECT_EQ(none.route, ForeignRoute::NoMatch);
     EXPECT_EQ(none.result, ForeignPlayResult::Nothing);
     EXPECT_TRUE(none.playPath.empty());
-    EXPECT_FALSE(none.externalPlayKind.has_value());
     EXPECT_FALSE(none.readFailed || none.playTimeSet);
     EXPECT_FALSE(testkit::fileExists(dir.file("conversion.wav")));
     // The same bytes as sound.AIF are converted and conversion.wav is played.
@@ -103,8 +102,7 @@ TEST(PlayForeign, ExtensionsMatchInLowerOrUpperCaseOnly) {
     ASSERT_NE(played.row, nullptr);
     EXPECT_EQ(played.row->format, ForeignFormat::Aiff);
     EXPECT_EQ(played.playPath, dir.file("conversion.wav"));
-    EXPECT_EQ(played.externalPlayKind, 1);
-    EXPECT_EQ(played.externalWavFlag, 0);
+    EXPECT_EQ(played.route, ForeignRoute::Reader);
     EXPECT_FALSE(played.readFailed);
     EXPECT_DOUBLE_EQ(played.playTimeSeconds, (54.0 + 44100) / 44100);
     EXPECT_EQ(played.playTimeCount, 1000);
@@ -122,7 +120,6 @@ TEST(PlayForeign, WorkingFilesAreRefusedAndFailuresReported) {
         EXPECT_TRUE(o.readFailed);
         EXPECT_NE(o.reason.find(path), std::string::npos) << o.reason;
         EXPECT_TRUE(o.playPath.empty());
-        EXPECT_FALSE(o.externalPlayKind.has_value());
         EXPECT_FALSE(o.playTimeSet);
     }
     // The comparison is exact: the same folder spelt with a doubled separator is a .wav like any other.
@@ -139,7 +136,7 @@ TEST(PlayForeign, WorkingFilesAreRefusedAndFailuresReported) {
     ASSERT_NE(failed.row, nullptr);
     EXPECT_EQ(failed.row->format, ForeignFormat::Caf);
     EXPECT_TRUE(failed.playPath.empty());
-    EXPECT_EQ(failed.externalPlayKind, 1);
+    EXPECT_EQ(failed.route, ForeignRoute::Reader);
     EXPECT_NE(failed.reason.find("bad.caf"), std::string::npos);
     testkit::writeFile(dir.file("bad.wve"), Bytes(100, 0x41));
     ForeignPlayOutcome wve = playForeignFile(dir.file("bad.wve"), paths);
@@ -152,7 +149,7 @@ TEST(PlayForeign, WorkingFilesAreRefusedAndFailuresReported) {
     ForeignPlayOutcome missing = playForeignFile(dir.file("gone.wav"), paths);
     EXPECT_TRUE(missing.readFailed);
     EXPECT_EQ(missing.result, ForeignPlayResult::ReadFailed);
-    EXPECT_EQ(missing.externalPlayKind, 2);
+    EXPECT_EQ(missing.route, ForeignRoute::DirectWav);
     EXPECT_NE(missing.reason.find("gone.wav"), std::string::npos);
 }
 
@@ -186,8 +183,7 @@ TEST(PlayForeign, WavFilesArePlayedAsTheyAreDecodedOrLeftAlone) {
     EXPECT_EQ(pcm.playPath, dir.file("pcm.wav"));
     EXPECT_EQ(pcm.result, ForeignPlayResult::PlayAsIs);
     EXPECT_EQ(pcm.row, nullptr);
-    EXPECT_EQ(pcm.externalPlayKind, 2);
-    EXPECT_EQ(pcm.externalWavFlag, 1);
+    EXPECT_EQ(pcm.route, ForeignRoute::DirectWav);
     EXPECT_EQ(pcm.playTimeSeconds, 1.0);
     EXPECT_EQ(pcm.playTimeCount, 1);
     EXPECT_FALSE(testkit::fileExists(paths.conversionWav));
@@ -210,8 +206,7 @@ TEST(PlayForeign, WavFilesArePlayedAsTheyAreDecodedOrLeftAlone) {
     EXPECT_TRUE(odd.playPath.empty());
     EXPECT_EQ(odd.result, ForeignPlayResult::NotPlayed);
     EXPECT_FALSE(odd.readFailed);
-    EXPECT_EQ(odd.externalPlayKind, 2);
-    EXPECT_EQ(odd.externalWavFlag, 1);
+    EXPECT_EQ(odd.route, ForeignRoute::DirectWav);
 }
 
 TEST(PlayForeign, DirectWavPlayingTimeFollowsTheHeader) {
