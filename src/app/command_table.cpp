@@ -1,13 +1,17 @@
 #include "app/command_table.h"
 
+#include <utility>
+
 #include "app/command_ids.h"
 #include "app/shell.h"
 
 namespace sonkrate::app {
 
-const std::vector<CommandRow>& commandTable() {
-    using S = Shell;
-    static const std::vector<CommandRow> rows = {
+using S = Shell;
+
+// The menus' commands, menu by menu in the order of the menu bar.
+std::vector<CommandRow> menuCommands() {
+    return {
         {.id = kCmdLoadTpa, .menu = "File", .item = "Load_Tpa", .run = [](S& s, int) { s.loadTpa(); }},
         {.id = kCmdPlayCau, .menu = "File", .item = "Play_Cau", .run = [](S& s, int) { s.playCau(); }},
         {.id = kCmdPlayWav, .menu = "File", .item = "Play_Wav", .run = [](S& s, int) { s.playWav(); }},
@@ -63,8 +67,12 @@ const std::vector<CommandRow>& commandTable() {
          .run = [](S& s, int) { s.eelToTpa(); }},
         {.id = kCmdCausToTpa, .menu = "Build", .item = "*caus_to_*tpa", .run = [](S& s, int) { s.causToTpa(); }},
         {.id = kCmdHelpFiles, .menu = "Help", .item = "Help_Files", .run = [](S& s, int) { s.openHelp(); }},
+    };
+}
 
-        // The controls' commands.
+// The controls' commands: the buttons, the list box and the check box.
+std::vector<CommandRow> controlCommands() {
+    return {
         {.id = kNextButton,
          .ready = [](const S& s) { return s.archiveReady() && s.state_.currentIndex < s.entryCount() - 1; },
          .run = [](S& s, int) { s.next(); }},
@@ -82,6 +90,14 @@ const std::vector<CommandRow>& commandTable() {
         {.id = kEelListBox, .run = [](S& s, int notification) { s.selectListing(notification); }},
         {.id = kFileNamesCheckBox, .run = [](S& s, int) { s.toggleFileNames(); }},
     };
+}
+
+const std::vector<CommandRow>& commandTable() {
+    static const std::vector<CommandRow> rows = [] {
+        std::vector<CommandRow> all = menuCommands();
+        for (CommandRow& row : controlCommands()) all.push_back(std::move(row));
+        return all;
+    }();
     return rows;
 }
 

@@ -45,7 +45,8 @@ public:
 
 private:
     // The table names each command's handler and the condition it needs.
-    friend const std::vector<CommandRow>& commandTable();
+    friend std::vector<CommandRow> menuCommands();
+    friend std::vector<CommandRow> controlCommands();
 
     // Steps shared by several commands.
     void stopPlayback();

@@ -2,13 +2,18 @@
 // bash completion list them: reading archives, converting, then writing
 // archives and lists, then checking. A command's run function and the longer
 // text of its --help are in its own file, <name>_command.cpp.
+#include <utility>
+
 #include "cli/cli.h"
 #include "cli/commands.h"
 
 namespace sonkrate::cli {
 
-const std::vector<Command>& commands() {
-    static const std::vector<Command> rows = {
+namespace {
+
+// Reading archives: their facts, their entries, one entry or all.
+std::vector<Command> readingArchives() {
+    return {
         {.name = "info",
          .synopsis = "info ARCHIVE [--json]",
          .summary = "layout, class, counts and size of a .tpa archive",
@@ -43,6 +48,12 @@ const std::vector<Command>& commands() {
          .minPositional = 2,
          .maxPositional = 2,
          .run = runExportAll},
+    };
+}
+
+// Converting single sounds, and naming them.
+std::vector<Command> converting() {
+    return {
         {.name = "cau2wav",
          .synopsis = "cau2wav IN.cau [OUT.wav]",
          .summary = "a .cau sound as a PCM .wav",
@@ -81,6 +92,12 @@ const std::vector<Command>& commands() {
          .minPositional = 1,
          .maxPositional = 1,
          .run = runLookup},
+    };
+}
+
+// Making an archive and changing its sounds.
+std::vector<Command> changingArchives() {
+    return {
         {.name = "new",
          .synopsis = "new OUT.tpa",
          .summary = "a new archive holding the default sound",
@@ -114,6 +131,12 @@ const std::vector<Command>& commands() {
          .minPositional = 2,
          .maxPositional = 1000000,
          .run = runRemove},
+    };
+}
+
+// Building archives and sound lists from folders and lists, and the retail copy of a beta archive.
+std::vector<Command> building() {
+    return {
         {.name = "build-dir",
          .synopsis = "build-dir CAUDIR OUT.tpa",
          .summary = "an archive from every .cau of a folder",
@@ -150,6 +173,12 @@ const std::vector<Command>& commands() {
          .minPositional = 1,
          .maxPositional = 1,
          .run = runBetaToRetail},
+    };
+}
+
+// Checking files as the game reads them.
+std::vector<Command> checking() {
+    return {
         {.name = "verify",
          .synopsis = "verify FILE... [--json]",
          .summary = "reads .tpa and .cau files as the game does; exit 1 on an error",
@@ -159,6 +188,17 @@ const std::vector<Command>& commands() {
          .maxPositional = kNoLimit,
          .run = runVerify},
     };
+}
+
+}  // namespace
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> rows = [] {
+        std::vector<Command> all;
+        for (auto group : {readingArchives, converting, changingArchives, building, checking})
+            for (Command& c : group()) all.push_back(std::move(c));
+        return all;
+    }();
     return rows;
 }
 
