@@ -21,15 +21,6 @@ namespace {
 
 const std::string kTypedCafe = "Caf\xC3\xA9";  // what the window hands over: UTF-8
 
-// The bytes of "é" as stored: 1252 on Windows, UTF-8 elsewhere.
-std::string storedEAcute() {
-#if defined(_WIN32)
-    return "\xE9";
-#else
-    return "\xC3\xA9";
-#endif
-}
-
 class TypedTextTest : public ShellTest {
 protected:
     void SetUp() override {
@@ -67,7 +58,7 @@ TEST_F(TypedTextTest, CaptionTypedWithAnAccentIsStoredInTheGamesCodePage) {
     ASSERT_GE(made.size(), 48u);
     ASSERT_EQ(testkit::u32(made, 32), 36u);
     // Block length, one section, its display time, then the text and its zero.
-    const std::string text = "Caf" + storedEAcute();
+    const std::string text = "Caf" + testkit::storedEAcute();
     EXPECT_EQ(testkit::u32(made, 40), 1u);
     EXPECT_EQ(std::string(made.begin() + 48, made.begin() + 48 + static_cast<long>(text.size()) + 1),
               text + std::string(1, '\0'));
@@ -88,7 +79,7 @@ TEST_F(TypedTextTest, TypedNameIsHashedAndRecordedInTheGamesCodePage) {
     platform.answerDialog(door);
     ASSERT_TRUE(platform.chooseMenu(kCmdAddCau));
     ASSERT_EQ(shell->loadedArchive().entryCount, 2u) << status();
-    const std::string stored = "caf" + storedEAcute();
+    const std::string stored = "caf" + testkit::storedEAcute();
     const testkit::Bytes tpa = testkit::readFile(archive);
     EXPECT_EQ(testkit::u32(tpa, 24 + 56), sonkrate::ids::computeSoundId(stored));
     testkit::expectGameReads(archive);
@@ -102,7 +93,7 @@ TEST_F(TypedTextTest, TypedNameIsHashedAndRecordedInTheGamesCodePage) {
     ASSERT_TRUE(platform.click(kAddListingButton));
     const auto& items = platform.control(kEelListBox)->items;
     ASSERT_EQ(items.size(), 4u);
-    EXPECT_EQ(items[2], "Caf" + storedEAcute());
+    EXPECT_EQ(items[2], "Caf" + testkit::storedEAcute());
     ASSERT_TRUE(platform.selectListItem(kEelListBox, 2));
     ASSERT_TRUE(platform.click(kRemoveListingButton));
     EXPECT_EQ(status(), "selected item removed from eel list . . .");

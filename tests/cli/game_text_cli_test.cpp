@@ -27,15 +27,6 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 const std::string kCafe = "Caf\xC3\xA9";  // "Café" as typed: UTF-8
 const std::string kCyrillic = "\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9";  // "Дмитрий"
 
-// "é" as the game's bytes: 1252 on Windows, UTF-8 elsewhere.
-std::string storedEAcute() {
-#if defined(_WIN32)
-    return "\xE9";
-#else
-    return "\xC3\xA9";
-#endif
-}
-
 void expectCodePage1252() {
 #if defined(_WIN32)
     ASSERT_EQ(GetACP(), 1252u) << "the Windows tests run with LC_ALL=C.UTF-8, which Wine gives code page 1252";
@@ -62,7 +53,7 @@ TEST(GameTextCli, TypedNameAndCaptionAreStoredInTheGamesCodePage) {
     auto wrapped = run(cli("wav2cau " + quote(dir.file("tone.wav")) + " " + quote(cau) + " --caption " + quote(kCafe)));
     ASSERT_EQ(wrapped.exitCode, 0) << wrapped.err;
     const testkit::Bytes image = testkit::readFile(cau);
-    const std::string caption = "Caf" + storedEAcute() + std::string(1, '\0');
+    const std::string caption = "Caf" + testkit::storedEAcute() + std::string(1, '\0');
     ASSERT_GE(image.size(), 48 + caption.size());
     EXPECT_EQ(testkit::u32(image, 32), 36u);
     EXPECT_EQ(std::string(image.begin() + 48, image.begin() + 48 + static_cast<long>(caption.size())), caption);
@@ -72,7 +63,7 @@ TEST(GameTextCli, TypedNameAndCaptionAreStoredInTheGamesCodePage) {
 
     // The identifier of a name is the CRC-32 of the game's bytes; a name
     // outside the code page is hashed as UTF-8 on every system.
-    const std::string cafeId = sonkrate::ids::formatSoundId(sonkrate::ids::computeSoundId("caf" + storedEAcute()));
+    const std::string cafeId = sonkrate::ids::formatSoundId(sonkrate::ids::computeSoundId("caf" + testkit::storedEAcute()));
     auto ids = run(cli("id " + quote(kCafe) + " " + quote(kCyrillic) + " door"));
     ASSERT_EQ(ids.exitCode, 0) << ids.err;
     EXPECT_EQ(ids.out, cafeId + " " + kCafe + "\n" +
@@ -83,8 +74,8 @@ TEST(GameTextCli, TypedNameAndCaptionAreStoredInTheGamesCodePage) {
     auto added = run(cli("add " + quote(tpa) + " " + quote(cau) + " --name " + quote(kCafe) + " --db " + quote(db)));
     ASSERT_EQ(added.exitCode, 0) << added.err;
     EXPECT_TRUE(contains(added.out, "added \"" + kCafe + "\" (" + cafeId + ")")) << added.out;
-    EXPECT_EQ(testkit::readText(db), "\"" + cafeId + "\" \"caf" + storedEAcute() + "\"\r\n");
-    EXPECT_EQ(testkit::u32(testkit::readFile(tpa), 24 + 56), sonkrate::ids::computeSoundId("caf" + storedEAcute()));
+    EXPECT_EQ(testkit::readText(db), "\"" + cafeId + "\" \"caf" + testkit::storedEAcute() + "\"\r\n");
+    EXPECT_EQ(testkit::u32(testkit::readFile(tpa), 24 + 56), sonkrate::ids::computeSoundId("caf" + testkit::storedEAcute()));
     testkit::expectGameReads(tpa);
 
     auto listed = run(cli("list " + quote(tpa) + " --json --db " + quote(db)));
@@ -110,7 +101,7 @@ TEST(GameTextCli, NamesTakenFromFileNamesAreStoredInTheGamesCodePage) {
     ASSERT_TRUE(sonkrate::io::createFolders(folder).ok);
     const std::string cau = folder + "/" + kCafe + ".cau";
     ASSERT_EQ(run(cli("extract " + quote(tpa) + " 0 " + quote(cau))).exitCode, 0);
-    const std::uint32_t id = sonkrate::ids::computeSoundId("caf" + storedEAcute());
+    const std::uint32_t id = sonkrate::ids::computeSoundId("caf" + testkit::storedEAcute());
 
     auto added = run(cli("add " + quote(tpa) + " " + quote(cau)));
     ASSERT_EQ(added.exitCode, 0) << added.err;
@@ -133,7 +124,7 @@ TEST(GameTextCli, NamesTakenFromFileNamesAreStoredInTheGamesCodePage) {
 
     auto listed = run(cli("make-eel " + quote(folder) + " sounds"));
     ASSERT_EQ(listed.exitCode, 0) << listed.err;
-    EXPECT_TRUE(contains(testkit::readText(folder + "/sounds.eel"), "\r\nCaf" + storedEAcute() + "\r\n"));
+    EXPECT_TRUE(contains(testkit::readText(folder + "/sounds.eel"), "\r\nCaf" + testkit::storedEAcute() + "\r\n"));
 }
 
 // A name database written by an older tool holds names in the ANSI code

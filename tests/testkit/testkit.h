@@ -47,6 +47,17 @@ struct RunResult {
 RunResult run(const std::string& commandLine);
 // Quotes one argument for the shell.
 std::string quote(const std::string& arg);
+
+// "é" as names and captions are stored for the game: the byte of code page
+// 1252 on Windows (the Windows tests run in it), UTF-8 elsewhere.
+inline std::string storedEAcute() {
+#if defined(_WIN32)
+    return "\xE9";
+#else
+    return "\xC3\xA9";
+#endif
+}
+
 // True when the program is on PATH.
 bool haveTool(const std::string& name);
 
