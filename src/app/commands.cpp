@@ -32,7 +32,10 @@ void Shell::loadTpa() {
         status_.setStatus("Loading of tpa canceled. . .");
         return;
     }
+    loadTpaFile(*chosen);
+}
 
+void Shell::loadTpaFile(const std::string& path) {
     state_.archiveUsable = false;
     if (state_.archiveOpened) {
         state_.currentIndex = -1;
@@ -42,7 +45,7 @@ void Shell::loadTpa() {
     state_.tickCount = 0;
     state_.playing = false;
 
-    archive::TpaLoad load = archive::loadTpaArchive(*chosen, paths_.wavsDir);
+    archive::TpaLoad load = archive::loadTpaArchive(path, paths_.wavsDir);
     // On failure nothing is loaded: every command that needs an archive refuses.
     archive_ = load.outcome ? load.archive : archive::TpaArchive{};
     const ArchiveMenuStates menus = load.outcome ? archiveMenuStates(archive_) : ArchiveMenuStates{};

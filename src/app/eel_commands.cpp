@@ -27,7 +27,11 @@ void Shell::resetList() {
 void Shell::loadEel() {
     std::optional<std::string> chosen = platform_.openFileDialog(eelOpenDialog());
     if (!chosen) return;
-    lists::EelListView view = lists::loadEelList(eelList_, *chosen);
+    loadEelFile(*chosen);
+}
+
+void Shell::loadEelFile(const std::string& path) {
+    lists::EelListView view = lists::loadEelList(eelList_, path);
     if (!view.outcome) {
         status_.beepRefused();
         status_.setStatus("eel file not loaded . . . " + view.outcome.reason);

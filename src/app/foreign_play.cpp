@@ -35,22 +35,22 @@ void Shell::playWav() {
     options.filterPattern = "* .wav;* .aiff;* .aif;* .au;* .snd;* .sph;* .voc;* .wve;* .htk;* .caf;* .paf;* .pvf";
     options.flags = platform::kExplorer | platform::kFileMustExist | platform::kPathMustExist | platform::kHideReadOnly;
     std::optional<std::string> chosen = platform_.openFileDialog(options);
-
-    if (chosen && !chosen->empty()) {
-        import::ForeignWorkPaths work{paths_.tempWav, paths_.conversionWav, paths_.decodedWav};
-        import::ForeignPlayPlan plan = import::planForeignPlay(*chosen, work);
-        state_.externalSourcePath = *chosen;
-        if (plan.route == import::ForeignRoute::Reader) {
-            // Shown before the conversion, which blocks the window.
-            status_.setStatus(foreignConvertingText(plan.row->format));
-            platform_.repaint();
-        }
-        import::ForeignPlayOutcome outcome = import::runForeignPlay(plan, work);
-        reportForeignPlay(outcome);
-        if (!outcome.playPath.empty()) platform_.playWavAsync(outcome.playPath);
-    }
-
+    if (chosen && !chosen->empty()) playForeignFile(*chosen);
     stopProgress();
+}
+
+void Shell::playForeignFile(const std::string& path) {
+    import::ForeignWorkPaths work{paths_.tempWav, paths_.conversionWav, paths_.decodedWav};
+    import::ForeignPlayPlan plan = import::planForeignPlay(path, work);
+    state_.externalSourcePath = path;
+    if (plan.route == import::ForeignRoute::Reader) {
+        // Shown before the conversion, which blocks the window.
+        status_.setStatus(foreignConvertingText(plan.row->format));
+        platform_.repaint();
+    }
+    import::ForeignPlayOutcome outcome = import::runForeignPlay(plan, work);
+    reportForeignPlay(outcome);
+    if (!outcome.playPath.empty()) platform_.playWavAsync(outcome.playPath);
 }
 
 }  // namespace sonkrate::app

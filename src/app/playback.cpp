@@ -237,11 +237,15 @@ void Shell::playCau() {
     std::optional<std::string> chosen = platform_.openFileDialog(cauOpenDialog());
     state_.cauChosen = false;
     if (!chosen) return;
+    playCauFile(*chosen);
+}
+
+void Shell::playCauFile(const std::string& path) {
     state_.cauChosen = true;
     state_.lastWasEntry = false;
-    state_.cauWavPath = audio::cauWavPathFor(*chosen);
+    state_.cauWavPath = audio::cauWavPathFor(path);
     // A file that cannot be played cannot be replayed or saved either.
-    if (!extractCauFile(*chosen) || !playExtracted()) {
+    if (!extractCauFile(path) || !playExtracted()) {
         state_.cauChosen = false;
         return;
     }

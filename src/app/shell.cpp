@@ -119,9 +119,10 @@ void Shell::openHelp() {
                              platform::MessageButtons::Ok);
 }
 
-int runSonkrate(platform::Platform& platform) {
+int runSonkrate(platform::Platform& platform, const std::vector<std::string>& files) {
     Shell shell(platform);
     if (!shell.startUp()) return 0;
+    shell.openFiles(files);
     return platform.runMessageLoop();
 }
 

@@ -36,6 +36,11 @@ public:
     void onLeftButtonUp() override;
     void onMouseMove(int x, int y) override;
     void onDestroy() override;
+    void onFilesDropped(const std::vector<std::string>& paths) override;
+
+    // Files given to the program or dropped on its window, each taken by
+    // the command that opens its kind (see open_file.h), in order.
+    void openFiles(const std::vector<std::string>& paths);
 
     const WorkPaths& paths() const { return paths_; }
     ShellState& state() { return state_; }
@@ -80,8 +85,12 @@ private:
     int listingCount() const { return static_cast<int>(eelList_.size); }
     void showNumber(int controlId, int value);
 
-    // Commands.
+    void openFile(const std::string& path);
+
+    // Commands. Those that ask for a file go on in the ...File function
+    // with the file chosen, which also takes a file given to the program.
     void loadTpa();
+    void loadTpaFile(const std::string& path);
     void newTpa();
     // Add_Wav (wav) and Add_Cau.
     void addSound(bool wav);
@@ -103,8 +112,10 @@ private:
     void saveAll(bool wav);
     void betaToRetail();
     void playWav();
+    void playForeignFile(const std::string& path);
     void reportForeignPlay(const import::ForeignPlayOutcome& outcome);
     void playCau();
+    void playCauFile(const std::string& path);
     void wavToCau();
     void cauToWav();
     void dirToCaus();
@@ -112,6 +123,7 @@ private:
     void showList(const std::vector<std::string>& items);
     void resetList();
     void loadEel();
+    void loadEelFile(const std::string& path);
     void saveEel();
     void addListing();
     void removeListing();
@@ -145,8 +157,9 @@ private:
     lists::EelList eelList_;
 };
 
-// The program from start to exit: start-up, the message loop, and the exit
-// code (0 after a normal close, and when the window could not be made).
-int runSonkrate(platform::Platform& platform);
+// The program from start to exit: start-up, the files given to the program
+// (see Shell::openFiles), the message loop, and the exit code (0 after a
+// normal close, and when the window could not be made).
+int runSonkrate(platform::Platform& platform, const std::vector<std::string>& files = {});
 
 }  // namespace sonkrate::app

@@ -26,6 +26,10 @@ bool folderWritable(const std::string& folder) {
 
 }  // namespace
 
+bool installedIn(const std::string& folder) {
+    return !folder.empty() && io::isRegularFile(io::joinPath(folder, kInstalledMarker));
+}
+
 WorkPaths workPathsFor(const std::string& exeDir, const std::string& workDir, const std::string& documents) {
     WorkPaths p;
     p.exeDir = exeDir;
@@ -53,10 +57,11 @@ WorkPaths workPathsFor(const std::string& exeDir, const std::string& workDir, co
 WorkPaths computeWorkPaths(platform::Platform& platform) {
     std::string exeDir = io::folderOf(platform.executablePath());
 
-    // An installed program cannot write beside itself: its working files
-    // then go to the user's data folder.
+    // An installed program cannot write beside itself, or must not (an
+    // installation the user may write to, as one for this user alone): its
+    // working files then go to the user's data folder.
     std::string workDir = exeDir;
-    if (!folderWritable(exeDir)) {
+    if (installedIn(exeDir) || !folderWritable(exeDir)) {
         std::string data = platform.userDataFolder();
         if (!data.empty()) (void)io::createFolders(data);  // checked by the probe below
         if (!data.empty() && folderWritable(data)) workDir = data;

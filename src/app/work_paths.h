@@ -36,6 +36,12 @@ struct WorkPaths {
     }
 };
 
+// The file an installer puts beside the program: its folder is then an
+// installation, and the working files live in the user's data folder even
+// when the folder could be written.
+inline constexpr const char* kInstalledMarker = "sonkrate.installed";
+bool installedIn(const std::string& folder);
+
 // Derives every path and makes sure the Tpa_Wavs folder exists (an entry of
 // that name, even a file, counts as existing). Failures to create folders
 // are not reported here: the commands that need them fail in their own way.

@@ -135,6 +135,8 @@ public:
     virtual void onMouseMove(int x, int y) = 0;
     // The main window is being destroyed.
     virtual void onDestroy() = 0;
+    // Files dropped on the main window, as full paths in UTF-8.
+    virtual void onFilesDropped(const std::vector<std::string>& paths) = 0;
 };
 
 // Notification code of a list box selection change.

@@ -297,3 +297,21 @@ TEST_F(ShellTest, StartUpWritesTheReplacementSoundOnlyWhenItIsMissing) {
     ASSERT_TRUE(again.startUp());
     EXPECT_EQ(testkit::readText(inBin("missing.cau")), "my own replacement");
 }
+
+TEST_F(ShellTest, AnInstalledProgramKeepsItsWorkingFilesInTheDataFolderEvenWhenItsFolderIsWritable) {
+    testkit::writeText(inBin("sonkrate.installed"), "installed\r\n");
+    start();
+    const WorkPaths& p = shell->paths();
+    EXPECT_EQ(p.exeDir, binDir());
+    EXPECT_EQ(p.workDir, scratch.file("data"));
+    EXPECT_TRUE(fs::exists(scratch.file("data/missing.cau")));
+    EXPECT_TRUE(fs::exists(scratch.file("data/temp_eel.eel")));
+    EXPECT_EQ(p.killSwitchExe.rfind(binDir(), 0), 0u);
+    // Nothing of the window's own is made beside the program.
+    for (const auto& entry : fs::directory_iterator(binDir()))
+        EXPECT_EQ(entry.path().filename().string(), "sonkrate.installed");
+    // A folder named like the marker does not count.
+    fs::remove(inBin("sonkrate.installed"));
+    fs::create_directory(inBin("sonkrate.installed"));
+    EXPECT_EQ(computeWorkPaths(platform).workDir, binDir());
+}

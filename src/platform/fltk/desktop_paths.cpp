@@ -85,6 +85,56 @@ std::string documentsFolderFromUserDirs(std::string_view text, const std::string
     return found;
 }
 
+namespace {
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The path of one line of a drop; empty when it names no local file.
+std::string droppedPath(std::string_view line) {
+    constexpr std::string_view scheme = "file://";
+    if (!line.empty() && line.front() == '/') return std::string(line);
+    if (line.substr(0, scheme.size()) != scheme) return {};
+    line.remove_prefix(scheme.size());
+    std::size_t slash = line.find('/');
+    if (slash == std::string_view::npos) return {};
+    std::string_view host = line.substr(0, slash);
+    if (!host.empty() && host != "localhost") return {};
+    std::string path;
+    for (std::size_t i = slash; i < line.size(); ++i) {
+        int high = i + 2 < line.size() ? hexDigit(line[i + 1]) : -1;
+        int low = i + 2 < line.size() ? hexDigit(line[i + 2]) : -1;
+        if (line[i] == '%' && high >= 0 && low >= 0) {
+            path += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            path += line[i];
+        }
+    }
+    // An escaped NUL would cut the name short where the system reads it.
+    if (path.find('\0') != std::string::npos) return {};
+    return path;
+}
+
+}  // namespace
+
+std::vector<std::string> droppedPaths(std::string_view dropText) {
+    std::vector<std::string> paths;
+    while (!dropText.empty()) {
+        std::size_t end = dropText.find('\n');
+        std::string_view line = dropText.substr(0, end);
+        dropText.remove_prefix(end == std::string_view::npos ? dropText.size() : end + 1);
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\0')) line.remove_suffix(1);
+        if (line.empty() || line.front() == '#') continue;
+        if (std::string path = droppedPath(line); !path.empty()) paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
 std::string homeFolder() {
     if (const char* h = std::getenv("HOME"); h && *h) return h;
     if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;

@@ -113,6 +113,15 @@ void FltkPlatform::connectWindowEvents() {
         changed();
     };
     window_->touched = [this] { changed(); };
+    window_->dropped = [this](const std::string& text) {
+        std::vector<std::string> paths = droppedPaths(text);
+        if (blocked_ == 0 && dispatching_ == 0 && sink_ && !quit_ && !paths.empty()) {
+            ++dispatching_;
+            sink_->onFilesDropped(paths);
+            --dispatching_;
+        }
+        changed();
+    };
 }
 
 void FltkPlatform::showMainWindow() {

@@ -20,7 +20,24 @@ bool MainWindowWidget::pointerOverActiveChild() const {
     return false;
 }
 
+int MainWindowWidget::handleDrop(int event) {
+    // A field under the pointer takes dropped text itself.
+    int taken = Fl_Double_Window::handle(event);
+    if (event == FL_PASTE) {
+        if (!dropPending_) return taken;
+        dropPending_ = false;
+        if (dropped && Fl::event_text()) dropped(std::string(Fl::event_text(), Fl::event_length()));
+        return 1;
+    }
+    if (taken) return taken;
+    if (event == FL_DND_RELEASE) dropPending_ = true;
+    return 1;
+}
+
 int MainWindowWidget::handle(int event) {
+    if (event == FL_DND_ENTER || event == FL_DND_DRAG || event == FL_DND_LEAVE || event == FL_DND_RELEASE ||
+        event == FL_PASTE)
+        return handleDrop(event);
     if (touched && (event == FL_PUSH || event == FL_RELEASE || event == FL_KEYDOWN || event == FL_MOVE))
         touched();
     int ex = Fl::event_x(), ey = Fl::event_y();

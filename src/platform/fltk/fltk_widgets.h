@@ -23,6 +23,8 @@ public:
     std::function<void()> leftButtonUp;
     // Any input at all (the state dump is refreshed after it).
     std::function<void()> touched;
+    // The text of a drop on the window that no child took.
+    std::function<void(const std::string& text)> dropped;
 
     int handle(int event) override;
 
@@ -30,7 +32,10 @@ private:
     // Whether the child under the pointer takes the mouse itself (buttons,
     // fields, lists); labels and drawn strips let it through.
     bool pointerOverActiveChild() const;
+    // The drag and drop events; a paste that follows our own release is the drop.
+    int handleDrop(int event);
     int clientTop_;
+    bool dropPending_ = false;
 };
 
 // Marks a widget as one the pointer passes through to the main window.

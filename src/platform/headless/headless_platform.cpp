@@ -114,6 +114,10 @@ void HeadlessPlatform::mouseMove(int x, int y) {
     if (sink_ && windowAlive()) sink_->onMouseMove(x, y);
 }
 
+void HeadlessPlatform::dropFiles(const std::vector<std::string>& paths) {
+    if (sink_ && windowAlive()) sink_->onFilesDropped(paths);
+}
+
 bool HeadlessPlatform::tick(int timerId) {
     if (!timerRunning(timerId) || !windowAlive()) return false;
     clock_ += static_cast<std::uint64_t>(timerPeriod(timerId));

@@ -117,6 +117,8 @@ public:
     bool dragTrackbar(int controlId, int position);
     void leftButtonUp();
     void mouseMove(int x, int y);
+    // Drops files on the main window.
+    void dropFiles(const std::vector<std::string>& paths);
     // One tick of a running timer; false (and nothing sent) when it is stopped.
     bool tick(int timerId = kTimer1);
     void advanceClock(std::uint64_t ms) { clock_ += ms; }

@@ -129,6 +129,8 @@ WindowResult Win32Platform::createMainWindow(const WindowDescription& window, Ev
         return WindowResult::CreationFailed;
     }
     window_ = hwnd;
+    // Files dropped from Explorer arrive as WM_DROPFILES.
+    DragAcceptFiles(hwnd, TRUE);
     return WindowResult::Created;
 }
 
@@ -215,6 +217,26 @@ LRESULT CALLBACK Win32Platform::windowProcedure(HWND hwnd, UINT message, WPARAM 
     return self->handleMessage(hwnd, message, wParam, lParam);
 }
 
+namespace {
+
+// The paths of a drop, in UTF-8; the drop's memory is given back.
+std::vector<std::string> droppedFiles(HDROP drop) {
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        if (length == 0) continue;
+        std::wstring path(length + 1, L'\0');
+        const UINT got = DragQueryFileW(drop, i, path.data(), length + 1);
+        path.resize(got);
+        if (!path.empty()) paths.push_back(fromWide(path));
+    }
+    DragFinish(drop);
+    return paths;
+}
+
+}  // namespace
+
 LRESULT Win32Platform::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     EventSink* sink = sink_;
     switch (message) {
@@ -236,6 +258,11 @@ LRESULT Win32Platform::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
     case WM_MOUSEMOVE:
         if (sink) sink->onMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
+    case WM_DROPFILES: {
+        std::vector<std::string> paths = droppedFiles(reinterpret_cast<HDROP>(wParam));
+        if (sink && !paths.empty()) sink->onFilesDropped(paths);
+        return 0;
+    }
     case WM_DESTROY:
         if (sink) sink->onDestroy();
         return 0;

@@ -65,6 +65,9 @@ public:
         events.push_back("destroy");
         platform_.postQuit(7);
     }
+    void onFilesDropped(const std::vector<std::string>& paths) override {
+        for (const auto& p : paths) events.push_back("dropped " + p);
+    }
 
     std::vector<std::string> events;
     bool windowKnownInCreate = false;
