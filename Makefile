@@ -14,9 +14,10 @@ PREFIX     ?= /usr/local
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             sox sndfile-programs libfltk1.3-dev fluid libsdl2-dev libx11-dev \
             fp-utils xdg-utils xvfb xdotool x11-utils imagemagick fonts-dejavu-core \
-            g++-mingw-w64-x86-64-posix googletest wine wine64 clang
+            g++-mingw-w64-x86-64-posix googletest wine wine64 clang \
+            dpkg-dev lintian appstream desktop-file-utils shared-mime-info librsvg2-bin nsis
 
-.PHONY: all deps configure build run install test test-fast test-asan win32 test-win32 dist-win32 bench clean \
+.PHONY: all deps configure build run install deb test test-fast test-asan win32 test-win32 dist-win32 bench clean \
         fuzz-build fuzz fuzz-smoke
 
 all: build
@@ -43,6 +44,11 @@ run: build
 # window, auto_stop and the help file, a desktop entry and its icon.
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package $(BUILD)/sonkrate_<version>_<arch>.deb, made from the
+# normal build (tools/make-deb); `sudo apt install ./$(BUILD)/sonkrate_*.deb`.
+deb: build
+	./tools/make-deb $(BUILD)
 
 # Every test: the normal build, then the same tests under AddressSanitizer
 # and UndefinedBehaviorSanitizer, then the Windows build's tests under Wine,
