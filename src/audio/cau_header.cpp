@@ -1,5 +1,6 @@
 #include "audio/cau_header.h"
 
+#include "audio/caption_sections.h"
 #include "io/byte_order.h"
 
 namespace sonkrate::audio {
@@ -90,6 +91,12 @@ std::string encodeCaptionBlock(const std::string& captionText) {
 }
 
 std::string decodeCaptionText(const std::uint8_t* block, std::size_t available) {
+    CaptionSectionsRead read = readCaptionSections(block, available);
+    if (read.ok()) return captionShownText(read.sections);
+    return decodeCaptionBytes(block, available);
+}
+
+std::string decodeCaptionBytes(const std::uint8_t* block, std::size_t available) {
     if (available < 4) return {};
     std::uint32_t length = getU32(block);
     if (length < 8) return {};

@@ -41,11 +41,18 @@ CauHeader parseCauHeader(const std::uint8_t* bytes, bool recogniseOlder);
 // The 36 bytes of a header, field by field.
 std::array<std::uint8_t, kCauHeaderSize> serializeCauHeader(const CauHeader& header);
 
-// Encodes caption text into its block (length, line count, 10, text, five
-// zeros); line feeds become 00 0E 00 00 00, CR and NUL are dropped.
+// Encodes typed caption text into its block (length, line count, 10, text,
+// five zeros); line feeds become 00 0E 00 00 00, CR and NUL are dropped. The
+// block reads as sections: the first line for 10 fifths, each further line
+// for 14 (the 0E after each line's zero), then four bytes of slack.
 std::string encodeCaptionBlock(const std::string& captionText);
 // The caption text shown for a block that starts at block (its length word
-// first) with available bytes readable; a length below 8 gives "".
+// first) with available bytes readable: a blank, then the sections' texts
+// joined by blanks. A block that does not read as sections is shown byte by
+// byte instead (decodeCaptionBytes).
 std::string decodeCaptionText(const std::uint8_t* block, std::size_t available);
+// A block shown byte by byte, past the line count: bytes 1..30 as blanks, 0
+// and 31 dropped, the rest kept; a length below 8 gives "".
+std::string decodeCaptionBytes(const std::uint8_t* block, std::size_t available);
 
 }  // namespace sonkrate::audio

@@ -11,20 +11,24 @@ namespace {
 
 std::string number(std::uint64_t v) { return std::to_string(v); }
 
-// Reads the caption block at blockStart; the block may not reach past end.
-io::Outcome readCaption(io::File& file, std::uint64_t blockStart, std::uint64_t end, std::string& text) {
+// Reads the caption block at blockStart into image; the block may not reach past end.
+io::Outcome readCaption(io::File& file, std::uint64_t blockStart, std::uint64_t end, CauImage& image) {
+    std::string& text = image.captionText;
     text.clear();
+    image.captionFault = CaptionFault::NoRoom;
     if (blockStart + 4 > end) return io::success();  // flagged, but there is no room for a block
     std::uint8_t word[4];
     if (io::Outcome got = file.readAt(blockStart, word, 4); !got) return got;
     std::uint32_t length = io::getU32(word);
-    if (length < 8) return io::success();
     // Length word, line count, then length - 8 bytes of text.
-    std::uint64_t wanted = std::min<std::uint64_t>(std::uint64_t{length} - 8, kMaxCaptionBytes) + 8;
+    std::uint64_t wanted = std::min<std::uint64_t>(std::uint64_t{length}, kMaxCaptionBytes) + 4;
     std::uint64_t avail = std::min<std::uint64_t>(wanted, end - blockStart);
     std::vector<std::uint8_t> block(static_cast<std::size_t>(avail));
     if (io::Outcome got = file.readAt(blockStart, block.data(), block.size()); !got) return got;
-    // The block's own length word is kept; the decoder bounds itself by what was read.
+    // The block's own length word is kept; the readers bound themselves by what was read.
+    CaptionSectionsRead sections = readCaptionSections(block.data(), block.size());
+    image.captionFault = sections.fault;
+    image.captionSections = std::move(sections.sections);
     text = decodeCaptionText(block.data(), block.size());
     return io::success();
 }
@@ -50,7 +54,7 @@ io::Outcome readCauFile(io::File& file, CauImage& image) {
     image.dataSize = h.dataSize;
     if (h.hasCaption()) {
         image.hasCaption = true;
-        if (io::Outcome got = readCaption(file, kCauHeaderSize, size, image.captionText); !got) return got;
+        if (io::Outcome got = readCaption(file, kCauHeaderSize, size, image); !got) return got;
     }
     return io::success();
 }
@@ -101,7 +105,7 @@ io::Outcome readCauEntry(io::File& archive, std::uint64_t size, std::uint64_t im
     if (h.hasCaption()) {
         image.hasCaption = true;
         std::uint64_t headerBytes = h.olderHeader ? 32 : kCauHeaderSize;
-        if (io::Outcome got = readCaption(archive, imageOffset + headerBytes, imageOffset + length, image.captionText);
+        if (io::Outcome got = readCaption(archive, imageOffset + headerBytes, imageOffset + length, image);
             !got)
             return got;
     }

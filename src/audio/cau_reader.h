@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "audio/caption_sections.h"
 #include "audio/cau_header.h"
 #include "io/file.h"
 #include "io/outcome.h"
@@ -16,6 +18,10 @@ struct CauImage {
     CauHeader header;
     bool hasCaption = false;   // captionOffset is 36
     std::string captionText;   // the caption as shown, when hasCaption
+    // The caption's timed sections, when hasCaption and the block reads as
+    // sections; captionFault says why not otherwise.
+    std::vector<CaptionSection> captionSections;
+    CaptionFault captionFault = CaptionFault::None;
     std::uint64_t dataStart = 0;  // absolute offset of the sound data in the file read
     std::uint32_t dataSize = 0;   // header.dataSize, known to lie inside the file
 };
