@@ -1,6 +1,7 @@
 #include "archive/entry_reader.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "archive/archive_reader.h"
@@ -30,6 +31,8 @@ void readImageOf(io::File& file, std::uint64_t size, EntrySound& sound) {
     }
     sound.header = image.header;
     sound.caption = image.captionText;
+    sound.captionSections = std::move(image.captionSections);
+    sound.captionFault = image.captionFault;
     sound.dataStart = image.dataStart;
     sound.dataSize = image.dataSize;
 }

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "archive/tpa_format.h"
 #include "archive/tpa_loader.h"
+#include "audio/caption_sections.h"
 #include "audio/cau_header.h"
 #include "io/file.h"
 #include "io/outcome.h"
@@ -33,6 +35,9 @@ struct EntrySound {
     TpaEntry entry;
     audio::CauHeader header;  // the older 32-byte header is recognised
     std::string caption;      // when header.hasCaption()
+    // The caption's timed sections, when it reads as sections (else captionFault says why).
+    std::vector<audio::CaptionSection> captionSections;
+    audio::CaptionFault captionFault = audio::CaptionFault::None;
     // The sound data: the last dataSize bytes of the image (for the older
     // header, of the length its offset 12 states).
     std::uint64_t dataStart = 0;
