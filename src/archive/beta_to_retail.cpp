@@ -10,7 +10,6 @@
 #include "archive/archive_writer.h"
 #include "archive/tpa_format.h"
 #include "audio/cau_header.h"
-#include "audio/ima_frames.h"
 #include "io/byte_order.h"
 #include "io/file.h"
 #include "io/paths.h"
@@ -74,7 +73,7 @@ std::array<std::uint8_t, audio::kCauHeaderSize> retailHeaderCopy(const std::uint
     copy.magic = {'W', 'B', 'O', 'R'};
     copy.formatTag = audio::kCauFormatTag;
     copy.captionOffset = 0;
-    copy.decodedSize = own.bitsPerSample == 8 ? audio::decodedPcmBytes(own.dataSize, 1) : own.dataSize;
+    copy.decodedSize = own.dataSize;  // the older header holds PCM only
     return audio::serializeCauHeader(copy);
 }
 

@@ -45,8 +45,8 @@ private:
 void checkSound(io::File& file, std::uint64_t fileSize, const audio::CauHeader& header, std::uint64_t imageStart,
                 FindingSink& sink);
 
-// Bytes of 16-bit PCM that every block but the last decodes to (every byte
-// for PCM): the least decodedSize that does not cut the sound short.
+// The least decodedSize that does not cut the sound short: the data's bytes
+// for PCM, the 16-bit PCM of every block but the last for IMA ADPCM.
 std::uint64_t leastDecodedBytes(const audio::CauHeader& header);
 
 // Where one record points, kept for the checks across records.

@@ -95,12 +95,37 @@ std::string hex(std::uint32_t value) {
 }
 
 std::uint64_t leastDecodedBytes(const audio::CauHeader& h) {
-    if (!h.isAdpcm()) return h.bitsPerSample == 8 ? std::uint64_t{h.dataSize} * 2 : h.dataSize;
+    if (!h.isAdpcm()) return h.dataSize;
     // Each block: the header sample of each channel, then two samples per code byte.
     const std::uint64_t blocks = (std::uint64_t{h.dataSize} + h.blockAlign - 1) / h.blockAlign;
     const std::uint64_t framesPerBlock = 1 + (std::uint64_t{h.blockAlign} - 4u * h.channels) * 2 / h.channels;
     return (blocks == 0 ? 0 : blocks - 1) * framesPerBlock * 2 * h.channels;
 }
+
+namespace {
+
+// The game plays a buffer of decodedSize bytes: PCM in its own width, IMA
+// ADPCM as 16-bit PCM. Less cuts the sound; more than PCM's data plays
+// whatever follows it and stretches its play time.
+void checkDecodedSize(const audio::CauHeader& h, FindingSink& sink) {
+    const std::uint64_t least = leastDecodedBytes(h);
+    if (h.isAdpcm()) {
+        if (h.decodedSize < least)
+            sink.error("decoded-size", "decodedSize " + num(h.decodedSize) +
+                                           " cuts the sound short: its data decodes to more than " + num(least) +
+                                           " bytes of 16-bit PCM");
+        return;
+    }
+    const std::string width = std::to_string(h.bitsPerSample) + "-bit PCM";
+    if (h.decodedSize < least)
+        sink.error("decoded-size", "decodedSize " + num(h.decodedSize) + " cuts the sound short: it holds " +
+                                       num(least) + " bytes of " + width);
+    else if (h.decodedSize > least)
+        sink.warning("decoded-size", "decodedSize " + num(h.decodedSize) + " is more than the " + num(least) +
+                                         " bytes of " + width + " the sound holds: the game plays past its end");
+}
+
+}  // namespace
 
 void checkSound(io::File& file, std::uint64_t fileSize, const audio::CauHeader& h, std::uint64_t imageStart,
                 FindingSink& sink) {
@@ -110,11 +135,7 @@ void checkSound(io::File& file, std::uint64_t fileSize, const audio::CauHeader& 
         sink.error("data-outside-file", "the sound data (" + num(h.dataSize) + " bytes at offset " + num(dataStart) +
                                             ") runs past the end of the file (" + num(fileSize) + " bytes)");
     }
-    if (decodable && h.decodedSize < leastDecodedBytes(h)) {
-        sink.error("decoded-size", "decodedSize " + num(h.decodedSize) + " cuts the sound short: its data decodes to " +
-                                       (h.isAdpcm() ? "more than " : "") + num(leastDecodedBytes(h)) +
-                                       " bytes of 16-bit PCM");
-    }
+    if (decodable) checkDecodedSize(h, sink);
     if (h.captionOffset != 0 && h.formatTag >= audio::kCauFormatTag)
         checkCaption(file, fileSize, imageStart + h.captionOffset, sink);
 }

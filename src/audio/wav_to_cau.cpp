@@ -28,8 +28,8 @@ CauHeader headerFor(const WavLayout& w, WavKind kind) {
     h.sampleRate = w.sampleRate;
     h.channels = static_cast<std::uint8_t>(w.channels);
     if (kind == WavKind::Pcm) {
-        // The game plays decodedSize bytes of 16-bit PCM: twice the data of 8-bit samples.
-        h.decodedSize = w.bitsPerSample == 8 ? decodedPcmBytes(w.dataLength, 1) : w.dataLength;
+        // The game plays PCM in its own width: decodedSize bytes of 8- or 16-bit samples.
+        h.decodedSize = w.dataLength;
         h.bitsPerSample = static_cast<std::uint8_t>(w.bitsPerSample);
         h.compression = 0;
     } else {

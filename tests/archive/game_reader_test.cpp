@@ -37,10 +37,10 @@ TEST(GameReader, PassesWhatTheGamePlays) {
     ASSERT_TRUE(sonkrate::archive::createDefaultArchive(path).outcome);
     testkit::expectGameReads(path);
 
-    // Shared images, a caption, 8-bit PCM and ADPCM whose decodedSize is the byte length.
+    // Shared images, a caption, 8-bit PCM played as 8-bit, and ADPCM whose
+    // decodedSize is the byte length of its 16-bit PCM.
     Bytes eight = pcmImage(11025, 1, 100);
     eight[28] = 8;
-    put32(eight, 20, 200);
     Bytes b = retailArchive({{1, pcmImage(22050, 1, 64, true)}, {2, eight}, {3, adpcmImage(3 * 2049 * 4)}});
     Bytes shared(b.begin() + 24 + 56, b.begin() + 24 + 112);
     put32(shared, 0, 4);
@@ -80,6 +80,10 @@ TEST(GameReader, CatchesEachKindOfDamage) {
         // The frame count where the byte length belongs: half the sound is cut.
         {"decodedSize 6147", [&](Bytes& b) { put32(b, r1 + 20 + 20, 3 * 2049); }},
         {"decodedSize 63", [&](Bytes& b) { put32(b, r0 + 20 + 20, 63); }},
+        // 8-bit PCM counted as if it played from a 16-bit buffer: twice its length.
+        {"decodedSize 128 plays past", [&](Bytes& b) { b[r0 + 20 + 28] = 8, put32(b, r0 + 20 + 20, 128); }},
+        {"decodedSize 65 plays past", [&](Bytes& b) { put32(b, r0 + 20 + 20, 65); }},
+        {"decodedSize 49176 plays past", [&](Bytes& b) { put32(b, r1 + 20 + 20, 2 * 3 * 2049 * 4); }},
         {"caption section 1 has no terminating zero",
          [&](Bytes& b) { std::fill_n(b.begin() + caption(b) + 19, 6, 'x'); }},
         {"caption section 2 has no display time", [&](Bytes& b) { put32(b, caption(b), 18), put32(b, caption(b) + 4, 3); }},

@@ -112,8 +112,8 @@ TEST(WavToCau, PcmFromSoxAndLibsndfileKeepsFieldsAndData) {
             EXPECT_EQ(u32(cau, 8), dataOffset);
             EXPECT_EQ(u32(cau, 12), 0u);
             EXPECT_EQ(u32(cau, 16), length);
-            // decodedSize: the bytes of 16-bit PCM the game plays.
-            EXPECT_EQ(u32(cau, 20), c.bits == 8 ? 2 * length : length);
+            // decodedSize: the data's own bytes, played in the sound's own width.
+            EXPECT_EQ(u32(cau, 20), length);
             EXPECT_EQ(u32(cau, 24), c.rate);
             EXPECT_EQ(cau[28], c.bits);
             EXPECT_EQ(cau[29], c.channels);

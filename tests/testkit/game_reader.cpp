@@ -23,13 +23,21 @@ Sound soundAt(const Bytes& b, std::size_t at) {
             u32(b, at + 24), u32(b, at + 32), b[at + 28],      b[at + 29],      b[at + 30]};
 }
 
-// Bytes of 16-bit PCM that every block but the last decodes to: the least a
-// play buffer must hold not to cut the sound.
-std::uint64_t leastDecodedBytes(const Sound& s) {
-    if (s.compression == 0) return s.bits == 8 ? std::uint64_t{s.dataSize} * 2 : s.dataSize;
-    std::uint64_t blocks = (std::uint64_t{s.dataSize} + s.blockAlign - 1) / s.blockAlign;
-    std::uint64_t perBlock = 1 + (std::uint64_t{s.blockAlign} - 4 * s.channels) * 2 / s.channels;
-    return (blocks == 0 ? 0 : blocks - 1) * perBlock * 2 * s.channels;
+// The play buffer is decodedSize bytes in the sound's own width: PCM plays
+// its data as it stands, IMA ADPCM as 16-bit PCM.
+struct BufferBounds {
+    std::uint64_t least;  // less cuts the sound short
+    std::uint64_t most;   // more plays past the sound and stretches its play time
+};
+
+BufferBounds bufferBounds(const Sound& s) {
+    if (s.compression == 0) return {s.dataSize, s.dataSize};
+    const std::uint64_t blocks = (std::uint64_t{s.dataSize} + s.blockAlign - 1) / s.blockAlign;
+    const std::uint64_t perBlock = 1 + (std::uint64_t{s.blockAlign} - 4 * s.channels) * 2 / s.channels;
+    const std::uint64_t frameBytes = 2ull * s.channels;
+    // Every block decoded in full, and a block's frames more for the game's
+    // own converter, which counted a padded last block.
+    return {(blocks == 0 ? 0 : blocks - 1) * perBlock * frameBytes, (blocks + 1) * perBlock * frameBytes};
 }
 
 void checkCaption(const Bytes& b, std::uint64_t at, const std::string& where, Problems& out) {
@@ -58,9 +66,13 @@ void checkSound(const Bytes& b, const Sound& s, std::uint64_t image, const std::
     if (s.compression == 1 && s.blockAlign <= 4u * s.channels) refuse("blockAlign " + std::to_string(s.blockAlign));
     if (s.formatTag > 110) out.add(where, "formatTag " + std::to_string(s.formatTag));
     if (image + s.dataOffset + s.dataSize > b.size()) out.add(where, "sound data past the end of the file");
-    if (playable && s.decodedSize < leastDecodedBytes(s))
+    const BufferBounds bounds = playable ? bufferBounds(s) : BufferBounds{0, UINT64_MAX};
+    if (s.decodedSize < bounds.least)
         out.add(where, "decodedSize " + std::to_string(s.decodedSize) + " cuts the sound short (at least " +
-                           std::to_string(leastDecodedBytes(s)) + " bytes decode)");
+                           std::to_string(bounds.least) + " bytes play)");
+    if (s.decodedSize > bounds.most)
+        out.add(where, "decodedSize " + std::to_string(s.decodedSize) + " plays past the sound (at most " +
+                           std::to_string(bounds.most) + " bytes play)");
     if (s.captionOffset != 0 && s.formatTag >= 110) checkCaption(b, image + s.captionOffset, where, out);
 }
 
