@@ -2,6 +2,7 @@
 // the per-code step and the block walkers for mono and interleaved stereo data.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -66,9 +67,9 @@ inline int stepCode(int& predictor, unsigned& row, unsigned code) {
     const unsigned at = row | (code & 15);
     int value = predictor + ImaCodes.diff[at];
     row = ImaCodes.nextRow[at];
-    // One test for both ends; real sound seldom reaches them.
-    if (static_cast<unsigned>(value + 32768) > 65535u) [[unlikely]]
-        value = value < 0 ? -32768 : 32767;
+    // Clamped without a branch: on noise the ends are reached at random,
+    // where a branch would be mispredicted; min and max become conditional moves.
+    value = std::min(std::max(value, -32768), 32767);
     predictor = value;
     return value;
 }
