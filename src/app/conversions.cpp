@@ -53,10 +53,13 @@ void Shell::cauToWav() {
             done = io::copyFileReplacing(paths_.entriesWav, target);
         } else {
             audio::DecodeAdpcmResult decoded = audio::decodeAdpcmWav(paths_.entriesWav, paths_.decodedWav);
-            if (decoded.status == audio::DecodeStatus::UnknownBlockAlign)
+            const bool oddBlocks = decoded.status == audio::DecodeStatus::UnknownBlockAlign;
+            if (oddBlocks)
                 platform_.messageBox(kBlockAlignUnknownText, kErrorTitle, platform::MessageIcon::None,
                                      platform::MessageButtons::Ok);
-            done = decoded.ok() ? io::copyFileReplacing(paths_.decodedWav, target) : io::failure(decoded.reason);
+            done = decoded.ok()  ? io::copyFileReplacing(paths_.decodedWav, target)
+                   : oddBlocks ? io::failure(kBlockAlignUnknownText)
+                               : io::failure(decoded.reason);
         }
     }
     if (!done) {

@@ -104,7 +104,10 @@ io::Outcome decodeData(io::File& in, io::File& out, const AdpcmBlockLayout& layo
 std::optional<DecodeAdpcmResult> refusal(const std::string& inputPath, const WavLayout& wav,
                                          const DecodeAdpcmResult& r) {
     if (!isKnownBlockAlign(wav.blockAlign))
-        return failed(r, DecodeStatus::UnknownBlockAlign, "Block alignment is unknown.  Conversion may fail . ..");
+        return failed(r, DecodeStatus::UnknownBlockAlign,
+                      inputPath + " holds IMA ADPCM in blocks of " + std::to_string(wav.blockAlign) +
+                          " bytes; only blocks of " + std::to_string(kMinBlockAlign) + " to " +
+                          std::to_string(kMaxBlockAlign) + " bytes can be decoded.");
     if (wav.formatTag != kWavFormatImaAdpcm)
         return failed(r, DecodeStatus::Failed,
                       inputPath + " is not an IMA ADPCM .wav file (its format tag is " +
