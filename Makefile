@@ -15,7 +15,8 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             sox sndfile-programs libfltk1.3-dev fluid libsdl2-dev libx11-dev \
             fp-utils xdg-utils xvfb xdotool x11-utils imagemagick fonts-dejavu-core \
             g++-mingw-w64-x86-64-posix googletest wine wine64 clang \
-            dpkg-dev lintian appstream desktop-file-utils shared-mime-info librsvg2-bin nsis
+            dpkg-dev lintian appstream desktop-file-utils shared-mime-info librsvg2-bin nsis \
+            nlohmann-json3-dev
 
 .PHONY: all deps configure build run install deb test test-fast test-asan win32 test-win32 dist-win32 bench clean \
         fuzz-build fuzz fuzz-smoke

@@ -173,6 +173,22 @@ std::vector<Command> building() {
          .minPositional = 1,
          .maxPositional = 1,
          .run = runBetaToRetail},
+        {.name = "unpack",
+         .synopsis = "unpack ARCHIVE DIR [--db SNDIDS] [--cau]",
+         .summary = "an archive as a folder of sounds and manifest.json",
+         .details = kUnpackDetails,
+         .flagNames = {"cau"},
+         .optionNames = {"db"},
+         .minPositional = 2,
+         .maxPositional = 2,
+         .run = runUnpack},
+        {.name = "pack",
+         .synopsis = "pack DIR OUT.tpa",
+         .summary = "an unpacked folder back into an archive",
+         .details = kPackDetails,
+         .minPositional = 2,
+         .maxPositional = 2,
+         .run = runPack},
     };
 }
 

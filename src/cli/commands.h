@@ -58,6 +58,12 @@ extern const char* const kBuildEelDetails;
 int runDirToCaus(const Arguments& args);
 extern const char* const kDirToCausDetails;
 
+int runUnpack(const Arguments& args);
+extern const char* const kUnpackDetails;
+
+int runPack(const Arguments& args);
+extern const char* const kPackDetails;
+
 int runBetaToRetail(const Arguments& args);
 extern const char* const kBetaToRetailDetails;
 
