@@ -8,6 +8,9 @@
 //   build-eel          vs  build-dir on the same 300 sounds of about 44 KB
 //                          (the two archives must be byte-identical)
 //   list of 50,000 entries, its time and entries per second beside cat
+//   unpack --cau       vs  split of the archive into as many files
+//   pack               vs  cat of those pieces into one file (the packed
+//                          archive must be byte-identical to the original)
 // Each figure is the best of a few rounds, every round starting with the
 // dirty pages of the previous one written out.
 #include <algorithm>
@@ -135,6 +138,49 @@ int benchListBuild(const std::string& cli, const std::string& work, int rounds) 
     return same ? 0 : 1;
 }
 
+// unpack --cau of the archive beside split into as many files, and pack of
+// the folder beside cat of the pieces into one file, rounds interleaved.
+int benchUnpackPack(const std::string& cli, const std::string& work, const std::string& tpa, int rounds) {
+    const std::string dir = work + "/unpacked", packed = work + "/packed.tpa";
+    const std::string pieces = work + "/unpack-pieces", joined = work + "/joined.tpa";
+    Best unpack, split, pack, cat;
+    std::uint64_t files = 0;
+    std::error_code ec;
+    for (int round = 0; round < rounds; ++round) {
+        fs::remove_all(dir, ec);
+        settle();
+        unpack.take(runProgram({cli, "unpack", tpa, dir, "--cau"}));
+        files = 0;
+        for (const auto& entry : fs::directory_iterator(dir, ec)) files += entry.path().extension() == ".cau";
+        fs::remove_all(pieces, ec);
+        fs::create_directory(pieces, ec);
+        settle();
+        split.take(runProgram({"split", "-n", std::to_string(files), tpa, pieces + "/p"}));
+        settle();
+        pack.take(runProgram({cli, "pack", dir, packed}));
+        settle();
+        cat.take(runProgram({"sh", "-c", "cat \"$0\"/p* > \"$1\"", pieces, joined}));
+    }
+    const bool same = pack.ok && sameBytes(tpa, packed);
+    fs::remove_all(dir, ec);
+    fs::remove_all(pieces, ec);
+    fs::remove(packed, ec);
+    fs::remove(joined, ec);
+    if (!(unpack.ok && split.ok && pack.ok && cat.ok)) {
+        std::fprintf(stderr, "a timed unpack or pack failed\n");
+        return 1;
+    }
+    const double unpackRatio = unpack.seconds / split.seconds, packRatio = pack.seconds / cat.seconds;
+    std::printf("unpack --cau   %7.3f s   split into %llu files %.3f s   ratio %.2f (at most 1.3: %s)\n",
+                unpack.seconds, static_cast<unsigned long long>(files), split.seconds, unpackRatio,
+                verdict(unpackRatio, 1.3));
+    std::printf("pack           %7.3f s   cat of the pieces %.3f s      ratio %.2f (at most 1.3: %s), archive %s\n",
+                pack.seconds, cat.seconds, packRatio, verdict(packRatio, 1.3), same ? "byte-identical" : "DIFFERS");
+    std::printf("peak memory    unpack %.1f MiB, pack %.1f MiB (under 32 MiB: %s)\n", unpack.peakMiB, pack.peakMiB,
+                std::max(unpack.peakMiB, pack.peakMiB) < 32 ? "ok" : "OVER");
+    return same ? 0 : 1;
+}
+
 // list of an archive of 50,000 entries beside cat reading it whole.
 int benchList(const std::string& cli, const std::string& work, int rounds) {
     const std::string tpa = work + "/list.tpa";
@@ -212,9 +258,9 @@ int main(int argc, char** argv) {
     fs::remove_all(out, ec);
     fs::remove_all(pieces, ec);
     fs::remove(copy, ec);
-    fs::remove(tpa, ec);
     fs::remove(sound, ec);
     if (!(cp.ok && cpReplace.ok && add.ok && exportAll.ok && split.ok && exportAgain.ok && splitAgain.ok)) {
+        fs::remove(tpa, ec);
         std::fprintf(stderr, "a timed program failed\n");
         return 1;
     }
@@ -233,6 +279,10 @@ int main(int argc, char** argv) {
     std::printf("peak memory    add %.1f MiB, export-all %.1f MiB (under 32 MiB: %s)\n", add.peakMiB,
                 exportAll.peakMiB, std::max(add.peakMiB, exportAll.peakMiB) < 32 ? "ok" : "OVER");
     std::fflush(stdout);
+    const int unpacked = benchUnpackPack(cli, work, tpa, rounds);
+    fs::remove(tpa, ec);
+    std::fflush(stdout);
+    if (unpacked != 0) return unpacked;
     if (int failed = benchListBuild(cli, work, rounds); failed) return failed;
     std::fflush(stdout);
     return benchList(cli, work, rounds);

@@ -1,5 +1,6 @@
 #include "fuzz/sample_files.h"
 
+#include "archive/unpack_archive.h"
 #include "audio/cau_header.h"
 #include "audio/wav_headers.h"
 #include "ids/sound_id.h"
@@ -112,6 +113,24 @@ Bytes smallAdpcmWav(std::uint16_t channels, std::uint32_t blocks) {
     Bytes out(header.begin(), header.end());
     append(out, data.data(), data.size());
     return out;
+}
+
+const std::vector<FolderFile>& unpackedSample() {
+    static const std::vector<FolderFile> files = [] {
+        Bytes tpa = smallArchive(archive::TpaLayout::Retail,
+                                 {smallPcmCau(40), smallPcmCau(24, "a\nb"), smallAdpcmCau(1, 1), smallPcmCau(8)});
+        io::putU32(&tpa[24 + 56 * 3 + 4], io::getU32(&tpa[24 + 56 + 4]));  // the last record shares an image
+        io::putU32(&tpa[24 + 56 * 3 + 8], io::getU32(&tpa[24 + 56 + 8]));
+        const std::string archivePath = writeScratch("sample.tpa", tpa), dir = scratchPath("sample");
+        archive::UnpackOptions options;
+        options.cauForm = true;
+        std::vector<FolderFile> out;
+        if (!archive::unpackArchive(archivePath, dir, options).outcome) fail("the sample archive does not unpack");
+        for (const std::string& name : filesBelow(dir)) out.push_back({name, readWhole(dir + "/" + name)});
+        clearScratch();
+        return out;
+    }();
+    return files;
 }
 
 }  // namespace sonkrate::fuzz

@@ -22,6 +22,14 @@ Bytes smallPcmWav(std::uint16_t channels, std::uint32_t frames);
 // An IMA ADPCM .wav with a fact chunk.
 Bytes smallAdpcmWav(std::uint16_t channels, std::uint32_t blocks);
 
+// The files of a small archive unpacked as .cau files (shared image,
+// caption, IMA ADPCM), by their paths inside the folder; made once.
+struct FolderFile {
+    std::string name;
+    Bytes bytes;
+};
+const std::vector<FolderFile>& unpackedSample();
+
 // A well-formed input of one harness, made by the project's own writers.
 struct SeedInput {
     std::string harness;

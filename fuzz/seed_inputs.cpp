@@ -96,8 +96,27 @@ void wavSeeds(std::vector<SeedInput>& out) {
 
 }  // namespace
 
+// The manifest of the sample folder as unpacked, and edited as users edit it.
+void manifestSeeds(std::vector<SeedInput>& out) {
+    std::string manifest;
+    for (const FolderFile& f : unpackedSample())
+        if (f.name == "manifest.json") manifest.assign(f.bytes.begin(), f.bytes.end());
+    add(out, "pack_manifest", "unpacked", text(manifest));
+    auto edited = [&](const std::string& name, const std::string& from, const std::string& to) {
+        std::string m = manifest;
+        if (std::size_t at = m.find(from); at != std::string::npos) m.replace(at, from.size(), to);
+        add(out, "pack_manifest", name, text(m));
+    };
+    edited("attenuation", "\"attenuation\": 0.0", "\"attenuation\": 2.5");
+    edited("captions", "\"captions\": null", "\"captions\": [{\"seconds\": 7.0, \"text\": \"Oh\"}]");
+    edited("renamed", "\"name\": null", "\"name\": \"door\"");
+    edited("added", "\"sounds\": [", "\"sounds\": [{\"name\": \"new\", \"file\": \"0-f0a07bd9.cau\"},");
+    edited("broken", "\"sounds\"", "\"sounds");
+}
+
 std::vector<SeedInput> projectSeeds() {
     std::vector<SeedInput> seeds;
+    manifestSeeds(seeds);
     archiveSeeds(seeds);
     textSeeds(seeds);
     wavSeeds(seeds);
