@@ -8,18 +8,15 @@
 #include <vector>
 
 #include "archive/manifest_json.h"
-#include "audio/cau_header.h"
 #include "io/file.h"
 #include "io/outcome.h"
 
 namespace sonkrate::archive {
 
-// The sections of the image of imageLength bytes at imageOffset of file,
-// whose header (as the game plays it) is header; none when it has no caption
-// block or the block does not lie inside the image.
+// The sections of the image of imageLength bytes at imageOffset of file;
+// none when it has no caption block or the block does not read as sections.
 std::optional<std::vector<ManifestSection>> readImageSections(io::File& file, std::uint64_t imageOffset,
-                                                              std::uint64_t imageLength,
-                                                              const audio::CauHeader& header);
+                                                              std::uint64_t imageLength);
 
 // The caption block for sections, texts in the game's code page.
 std::vector<std::uint8_t> sectionsBlock(const std::vector<ManifestSection>& sections);

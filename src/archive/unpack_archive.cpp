@@ -151,7 +151,7 @@ ManifestSound Unpacker::row(std::uint32_t i, const ids::SoundNameIndex& names) {
     if (image.firstRecord != i) s.sharesImageWith = table.entries[image.firstRecord].soundId;
     if (image.length >= audio::kCauHeaderSize) {
         const audio::CauHeader h = audio::parseCauHeader(e.cauHeader.data(), false);
-        s.captions = readImageSections(file, image.offset, image.length, h);
+        s.captions = readImageSections(file, image.offset, image.length);
         ManifestFormat f{h.sampleRate, h.channels, h.bitsPerSample,
                          h.compression == 0 ? "pcm" : h.compression == 1 ? "ima-adpcm" : "unknown", h.blockAlign};
         s.format = f;
