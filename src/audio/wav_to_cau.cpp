@@ -104,6 +104,11 @@ WavKind classifyWav(std::uint32_t fmtChunkLength, std::uint16_t blockAlign) {
 }
 
 WavToCauResult wavToCau(const std::string& source, const std::string& target, const std::string& captionText) {
+    return wavToCauWithCaptionBlock(source, target, captionText.empty() ? std::string() : encodeCaptionBlock(captionText));
+}
+
+WavToCauResult wavToCauWithCaptionBlock(const std::string& source, const std::string& target,
+                                        const std::string& caption) {
     WavToCauResult r;
     io::File in;
     if (!(r.outcome = in.open(source, io::FileMode::Read))) return r;
@@ -126,9 +131,7 @@ WavToCauResult wavToCau(const std::string& source, const std::string& target, co
     r.declaredDataLength = w.declaredDataLength;
 
     r.header = headerFor(w, kind);
-    std::string caption;
-    if (!captionText.empty()) {
-        caption = encodeCaptionBlock(captionText);
+    if (!caption.empty()) {
         r.header.captionOffset = kCaptionAtHeaderEnd;
         r.header.dataOffset = static_cast<std::uint32_t>(kCauHeaderSize + caption.size());
     }

@@ -56,6 +56,10 @@ struct WavToCauResult {
 // caption block when captionText is not empty, then the source's sound data
 // byte for byte. Refused and failed sources write nothing.
 WavToCauResult wavToCau(const std::string& source, const std::string& target, const std::string& captionText);
+// The same with the caption block given as its bytes (empty: no caption), for
+// timed sections made by encodeCaptionSections.
+WavToCauResult wavToCauWithCaptionBlock(const std::string& source, const std::string& target,
+                                        const std::string& captionBlock);
 
 // How Wav_to_Cau ended. The shell has a text for each; earlier versions
 // numbered them 0, 1 and 3 (see COMPATIBILITY.md).

@@ -9,6 +9,7 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/sound_file.h"
+#include "cli/subrip_captions.h"
 #include "ids/sound_id.h"
 #include "io/game_text.h"
 #include "io/paths.h"
@@ -34,8 +35,11 @@ int runAdd(const Arguments& args) {
 
     if (args.has("ima") && !io::endsWith(io::toLower(given), ".wav"))
         return usageError("add", "--ima encodes a .wav; " + given + " is not one");
+    std::string captions;
+    if (int code = captionBlockOf(args, "add", captions); code != kExitOk) return code;
     SoundFile sound;
-    if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game"), args.has("ima")); !prepared)
+    if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game"), args.has("ima"), captions);
+        !prepared)
         return failed(prepared);
     if (!sound.change().empty()) say(stdout, "%s: %s\n", given.c_str(), sound.change().c_str());
     const std::string& soundPath = sound.path();
@@ -101,6 +105,8 @@ const char* const kAddDetails =
     "ADPCM in the game's blocks, checked by decoding it back, as wav2cau --ima does.\n"
     "A name the archive already holds is added again with a warning: the game's\n"
     "debug build refuses an archive that holds a name twice; replace changes a\n"
-    "sound in place.";
+    "sound in place.\n"
+    "--captions FILE.srt gives the sound timed captions from SubRip subtitles, as\n"
+    "wav2cau --captions does; a .cau's own caption is replaced by them.";
 
 }  // namespace sonkrate::cli

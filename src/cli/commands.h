@@ -16,6 +16,9 @@ extern const char* const kListDetails;
 int runExtract(const Arguments& args);
 extern const char* const kExtractDetails;
 
+int runCaptions(const Arguments& args);
+extern const char* const kCaptionsDetails;
+
 int runExportAll(const Arguments& args);
 extern const char* const kExportAllDetails;
 

@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/sound_argument.h"
 #include "cli/sound_file.h"
+#include "cli/subrip_captions.h"
 #include "io/paths.h"
 
 namespace sonkrate::cli {
@@ -18,8 +19,11 @@ int runReplace(const Arguments& args) {
     const std::string& given = args.positional[2];
     if (args.has("ima") && !io::endsWith(io::toLower(given), ".wav"))
         return usageError("replace", "--ima encodes a .wav; " + given + " is not one");
+    std::string captions;
+    if (int code = captionBlockOf(args, "replace", captions); code != kExitOk) return code;
     SoundFile sound;
-    if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game"), args.has("ima")); !prepared)
+    if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game"), args.has("ima"), captions);
+        !prepared)
         return failed(prepared);
     if (!sound.change().empty()) say(stdout, "%s: %s\n", given.c_str(), sound.change().c_str());
     // The loader puts the backup beside the archive when the folder given is the archive's own.
@@ -52,6 +56,8 @@ const char* const kReplaceDetails =
     "a backup is kept as by add (PATH, by default Game.tpa.backup beside\n"
     "Game.tpa, made only when none exists yet). --to-game first makes a .wav the\n"
     "game cannot play 16-bit PCM, as wav2cau --to-game does; --ima (implying\n"
-    "--to-game) makes a .wav IMA ADPCM in the game's blocks, as wav2cau --ima does.";
+    "--to-game) makes a .wav IMA ADPCM in the game's blocks, as wav2cau --ima does.\n"
+    "--captions FILE.srt gives the new sound timed captions from SubRip subtitles,\n"
+    "as wav2cau --captions does; a .cau's own caption is replaced by them.";
 
 }  // namespace sonkrate::cli

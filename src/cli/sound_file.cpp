@@ -1,5 +1,6 @@
 #include "cli/sound_file.h"
 
+#include "audio/cau_recaption.h"
 #include "audio/game_ready_ima.h"
 #include "audio/game_ready_wav.h"
 #include "audio/wav_to_cau.h"
@@ -15,9 +16,15 @@ SoundFile::~SoundFile() {
 }
 
 io::Outcome SoundFile::prepare(const std::string& given, const std::string& archivePath, bool toGame,
-                               bool ima) {
+                               bool ima, const std::string& captionBlock) {
     path_ = given;
-    if (!io::endsWith(io::toLower(given), ".wav")) return io::success();
+    if (!io::endsWith(io::toLower(given), ".wav")) {
+        if (captionBlock.empty()) return io::success();
+        converted_ = io::temporaryPathBeside(archivePath);
+        if (io::Outcome made = audio::recaptionCau(given, converted_, captionBlock); !made) return made;
+        path_ = converted_;
+        return io::success();
+    }
     // Named as temporaries of this process: what a killed add leaves is
     // cleared by the next write into the folder.
     std::string source = given;
@@ -32,7 +39,7 @@ io::Outcome SoundFile::prepare(const std::string& given, const std::string& arch
         }
     }
     converted_ = io::temporaryPathBeside(archivePath);
-    audio::WavToCauResult wrapped = audio::wavToCau(source, converted_, "");
+    audio::WavToCauResult wrapped = audio::wavToCauWithCaptionBlock(source, converted_, captionBlock);
     if (!wrapped.written()) return wrapped.outcome;
     path_ = converted_;
     return io::success();

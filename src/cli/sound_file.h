@@ -19,8 +19,10 @@ public:
     // Fails with the conversion's reason for a .wav the game cannot play. With
     // toGame such a .wav is first made 16-bit PCM, beside the archive too; with
     // ima every PCM .wav is made IMA ADPCM in the game's blocks and checked.
+    // A captionBlock that is not empty becomes the sound's caption (a .cau
+    // is then written again beside the archive with it).
     io::Outcome prepare(const std::string& given, const std::string& archivePath, bool toGame = false,
-                        bool ima = false);
+                        bool ima = false, const std::string& captionBlock = {});
     // "24-bit integer, 48000 Hz, stereo -> 16-bit PCM, 48000 Hz, stereo", or empty.
     const std::string& change() const { return change_; }
     // The .cau to put into the archive.

@@ -8,7 +8,7 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/std_streams.h"
-#include "io/game_text.h"
+#include "cli/subrip_captions.h"
 #include "io/paths.h"
 
 namespace sonkrate::cli {
@@ -22,8 +22,8 @@ int runWavToCau(const Arguments& args) {
         return usageError("wav2cau", "OUT.cau (or -) is needed when the .wav comes from standard input");
     std::string target = args.positional.size() > 1 ? args.positional[1] : audio::wavToCauTargetBeside(given);
     if (target == given && !isStdStream(given)) return failed("The output " + target + " would replace the input");
-    // Stored in the game's code page where the text fits, as the game shows it.
-    std::string caption = io::gameText(args.option("caption").value_or(""));
+    std::string caption;
+    if (int code = captionBlockOf(args, "wav2cau", caption); code != kExitOk) return code;
     OutputFile out;
     if (io::Outcome ready = out.prepare(target, "sound.cau"); !ready) return failed(ready);
     InputFile wav;
@@ -43,7 +43,7 @@ int runWavToCau(const Arguments& args) {
         }
     }
 
-    audio::WavToCauResult r = audio::wavToCau(source, out.path(), caption);
+    audio::WavToCauResult r = audio::wavToCauWithCaptionBlock(source, out.path(), caption);
     if (!r.written()) return failed(out.reword(wav.reword(r.outcome.reason)));
     if (io::Outcome sent = out.finish(); !sent) return failed(sent);
     if (r.dataClamped)
@@ -63,7 +63,11 @@ const char* const kWavToCauDetails =
     "bytes mono, 2056 stereo), mono or stereo; anything else is refused with a\n"
     "way to convert it. The sound data is copied unchanged. OUT defaults to IN's name with the four characters\n"
     "from its first \".\" removed and \".cau\" added, beside IN. --caption adds a\n"
-    "caption block; line breaks in TEXT start new caption lines. IN - reads the\n"
+    "caption block; line breaks in TEXT start new caption lines. --captions\n"
+    "FILE.srt instead gives timed captions from SubRip subtitles: each cue shown\n"
+    "for its time (rounded to fifths of a second), the gaps between cues as\n"
+    "pauses, a cue's lines kept as lines; overlapping or backwards cues are\n"
+    "refused. IN - reads the\n"
     ".wav from standard input (OUT is then needed); OUT - writes the .cau to\n"
     "standard output, never to a terminal. --to-game first turns a .wav the game\n"
     "cannot play (24- or 32-bit integer, 32- or 64-bit float, WAVE_FORMAT_EXTENSIBLE,\n"
