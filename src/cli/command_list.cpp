@@ -205,6 +205,14 @@ std::vector<Command> building() {
 // Checking files as the game reads them.
 std::vector<Command> checking() {
     return {
+        {.name = "diff",
+         .synopsis = "diff A.tpa B.tpa [--json]",
+         .summary = "which sounds two archives do not share or hold differently",
+         .details = kDiffDetails,
+         .flagNames = {"json"},
+         .minPositional = 2,
+         .maxPositional = 2,
+         .run = runDiff},
         {.name = "verify",
          .synopsis = "verify FILE... [--json]",
          .summary = "reads .tpa and .cau files as the game does; exit 1 on an error",

@@ -70,6 +70,9 @@ extern const char* const kPackDetails;
 int runBetaToRetail(const Arguments& args);
 extern const char* const kBetaToRetailDetails;
 
+int runDiff(const Arguments& args);
+extern const char* const kDiffDetails;
+
 int runVerify(const Arguments& args);
 extern const char* const kVerifyDetails;
 
