@@ -11,14 +11,14 @@ namespace {
 
 constexpr std::uint64_t kMillisPerFifth = 200;
 
-// The text cut into lines, CR LF or LF ends, the BOM gone.
+// The text cut into lines, CR LF or LF ends (and any CR before them), the BOM gone.
 std::vector<std::string_view> linesOf(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     std::vector<std::string_view> lines;
     while (!text.empty()) {
         std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         lines.push_back(line);
         if (end == std::string_view::npos) break;
         text.remove_prefix(end + 1);
@@ -34,7 +34,7 @@ std::string cueLines(std::string_view text) {
     while (!text.empty()) {
         std::string_view line = text.substr(0, text.find('\n'));
         text.remove_prefix(std::min(text.size(), line.size() + 1));
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!isBlank(line)) lines.append(line).append("\r\n");
     }
     return lines;

@@ -62,6 +62,12 @@ TEST(SubRip, HandMadeFileWithBomAndCrLf) {
     SubRipRead same = readSubRip(lf);
     ASSERT_TRUE(same.ok());
     EXPECT_EQ(same.sections.size(), r.sections.size());
+
+    // A line end of CR CR LF, as some converters write, is a line end too.
+    SubRipRead doubled = readSubRip("00:00:00,000 --> 00:00:01,000\r\r\nOne\r\r\n\r\r\n00:00:02,000 --> 00:00:03,000\r\nTwo\r\n");
+    ASSERT_TRUE(doubled.ok());
+    ASSERT_EQ(doubled.sections.size(), 3u);
+    EXPECT_EQ(doubled.sections[0].text, "One");
 }
 
 TEST(SubRip, RefusalsNameTheCueAndLine) {
