@@ -60,6 +60,10 @@ void archiveSeeds(std::vector<SeedInput>& out) {
         control.insert(control.end(), joined.begin(), joined.end());
         add(out, "add", "variant" + std::to_string(variant), control);
     }
+    Bytes changed = fuzz::smallArchive(TpaLayout::Retail, {pcm, fuzz::smallPcmCau(32, "other"), stereo});
+    add(out, "diff", "changed", fuzz::joinParts({retail, changed}));
+    add(out, "diff", "same", fuzz::joinParts({retail, retail}));
+    add(out, "diff", "beta", fuzz::joinParts({beta24, retail}));
     add(out, "verify", "pcm", pcm);
     add(out, "verify", "adpcm", stereo);
     add(out, "cau_file", "pcm", pcm);
@@ -84,6 +88,14 @@ void textSeeds(std::vector<SeedInput>& out) {
     Bytes log = text(ids::ingameIdLogLine("Rain Drop") + ids::ingameIdLogLine("thunder") +
                      ids::ingameSampleLogLine("wind"));
     add(out, "sndids", "both", fuzz::joinParts({db, log}));
+    const std::string block("\x1e\0\0\0\x03\0\0\0\x23\0\0\0Oh God.\0\x03\0\0\0\0\x11\0\0\0Help\0", 34);
+    add(out, "subrip", "crlf-bom",
+        fuzz::joinParts({text("\xEF\xBB\xBF" "1\r\n00:00:01,250 --> 00:00:03,890\r\nOne\r\ntwo\r\n\r\n"
+                              "2\r\n00:00:04.000 --> 00:00:05,5 X1:1\r\nthree\r\n"),
+                         text(block)}));
+    add(out, "subrip", "lf", fuzz::joinParts({text("00:00:00,000 --> 00:00:07,000\nOh God.\n\n"
+                                                   "00:00:07,000 --> 00:00:06,000\nback\n"),
+                                              text(block)}));
     add(out, "sndids", "lf", fuzz::joinParts({text("\"12345678\" \"x\"\n\"87654321\""), text("no colon\n")}));
 }
 
