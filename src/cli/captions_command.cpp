@@ -11,6 +11,7 @@
 #include "audio/subrip.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "cli/std_streams.h"
 #include "ids/sound_id.h"
 #include "ids/sound_name_index.h"
 #include "io/game_text.h"
@@ -99,6 +100,8 @@ io::Outcome collect(const std::string& path, const ids::SoundNameIndex& names, s
 
 int runCaptions(const Arguments& args) {
     const bool srt = args.has("srt");
+    // SubRip has CR LF line ends of its own.
+    if (srt) useBinaryStdout();
     ids::SoundNameIndex names;
     names.load(args.option("db").value_or(""));
     bool anyFailed = false;

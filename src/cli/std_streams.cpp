@@ -60,6 +60,11 @@ static void binaryMode([[maybe_unused]] std::FILE* stream) {
 #endif
 }
 
+void useBinaryStdout() {
+    std::fflush(stdout);
+    binaryMode(stdout);
+}
+
 io::Outcome copyStdinTo(const std::string& path) {
     binaryMode(stdin);
     io::File out;

@@ -76,5 +76,8 @@ io::Outcome refuseTerminalOutput();
 io::Outcome copyStdinTo(const std::string& path);
 // Copies the file at path to standard output (binary).
 io::Outcome copyToStdout(const std::string& path);
+// Standard output written byte for byte (on Windows not in text mode, which
+// would put a CR before the CR of every CR LF already written).
+void useBinaryStdout();
 
 }  // namespace sonkrate::cli
