@@ -232,7 +232,19 @@ UnpackResult unpackArchive(const std::string& archivePath, const std::string& di
             return u.result;
         }
     }
+    const bool existed = io::pathExists(dir);
     u.result.outcome = u.run();
+    if (!u.result.outcome) {
+        // The folder was empty or new: what the failed unpack wrote goes.
+        std::error_code ec;
+        const std::filesystem::path folder = io::nativePath(dir);
+        if (!existed) {
+            std::filesystem::remove_all(folder, ec);
+        } else {
+            for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+                std::filesystem::remove_all(entry.path(), ec);
+        }
+    }
     return u.result;
 }
 

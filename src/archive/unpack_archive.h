@@ -40,7 +40,8 @@ struct UnpackResult {
 // trailing dot or blank, no device name; empty when nothing usable is left.
 std::string safeFileStem(std::string_view name);
 
-// Fails, writing nothing, when dir exists and is not empty.
+// Fails, writing nothing, when dir exists and is not empty; a failure part
+// of the way removes what it wrote.
 UnpackResult unpackArchive(const std::string& archivePath, const std::string& dir, const UnpackOptions& options);
 
 }  // namespace sonkrate::archive

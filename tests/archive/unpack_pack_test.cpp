@@ -15,6 +15,7 @@
 #include "archive/tpa_format.h"
 #include "archive/unpack_archive.h"
 #include "archive_builder.h"
+#include "io/fault_hook.h"
 #include "audio/audio_fixtures.h"
 #include "ids/sound_id.h"
 #include "testkit/game_reader.h"
@@ -347,4 +348,54 @@ TEST(UnpackPack, FileNamesAreSafeAndUniqueAndTheFolderMustBeEmpty) {
     UnpackResult again = unpackArchive(tpa, dir, options);
     EXPECT_FALSE(again.outcome);
     EXPECT_NE(again.outcome.reason.find("not empty"), std::string::npos);
+}
+
+// Every file-system call of an unpack and of a pack made to fail in turn: a
+// failed unpack leaves no folder, a failed pack no archive and no working
+// file, and the run past the last call succeeds.
+TEST(UnpackPack, AFailureAtAnyCallLeavesNothingBehind) {
+    if (!testkit::haveTool("sox")) GTEST_SKIP() << "sox is not installed";
+    testkit::ScratchDir scratch;
+    const std::string tpa = scratch.file("general.tpa");
+    testkit::writeFile(tpa, archive_test::retailArchive({{0x11, pcmImage(8000, 1, 10)},
+                                                         {0x22, pcmImage(8000, 2, 20, true)}}));
+    namespace fault = sonkrate::io::fault;
+    const std::string dir = scratch.file("u");
+    for (std::uint64_t n = 1;; ++n) {
+        fault::arm(n);
+        UnpackResult r = unpackArchive(tpa, dir, {});
+        const bool fired = fault::fired();
+        fault::disarm();
+        if (!fired) {
+            ASSERT_TRUE(r.outcome) << r.outcome.reason;
+            break;
+        }
+        if (!r.outcome) {
+            ASSERT_FALSE(std::filesystem::exists(dir)) << "call " << n;
+        }
+        std::filesystem::remove_all(dir);
+        ASSERT_LT(n, 500u);
+    }
+    // A changed sound, so that pack converts and makes working files too.
+    ASSERT_EQ(testkit::run("sox -n -r 8000 -c 1 -b 16 " + testkit::quote(dir + "/0-00000011.wav") +
+                           " synth 0.05 sine 300").exitCode, 0);
+    const std::string out = scratch.file("out") + "/packed.tpa";
+    std::filesystem::create_directory(scratch.file("out"));
+    for (std::uint64_t n = 1;; ++n) {
+        fault::arm(n);
+        PackResult r = packArchive(dir, out);
+        const bool fired = fault::fired();
+        fault::disarm();
+        if (!fired) {
+            ASSERT_TRUE(r.outcome) << r.outcome.reason;
+            break;
+        }
+        if (!r.outcome) {
+            ASSERT_TRUE(std::filesystem::is_empty(scratch.file("out"))) << "call " << n;
+        } else {
+            std::filesystem::remove(out);
+        }
+        ASSERT_LT(n, 500u);
+    }
+    testkit::expectGameReads(out);
 }
