@@ -166,7 +166,8 @@ App::App(const testkit::ScratchDir& root) {
 
 App::~App() { endChild(pid_); }
 
-bool App::start(const std::string& display, const std::vector<std::pair<std::string, std::string>>& env) {
+bool App::start(const std::string& display, const std::vector<std::pair<std::string, std::string>>& env,
+                const std::vector<std::string>& arguments) {
     std::error_code ec;
     fs::copy_file(SONKRATE_GUI_PATH, appDir + "/sonkrate", fs::copy_options::overwrite_existing, ec);
     if (ec) return false;
@@ -192,6 +193,10 @@ bool App::start(const std::string& display, const std::vector<std::pair<std::str
     for (const auto& [k, v] : settings) environment.push_back(k + "=" + v);
 
     std::string program = appDir + "/sonkrate";
+    std::vector<std::string> words = arguments;
+    std::vector<char*> argv = {program.data()};
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         std::vector<char*> envp;
@@ -203,8 +208,7 @@ bool App::start(const std::string& display, const std::vector<std::pair<std::str
         dup2(null, 0);
         dup2(log, 1);
         dup2(log, 2);
-        char* argv[] = {program.data(), nullptr};
-        execve(program.c_str(), argv, envp.data());
+        execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     return pid_ > 0;

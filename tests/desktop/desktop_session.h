@@ -54,8 +54,9 @@ public:
     std::string appDir, home, documents, dataDir, dumpPath, audioPath, logPath;
 
     // Copies the programs and the help file into appDir and starts the
-    // window on display with the extra environment; cwd is dataDir.
-    bool start(const std::string& display, const std::vector<std::pair<std::string, std::string>>& env = {});
+    // window on display with the extra environment and the arguments; cwd is dataDir.
+    bool start(const std::string& display, const std::vector<std::pair<std::string, std::string>>& env = {},
+               const std::vector<std::string>& arguments = {});
     std::optional<int> waitExit(int timeoutMs);
     pid_t pid() const { return pid_; }
 

@@ -37,14 +37,15 @@ struct Session {
     unsigned long window = 0;
     std::string why;
 
-    bool start(const std::vector<std::pair<std::string, std::string>>& env = {}) {
+    bool start(const std::vector<std::pair<std::string, std::string>>& env = {},
+               const std::vector<std::string>& arguments = {}) {
         if (!x.start(why)) return false;
         if (!testkit::haveTool("xdotool")) {
             why = "xdotool is not installed";
             return false;
         }
         app = std::make_unique<App>(root);
-        if (!app->start(x.display(), env)) {
+        if (!app->start(x.display(), env, arguments)) {
             why = "sonkrate could not be started";
             return false;
         }
@@ -266,6 +267,24 @@ TEST(Window, LoadsPlaysAndSavesAnEntryThroughTheRealControls) {
     ASSERT_TRUE(closeWindow(s.x.display(), s.window));
     EXPECT_EQ(s.app->waitExit(10000), std::optional<int>(0));
     expectWorkingFilesGone(*s.app);
+}
+
+TEST(Window, AnInstalledWindowOpensTheArchiveItIsGiven) {
+    Session s;
+    std::string tpa = makeArchive(s.root, "given sounds.tpa", 1, nullptr);
+    // Installed as the package installs it: the mark beside the program.
+    fs::create_directories(s.root.file("app"));
+    testkit::writeText(s.root.file("app/sonkrate.installed"), "installed\n");
+    START_OR_SKIP(s, {}, {tpa});
+    UiDump d;
+    EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return u.controlText(4400) == "2"; }, 10000, &d))
+        << "#Entries shows " << d.controlText(4400);
+    EXPECT_EQ(d.controlText(1500), "There are 2 entries within selected tpa file . .. ");
+    // The working files are the user's, not the installed program's.
+    EXPECT_FALSE(fs::exists(s.app->appDir + "/missing.cau"));
+    EXPECT_TRUE(fs::exists(s.app->home + "/.local/share/sonkrate/missing.cau"));
+    ASSERT_TRUE(closeWindow(s.x.display(), s.window));
+    EXPECT_EQ(s.app->waitExit(10000), std::optional<int>(0));
 }
 
 TEST(Window, AutoPlayEndsWhenTheKillSwitchIsPressed) {
