@@ -79,7 +79,8 @@ win32: deps
 test-win32: win32
 	cd $(WIN32_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# A zip of the Windows programs: $(WIN32_BUILD)/sonkrate-win64.zip.
+# A zip of the Windows programs, $(WIN32_BUILD)/sonkrate-win64.zip, and the
+# installer $(WIN32_BUILD)/sonkrate-setup.exe (made by the build with makensis).
 dist-win32: win32
 	rm -rf $(WIN32_BUILD)/dist $(WIN32_BUILD)/sonkrate-win64.zip
 	mkdir -p $(WIN32_BUILD)/dist/sonkrate
@@ -88,6 +89,8 @@ dist-win32: win32
 	cp README.md $(WIN32_BUILD)/dist/sonkrate/README.txt
 	cd $(WIN32_BUILD)/dist && cmake -E tar cf ../sonkrate-win64.zip --format=zip sonkrate
 	@echo "$(WIN32_BUILD)/sonkrate-win64.zip"
+	@test -f $(WIN32_BUILD)/sonkrate-setup.exe || { echo "no $(WIN32_BUILD)/sonkrate-setup.exe: is makensis (nsis) installed?" >&2; exit 1; }
+	@echo "$(WIN32_BUILD)/sonkrate-setup.exe"
 
 # The libFuzzer harnesses of fuzz/ and their seed corpora, built with clang.
 fuzz-build: deps

@@ -13,6 +13,9 @@ int checkMainWindow(const std::string& sonkrateExe, const std::string& hookLibra
 // Load_Tpa through the open dialog, the menu it enables, then Auto_Play
 // stopped by the kill switch.
 int checkAutoPlay(const std::string& sonkrateExe, const std::string& hookLibrary);
+// sonkrate.exe as the installer left it: an archive given as its argument
+// and one opened through its file type.
+int checkInstalled(const std::string& sonkrateExe);
 // auto_stop.exe alone: its window, the flag it writes, a flag it cannot write.
 int checkKillSwitch(const std::string& autoStopExe);
 
