@@ -83,8 +83,14 @@ public:
         equal = true;
         for (std::uint64_t done = 0; done < x.dataSize && equal;) {
             const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kCompareBuffer, x.dataSize - done));
-            if (io::Outcome got = a_.file.readAt(x.dataStart + done, bufferA_.data(), n); !got) return got;
-            if (io::Outcome got = b_.file.readAt(y.dataStart + done, bufferB_.data(), n); !got) return got;
+            if (io::Outcome got = a_.file.readAt(x.dataStart + done, bufferA_.data(), n); !got) {
+                failedPath_ = a_.path;
+                return got;
+            }
+            if (io::Outcome got = b_.file.readAt(y.dataStart + done, bufferB_.data(), n); !got) {
+                failedPath_ = b_.path;
+                return got;
+            }
             equal = std::equal(bufferA_.begin(), bufferA_.begin() + static_cast<long>(n), bufferB_.begin());
             done += n;
         }
@@ -92,11 +98,15 @@ public:
         return io::success();
     }
 
+    // The archive whose read failed, after a failure.
+    const std::string& failedPath() const { return failedPath_; }
+
 private:
     Side& a_;
     Side& b_;
     std::vector<std::uint8_t> bufferA_, bufferB_;
     std::map<std::pair<std::uint64_t, std::uint64_t>, bool> seen_;
+    std::string failedPath_;
 };
 
 io::Outcome compareBoth(const EntrySound& x, const EntrySound& y, DataComparer& data, ArchiveDiff& diff) {
@@ -145,7 +155,7 @@ ArchiveDiff diffArchives(const std::string& pathA, const std::string& pathB) {
         found->second.pop_front();
         paired[j] = true;
         if (!(diff.outcome = compareBoth(x, b.sounds[j], data, diff))) {
-            diff.failedFile = diff.outcome.reason.rfind(pathB, 0) == 0 ? pathB : pathA;
+            diff.failedFile = data.failedPath();
             return diff;
         }
     }
