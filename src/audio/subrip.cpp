@@ -80,7 +80,6 @@ struct Timing {
 };
 
 std::optional<Timing> readTiming(std::string_view line) {
-    Timing t;
     auto start = readTime(line);
     skipBlanks(line);
     if (!start || line.substr(0, 3) != "-->") return std::nullopt;
