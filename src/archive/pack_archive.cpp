@@ -215,7 +215,7 @@ io::Outcome Packer::prepare(NewImage& image) const {
     if (io::Outcome ok = captionEdit(image, captions); !ok) return ok;
     std::string source;
     if (image.kept) {
-        source = keptImagePath(f, *image.kept);
+        source = keptImagePath(f, *image.kept, path);
     } else {
         if (io::Outcome made = changedSource(image, path, source); !made) return made;
         // A new recording keeps the captions of its row.

@@ -92,11 +92,9 @@ io::Outcome soundFilePath(const PackedFolder& f, const std::string& name, std::s
     return io::success();
 }
 
-std::string keptImagePath(const PackedFolder& f, std::uint32_t image) {
-    const std::uint32_t first = f.layout.images[image].firstRecord;
-    const std::string kept = originalPath(f.dir, originalImageName(first));
-    if (io::isRegularFile(kept)) return kept;
-    return io::joinPath(f.dir, f.original.sounds[first].file);
+std::string keptImagePath(const PackedFolder& f, std::uint32_t image, const std::string& file) {
+    const std::string kept = originalPath(f.dir, originalImageName(f.layout.images[image].firstRecord));
+    return io::isRegularFile(kept) ? kept : file;
 }
 
 }  // namespace sonkrate::archive

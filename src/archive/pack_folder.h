@@ -31,8 +31,8 @@ io::Outcome loadPackedFolder(const std::string& dir, PackedFolder& folder);
 // (no folder part, not hidden).
 io::Outcome soundFilePath(const PackedFolder& folder, const std::string& name, std::string& path);
 
-// The kept image of the original image index: .original/<record>.img where
-// unpack kept one, else the file beside the manifest.
-std::string keptImagePath(const PackedFolder& folder, std::uint32_t image);
+// The bytes of the original image index: .original/<record>.img where unpack
+// kept one, else file, the sound file found unchanged (under any name).
+std::string keptImagePath(const PackedFolder& folder, std::uint32_t image, const std::string& file);
 
 }  // namespace sonkrate::archive

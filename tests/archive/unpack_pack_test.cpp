@@ -149,6 +149,14 @@ TEST(UnpackPack, UnchangedFolderGivesTheArchiveBackInBothForms) {
         EXPECT_EQ(m.sounds[2].captions->front().text, "ab");
         EXPECT_EQ(m.sounds[2].captions->front().fifths, 10u);
 
+        // A file renamed, and named so in the manifest, is still the same sound.
+        Manifest renamed = m;
+        std::filesystem::rename(u.dir + "/" + m.sounds[1].file, u.dir + "/renamed" + (cau ? ".cau" : ".wav"));
+        renamed.sounds[1].file = std::string("renamed") + (cau ? ".cau" : ".wav");
+        u.save(renamed);
+        EXPECT_EQ(u.pack(), u.fixture.bytes) << (cau ? "--cau" : ".wav") << " renamed";
+        std::filesystem::rename(u.dir + "/" + renamed.sounds[1].file, u.dir + "/" + m.sounds[1].file);
+
         const std::string d = cau ? ".cau" : ".wav";
         EXPECT_TRUE(testkit::fileExists(u.dir + "/4-00001004" + d));
         // An image that does not start with "WBOR" is a valid .cau in the folder.
