@@ -356,6 +356,12 @@ TEST(UnpackPack, FileNamesAreSafeAndUniqueAndTheFolderMustBeEmpty) {
     UnpackResult again = unpackArchive(tpa, dir, options);
     EXPECT_FALSE(again.outcome);
     EXPECT_NE(again.outcome.reason.find("not empty"), std::string::npos);
+
+    // A beta archive is refused before anything is written.
+    testkit::writeFile(tpa, archive_test::betaArchive(0x140, 24, {{0x11, pcmImage(8000, 1, 10)}}));
+    UnpackResult beta = unpackArchive(tpa, scratch.file("beta"), options);
+    EXPECT_NE(beta.outcome.reason.find("beta-to-retail"), std::string::npos) << beta.outcome.reason;
+    EXPECT_FALSE(std::filesystem::exists(scratch.file("beta")));
 }
 
 // Every file-system call of an unpack and of a pack made to fail in turn: a
