@@ -99,6 +99,8 @@ public:
     Progress& operator=(const Progress&) = delete;
 
     void update(std::uint64_t done, std::uint64_t total);
+    // The text before the bar, from the next redraw on.
+    void setLabel(std::string label) { label_ = std::move(label); }
     // Clears the line, so that what follows starts on a clean one.
     void finish();
     // Callbacks for the core's operations, calling update.

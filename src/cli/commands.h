@@ -76,4 +76,7 @@ extern const char* const kDiffDetails;
 int runVerify(const Arguments& args);
 extern const char* const kVerifyDetails;
 
+int runNames(const Arguments& args);
+extern const char* const kNamesDetails;
+
 }  // namespace sonkrate::cli

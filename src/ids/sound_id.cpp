@@ -1,27 +1,10 @@
 #include "ids/sound_id.h"
 
-#include <array>
+#include "ids/crc32_fast.h"
 
 namespace sonkrate::ids {
 
 namespace {
-
-constexpr std::array<std::uint32_t, 256> makeCrcTable() {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t c = i;
-        for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-        table[i] = c;
-    }
-    return table;
-}
-
-constexpr std::array<std::uint32_t, 256> kCrcTable = makeCrcTable();
-
-// ASCII only, so that the identifier does not depend on the locale.
-constexpr std::uint8_t lowerAscii(std::uint8_t b) {
-    return (b >= 'A' && b <= 'Z') ? static_cast<std::uint8_t>(b + ('a' - 'A')) : b;
-}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -33,12 +16,8 @@ int hexValue(char c) {
 }  // namespace
 
 SoundId computeSoundId(std::string_view name) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (char c : name) {
-        std::uint8_t b = lowerAscii(static_cast<std::uint8_t>(c));
-        crc = (crc >> 8) ^ kCrcTable[(crc ^ b) & 0xFFu];
-    }
-    return crc ^ 0xFFFFFFFFu;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(name.data());
+    return crcUpdateLower(kCrcStart, bytes, name.size()) ^ kCrcStart;
 }
 
 std::string formatSoundId(SoundId id) {
