@@ -155,8 +155,9 @@ void harvest(Run& run, const ids::SoughtIds& sought) {
     };
     ids::HarvestResult r = ids::harvestNames(run.from, sought, run.matches, shown, problem);
     progress.finish();
-    say(stderr, "%llu files read (%s), %llu names found\n", static_cast<unsigned long long>(r.filesRead),
-        formatByteSize(r.bytesRead).c_str(), static_cast<unsigned long long>(r.namesFound));
+    say(stderr, "%llu files read (%s, %llu candidates), %llu names found\n",
+        static_cast<unsigned long long>(r.filesRead), formatByteSize(r.bytesRead).c_str(),
+        static_cast<unsigned long long>(r.candidates), static_cast<unsigned long long>(r.namesFound));
 }
 
 void guess(Run& run, const ids::SoughtIds& sought, bool json) {

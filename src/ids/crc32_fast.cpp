@@ -29,6 +29,18 @@ constexpr CrcTables makeTables() {
 }
 
 constexpr CrcTables kTables = makeTables();
+constexpr const std::uint32_t (&kLowerStep)[256] = kTables.t[0];
+
+struct LowerTable {
+    std::uint8_t of[256] = {};
+};
+constexpr LowerTable makeLower() {
+    LowerTable t{};
+    for (int b = 0; b < 256; ++b) t.of[b] = lowerAsciiByte(static_cast<std::uint8_t>(b));
+    return t;
+}
+constexpr LowerTable kLowerTable = makeLower();
+constexpr const std::uint8_t (&kLower)[256] = kLowerTable.of;
 
 inline std::uint64_t load64(const std::uint8_t* p) {
     std::uint64_t v;
@@ -68,7 +80,7 @@ std::uint32_t crcUpdate(std::uint32_t state, const std::uint8_t* data, std::size
 
 std::uint32_t crcUpdateLower(std::uint32_t state, const std::uint8_t* data, std::size_t size) {
     for (; size >= 8; size -= 8, data += 8) state = crcEight(state, lowerAscii8(load64(data)));
-    for (; size > 0; --size, ++data) state = crcStep(state, lowerAsciiByte(*data));
+    for (; size > 0; --size, ++data) state = (state >> 8) ^ kLowerStep[(state ^ kLower[*data]) & 0xFFu];
     return state;
 }
 

@@ -14,13 +14,6 @@ namespace {
 // Longer runs are tried in segments of about this size, each cut after a delimiter.
 constexpr std::size_t kSegment = 16 * 1024;
 
-// Bytes of a run: printable ASCII, tab, and every byte from 0x80 (the game's code page).
-constexpr std::array<bool, 256> makeNarrow() {
-    std::array<bool, 256> run{};
-    for (int b = 0; b < 256; ++b) run[b] = b == '\t' || (b >= 0x20 && b != 0x7F);
-    return run;
-}
-
 // Low bytes of UTF-16LE characters kept: printable ASCII, tab and Latin-1 letters.
 constexpr std::array<bool, 256> makeWide() {
     std::array<bool, 256> wide{};
@@ -28,7 +21,6 @@ constexpr std::array<bool, 256> makeWide() {
     return wide;
 }
 
-constexpr std::array<bool, 256> kNarrow = makeNarrow();
 constexpr std::array<bool, 256> kWide = makeWide();
 
 }  // namespace
@@ -48,19 +40,21 @@ void NameScanner::begin(std::string sourcePath) {
 }
 
 void NameScanner::feed(const std::uint8_t* data, std::size_t size) {
+    const std::uint8_t(&kinds)[256] = detail::kKinds.of;
     std::size_t i = 0;
     while (i < size) {
         std::size_t j = i;
-        while (j < size && kNarrow[data[j]]) ++j;
+        std::uint8_t runKinds = 0;
+        for (std::uint8_t k; j < size && ((k = kinds[data[j]]) & kRunByte); ++j) runKinds |= k;
         if (j == size) {
-            carry(data + i, j - i, position_ + i);
+            carry(data + i, j - i, position_ + i, runKinds);
             break;
         }
         if (!carry_.empty()) {
-            carry(data + i, j - i, position_ + i);
+            carry(data + i, j - i, position_ + i, runKinds);
             flushCarry();
         } else if (j - i >= kMinNameLength) {
-            narrowRun(data + i, j - i, position_ + i);
+            narrowRun(data + i, j - i, position_ + i, runKinds);
         }
         // data[j] ends the run; a zero after a character may end a UTF-16 one.
         if (data[j] == 0) {
@@ -78,9 +72,13 @@ void NameScanner::finish() {
     for (WideRun& w : wide_) flushWide(w);
 }
 
-void NameScanner::narrowRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset) {
+void NameScanner::narrowRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, std::uint8_t kinds) {
+    if (size <= kMaxNameLength && !(kinds & kCutting)) {
+        tryWhole(run, size, offset);
+        return;
+    }
     if (size <= kSegment) {
-        tryRun(run, size, offset, 1, true);
+        tryRun(run, size, offset, 1, true, kinds);
         return;
     }
     std::size_t at = 0;
@@ -88,29 +86,34 @@ void NameScanner::narrowRun(const std::uint8_t* run, std::size_t size, std::uint
         std::size_t cut = at + kSegment;
         while (cut > at && !isNameDelimiter(run[cut - 1])) --cut;
         if (cut == at) cut = at + kSegment;  // no delimiter: nothing in it is short enough to matter
-        tryRun(run + at, cut - at, offset + at, 1, false);
+        tryRun(run + at, cut - at, offset + at, 1, false, kindsOf(run + at, cut - at));
         at = cut;
     }
-    tryRun(run + at, size - at, offset + at, 1, false);
+    tryRun(run + at, size - at, offset + at, 1, false, kindsOf(run + at, size - at));
 }
 
-void NameScanner::carry(const std::uint8_t* data, std::size_t size, std::uint64_t offset) {
-    if (carry_.empty()) carryOffset_ = offset;
+void NameScanner::carry(const std::uint8_t* data, std::size_t size, std::uint64_t offset, std::uint8_t kinds) {
+    if (carry_.empty()) {
+        carryOffset_ = offset;
+        carryKinds_ = 0;
+    }
+    carryKinds_ |= kinds;
     carry_.insert(carry_.end(), data, data + size);
     if (carry_.size() <= 2 * kSegment) return;
     // Too long to keep: the segments up to the last delimiter are tried now.
     std::size_t cut = carry_.size() - kSegment;
     while (cut > 0 && !isNameDelimiter(carry_[cut - 1])) --cut;
     if (cut == 0) cut = carry_.size() - kSegment;
-    tryRun(carry_.data(), cut, carryOffset_, 1, false);
+    tryRun(carry_.data(), cut, carryOffset_, 1, false, kindsOf(carry_.data(), cut));
     carry_.erase(carry_.begin(), carry_.begin() + static_cast<std::ptrdiff_t>(cut));
     carryOffset_ += cut;
     carryIsRunStart_ = false;
+    carryKinds_ = kindsOf(carry_.data(), carry_.size());
 }
 
 void NameScanner::flushCarry() {
-    if (carryIsRunStart_) narrowRun(carry_.data(), carry_.size(), carryOffset_);
-    else tryRun(carry_.data(), carry_.size(), carryOffset_, 1, false);
+    if (carryIsRunStart_) narrowRun(carry_.data(), carry_.size(), carryOffset_, carryKinds_);
+    else tryRun(carry_.data(), carry_.size(), carryOffset_, 1, false, carryKinds_);
     carry_.clear();
     carryIsRunStart_ = true;
 }
@@ -124,25 +127,42 @@ void NameScanner::wideCharacter(std::uint8_t low, std::uint64_t offset) {
 }
 
 void NameScanner::flushWide(WideRun& run) {
-    if (run.bytes.size() >= kMinNameLength) tryRun(run.bytes.data(), run.bytes.size(), run.offset, 2, true);
+    if (run.bytes.size() >= kMinNameLength)
+        tryRun(run.bytes.data(), run.bytes.size(), run.offset, 2, true, kindsOf(run.bytes.data(), run.bytes.size()));
     run.bytes.clear();
 }
 
 void NameScanner::tryRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, unsigned stride,
-                         bool wholeRun) {
+                         bool wholeRun, std::uint8_t kinds) {
     if (size < kMinNameLength) return;
-    candidateSpans(run, size, wholeRun, spans_);
-    candidates_ += spans_.size();
-    for (const NameSpan& s : spans_) {
-        const SoundId id = crcUpdateLower(kCrcStart, run + s.start, s.length) ^ kCrcStart;
-        if (!sought_.contains(id)) continue;
-        std::string name(reinterpret_cast<const char*>(run + s.start), s.length);
-        for (char& c : name) c = static_cast<char>(lowerAsciiByte(static_cast<std::uint8_t>(c)));
-        if (matches_.add({id, std::move(name), NameHow::Found, path_, offset + std::uint64_t{s.start} * stride}))
-            ++added_;
+    auto tryOne = [&](std::size_t start, std::size_t length) {
+        const SoundId id = crcUpdateLower(kCrcStart, run + start, length) ^ kCrcStart;
+        if (sought_.contains(id)) keep(id, run + start, length, offset + std::uint64_t{start} * stride);
+    };
+    if (!(kinds & (kDoubleQuote | kSingleQuote))) {
+        // Without quotation marks no span comes twice.
+        forEachCandidateSpan(run, size, wholeRun, kinds, [&](std::size_t start, std::size_t length) {
+            ++candidates_;
+            tryOne(start, length);
+        });
+        return;
     }
+    candidateSpans(run, size, wholeRun, kinds, spans_);
+    candidates_ += spans_.size();
+    for (const NameSpan& s : spans_) tryOne(s.start, s.length);
 }
 
+void NameScanner::tryWhole(const std::uint8_t* run, std::size_t size, std::uint64_t offset) {
+    ++candidates_;
+    const SoundId id = crcUpdateLower(kCrcStart, run, size) ^ kCrcStart;
+    if (sought_.contains(id)) keep(id, run, size, offset);
+}
+
+void NameScanner::keep(SoundId id, const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) {
+    std::string name(reinterpret_cast<const char*>(bytes), size);
+    for (char& c : name) c = static_cast<char>(lowerAsciiByte(static_cast<std::uint8_t>(c)));
+    if (matches_.add({id, std::move(name), NameHow::Found, path_, offset})) ++added_;
+}
 
 namespace {
 

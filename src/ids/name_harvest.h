@@ -33,12 +33,16 @@ private:
         std::vector<std::uint8_t> bytes;  // the low bytes of the characters
         std::uint64_t offset = 0;         // of the first character
     };
-    void narrowRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset);
-    void carry(const std::uint8_t* data, std::size_t size, std::uint64_t offset);
+    void narrowRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, std::uint8_t kinds);
+    void carry(const std::uint8_t* data, std::size_t size, std::uint64_t offset, std::uint8_t kinds);
     void flushCarry();
     void wideCharacter(std::uint8_t low, std::uint64_t offset);
     void flushWide(WideRun& run);
-    void tryRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, unsigned stride, bool wholeRun);
+    void tryRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, unsigned stride, bool wholeRun,
+                std::uint8_t kinds);
+    // A run with nothing to cut: the run is its one candidate.
+    void tryWhole(const std::uint8_t* run, std::size_t size, std::uint64_t offset);
+    void keep(SoundId id, const std::uint8_t* bytes, std::size_t size, std::uint64_t offset);
 
     const SoughtIds& sought_;
     NameMatches& matches_;
@@ -47,6 +51,7 @@ private:
     std::vector<std::uint8_t> carry_;
     std::uint64_t carryOffset_ = 0;
     bool carryIsRunStart_ = true;
+    std::uint8_t carryKinds_ = 0;
     int previous_ = -1;  // the byte before the next one fed, or -1
     WideRun wide_[2];    // by the parity of their offsets
     std::vector<NameSpan> spans_;
