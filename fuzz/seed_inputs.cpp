@@ -99,6 +99,18 @@ void textSeeds(std::vector<SeedInput>& out) {
     add(out, "sndids", "lf", fuzz::joinParts({text("\"12345678\" \"x\"\n\"87654321\""), text("no colon\n")}));
 }
 
+void nameSeeds(std::vector<SeedInput>& out) {
+    add(out, "names_harvest", "script", text("Object Door { Sound=\"amb-pv-b01\"; Volume=3 }\r\n"
+                                             "Path m:\\workingaudio\\amb\\air-exterior-01.cau\r\n"));
+    Bytes binary = text(std::string("\x01\x02missing\0\x7F", 12));
+    for (char c : std::string("Unicode-Name")) binary.insert(binary.end(), {static_cast<std::uint8_t>(c), 0});
+    add(out, "names_harvest", "binary", binary);
+    add(out, "name_pattern", "digits", text("amb-pv-b##"));
+    add(out, "name_pattern", "letter", text("DINO - RAPT DIST @"));
+    add(out, "name_pattern", "apart", text(std::string("a?b#c@d?e\0\x12\x34\x56\x78", 14)));
+    add(out, "name_pattern", "escaped", text("x\\#?\\?"));
+}
+
 void wavSeeds(std::vector<SeedInput>& out) {
     add(out, "wav", "pcm-mono", fuzz::smallPcmWav(1, 64));
     add(out, "wav", "pcm-stereo", fuzz::smallPcmWav(2, 32));
@@ -131,6 +143,7 @@ std::vector<SeedInput> projectSeeds() {
     manifestSeeds(seeds);
     archiveSeeds(seeds);
     textSeeds(seeds);
+    nameSeeds(seeds);
     wavSeeds(seeds);
     return seeds;
 }
