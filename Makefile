@@ -14,7 +14,7 @@ PREFIX     ?= /usr/local
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             sox sndfile-programs libfltk1.3-dev fluid libsdl2-dev libx11-dev \
             fp-utils xdg-utils xvfb xdotool x11-utils imagemagick fonts-dejavu-core \
-            g++-mingw-w64-x86-64-posix googletest wine wine64 clang \
+            g++-mingw-w64-x86-64-posix googletest wine wine64 clang binutils \
             dpkg-dev lintian appstream desktop-file-utils shared-mime-info librsvg2-bin nsis \
             nlohmann-json3-dev
 

@@ -22,7 +22,7 @@ const char* const kQuiet =
     "for (the rows of list, the facts of info, the findings of verify, identifiers\n"
     "and names, --json output and a file written to standard output). Long work\n"
     "(export-all, add, replace, remove, build-dir, build-eel, dir-to-caus,\n"
-    "beta-to-retail) shows a progress bar with the count and the time left on\n"
+    "beta-to-retail, names) shows a progress bar with the count and the time left on\n"
     "standard error when that is a terminal, and nothing otherwise.";
 const char* const kExitCodes = "Exit codes: 0 success, 1 the operation failed, 2 usage error.";
 
