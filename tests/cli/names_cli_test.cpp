@@ -142,7 +142,7 @@ TEST(NamesCli, PatternsNameFamiliesFromNoFilesAndBadOnesAreRefusedFirst) {
         << six.out;
 
     const std::string kept = testkit::readText(db);
-    for (const char* bad : {"'ab\\'", "'????????'", "''", "'a\tb'"}) {
+    for (const char* bad : {"'ab\\'", "'" "????????" "'", "''", "'a\tb'"}) {
         auto refused = run(cli("names " + quote(tpa) + " --from /nonexistent-folder --guess " + bad + " --db " + quote(db)));
         EXPECT_EQ(refused.exitCode, 2) << bad;
         EXPECT_NE(refused.err.find("The pattern"), std::string::npos) << refused.err;
