@@ -16,6 +16,7 @@
 #include "archive/default_sound.h"
 #include "audio/cau_header.h"
 #include "desktop_session.h"
+#include "xdnd_source.h"
 
 namespace fs = std::filesystem;
 using namespace desktop_test;
@@ -283,6 +284,24 @@ TEST(Window, AnInstalledWindowOpensTheArchiveItIsGiven) {
     // The working files are the user's, not the installed program's.
     EXPECT_FALSE(fs::exists(s.app->appDir + "/missing.cau"));
     EXPECT_TRUE(fs::exists(s.app->home + "/.local/share/sonkrate/missing.cau"));
+    ASSERT_TRUE(closeWindow(s.x.display(), s.window));
+    EXPECT_EQ(s.app->waitExit(10000), std::optional<int>(0));
+}
+
+TEST(Window, FilesDroppedOnTheWindowAreOpened) {
+    Session s;
+    START_OR_SKIP(s);
+    std::string tpa = makeArchive(s.root, "dropped sounds.tpa", 2, nullptr);
+    // As a file manager drops it: a URI with escapes, CR LF.
+    std::string uri = "file://";
+    for (char c : tpa) uri += c == ' ' ? std::string("%20") : std::string(1, c);
+    std::string why;
+    // A spot of the client area with no control on it, below the menu bar.
+    ASSERT_TRUE(desktop_test::dropUris(s.x.display(), s.window, 20, 50, uri + "\r\n", why)) << why;
+    UiDump d;
+    EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return u.controlText(4400) == "3"; }, 10000, &d))
+        << "#Entries shows " << d.controlText(4400) << "; log: " << testkit::readText(s.app->logPath);
+    EXPECT_EQ(d.controlText(1500), "There are 3 entries within selected tpa file . .. ");
     ASSERT_TRUE(closeWindow(s.x.display(), s.window));
     EXPECT_EQ(s.app->waitExit(10000), std::optional<int>(0));
 }

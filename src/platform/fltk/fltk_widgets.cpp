@@ -21,17 +21,30 @@ bool MainWindowWidget::pointerOverActiveChild() const {
 }
 
 int MainWindowWidget::handleDrop(int event) {
-    // A field under the pointer takes dropped text itself.
-    int taken = Fl_Double_Window::handle(event);
-    if (event == FL_PASTE) {
-        if (!dropPending_) return taken;
+    switch (event) {
+    case FL_DND_ENTER:
+    case FL_DND_DRAG: {
+        // A field under the pointer takes dropped text itself.
+        int taken = Fl_Double_Window::handle(event);
+        dragOverWindow_ = taken == 0;
+        return 1;
+    }
+    case FL_DND_LEAVE:
+        dragOverWindow_ = false;
+        Fl_Double_Window::handle(event);
+        return 1;
+    case FL_DND_RELEASE:
+        if (!dragOverWindow_) return Fl_Double_Window::handle(event);
+        dragOverWindow_ = false;
+        dropPending_ = true;
+        return 1;
+    default:
+        // The paste that follows a release this window took is the drop's text.
+        if (!dropPending_) return Fl_Double_Window::handle(event);
         dropPending_ = false;
         if (dropped && Fl::event_text()) dropped(std::string(Fl::event_text(), Fl::event_length()));
         return 1;
     }
-    if (taken) return taken;
-    if (event == FL_DND_RELEASE) dropPending_ = true;
-    return 1;
 }
 
 int MainWindowWidget::handle(int event) {

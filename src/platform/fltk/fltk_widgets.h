@@ -35,7 +35,8 @@ private:
     // The drag and drop events; a paste that follows our own release is the drop.
     int handleDrop(int event);
     int clientTop_;
-    bool dropPending_ = false;
+    bool dragOverWindow_ = false;  // a drag is over the window, not over a field
+    bool dropPending_ = false;     // its release came: the next paste is the drop
 };
 
 // Marks a widget as one the pointer passes through to the main window.
