@@ -1,5 +1,6 @@
 #include "archive/content_hash.h"
 
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -17,9 +18,11 @@ constexpr std::uint64_t kPrime5 = 0x27D4EB2F165667C5ull;
 
 std::uint64_t rotl(std::uint64_t x, int r) { return (x << r) | (x >> (64 - r)); }
 
+// Little-endian words, read as one load where the machine is little-endian.
 std::uint64_t read64(const std::uint8_t* p) {
-    std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
     return v;
 }
 

@@ -292,6 +292,7 @@ std::string writeManifestJson(const Manifest& m) {
 }
 
 io::Outcome readManifestJson(const std::string& text, const std::string& path, Manifest& manifest) {
+    // Nesting is checked first: the parser would otherwise follow it as deep as it goes.
     SyntaxCheck check;
     if (!Json::sax_parse(text, &check, nlohmann::detail::input_format_t::json, true))
         return syntaxError(text, path, check);

@@ -71,8 +71,9 @@ io::Outcome Packer::identity(std::size_t i, std::vector<bool>& seen, Row& row) c
     const ManifestSound* was = nullptr;
     if (s.record) {
         if (*s.record >= f.records.size())
-            return io::failure(where(i) + " names record " + std::to_string(*s.record) + ", but the archive unpacked had " +
-                               std::to_string(f.records.size()) + "; leave \"record\" as unpack wrote it, or null for a new sound");
+            return io::failure(where(i) + " names record " + std::to_string(*s.record) +
+                               ", but the archive unpacked had " + std::to_string(f.records.size()) +
+                               "; leave \"record\" as unpack wrote it, or null for a new sound");
         if (seen[*s.record])
             return io::failure(where(i) + " names record " + std::to_string(*s.record) +
                                ", as an earlier row does; a copied row needs \"record\": null");

@@ -22,7 +22,8 @@ std::string WorkFiles::make() {
 
 io::Outcome convertChangedWav(const std::string& wavPath, bool ima, WorkFiles& work, std::string& cauPath) {
     const std::string ready = work.make();
-    audio::GameReadyResult made = ima ? audio::makeGameReadyImaWav(wavPath, ready) : audio::makeGameReadyWav(wavPath, ready);
+    audio::GameReadyResult made =
+        ima ? audio::makeGameReadyImaWav(wavPath, ready) : audio::makeGameReadyWav(wavPath, ready);
     if (!made.outcome) return made.outcome;
     cauPath = work.make();
     audio::WavToCauResult wrapped = audio::wavToCau(made.converted ? ready : wavPath, cauPath, "");

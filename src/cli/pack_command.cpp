@@ -18,7 +18,8 @@ int runPack(const Arguments& args) {
     if (!r.outcome) return failed(r.outcome);
     say(stdout, "%s: %u entries, %u images (%u as unpacked, %u changed), %llu bytes", outPath.c_str(), r.records,
         r.images, r.imagesKept, r.imagesChanged, static_cast<unsigned long long>(r.fileSize));
-    if (r.recordsAdded > 0 || r.recordsRemoved > 0) say(stdout, "; %u added, %u removed", r.recordsAdded, r.recordsRemoved);
+    if (r.recordsAdded > 0 || r.recordsRemoved > 0)
+        say(stdout, "; %u added, %u removed", r.recordsAdded, r.recordsRemoved);
     say(stdout, "\n");
     return kExitOk;
 }

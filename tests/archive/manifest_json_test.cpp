@@ -42,7 +42,8 @@ TEST(ContentHash, IsXxh64InPiecesOrWhole) {
     for (int i = 0; i < 1000; ++i) big += static_cast<char>(i * 31 + 7);
     for (std::size_t step : {1u, 5u, 31u, 32u, 33u, 999u}) {
         ContentHash h;
-        for (std::size_t at = 0; at < big.size(); at += step) h.update(big.data() + at, std::min(step, big.size() - at));
+        for (std::size_t at = 0; at < big.size(); at += step)
+            h.update(big.data() + at, std::min(step, big.size() - at));
         EXPECT_EQ(h.text(), hashOf(big)) << step;
     }
 }

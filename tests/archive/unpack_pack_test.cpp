@@ -334,7 +334,9 @@ TEST(UnpackPack, FileNamesAreSafeAndUniqueAndTheFolderMustBeEmpty) {
     testkit::ScratchDir scratch;
     const std::string tpa = scratch.file("general.tpa"), db = scratch.file("SndIds.dat");
     testkit::writeFile(tpa, archive_test::retailArchive(
-                                {{0x11, pcmImage(8000, 1, 10)}, {0x22, pcmImage(8000, 1, 20)}, {0x33, pcmImage(8000, 1, 30)}}));
+                                {{0x11, pcmImage(8000, 1, 10)},
+                                 {0x22, pcmImage(8000, 1, 20)},
+                                 {0x33, pcmImage(8000, 1, 30)}}));
     testkit::writeText(db, "\"00000011\" \"Door\"\r\n\"00000022\" \"DOOR\"\r\n\"00000033\" \"nul\"\r\n");
     const std::string dir = scratch.file("out");
     UnpackOptions options;
