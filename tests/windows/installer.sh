@@ -32,7 +32,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb_pid=
 failed=0
 cleanup() {
-    wineserver -k 2>/dev/null
+    timeout 30 wineserver -k 2>/dev/null
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null
         wait "$xvfb_pid" 2>/dev/null
@@ -45,6 +45,10 @@ trap 'failed=1; exit 130' INT TERM HUP
 fail() {
     echo "FAIL: $*"
     failed=1
+}
+# Waits for every program of the prefix to end, for two minutes at most.
+settle() {
+    timeout 120 wineserver -w || fail "Wine programs still run two minutes after $1"
 }
 
 # A display nobody uses: no lock file, and a server that comes up.
@@ -76,7 +80,7 @@ fi
 export DISPLAY="$DISPLAY_FOUND"
 
 timeout 240 wine wineboot --init >/dev/null 2>&1
-wineserver -w
+settle "wineboot"
 
 # wine reg query prints the value's line; the key's absence is a non-zero exit.
 reg_value() {
@@ -98,7 +102,7 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sonkrate
 
 timeout 180 wine "$setup" /S /AllUsers
 rc=$?
-wineserver -w
+settle "the install"
 [ $rc -eq 0 ] || fail "sonkrate-setup.exe /S /AllUsers ended with $rc"
 
 for f in $installed; do
@@ -124,13 +128,13 @@ esac
 mkdir "$work/probe" && cp "$smoke" "$work/probe/" || exit 1
 (cd "$work/probe" && timeout 200 wine "$work/probe/$(basename "$smoke")" installed 'C:\Program Files\Sonkrate\sonkrate.exe')
 rc=$?
-wineserver -w
+settle "window_smoke.exe"
 [ $rc -eq 0 ] || fail "window_smoke.exe installed ended with $rc"
 
 timeout 180 wine "$program_dir/uninstall.exe" /S
 rc=$?
 # The uninstaller runs on from a copy of itself; wait for every Wine process.
-wineserver -w
+settle "the uninstall"
 [ $rc -eq 0 ] || fail "uninstall.exe /S ended with $rc"
 [ ! -e "$program_dir" ] || fail "Program Files\\Sonkrate is still there: $(ls "$program_dir" | tr '\n' ' ')"
 [ ! -e "$start_menu" ] || fail "the Start-menu entry is still there"
@@ -146,13 +150,13 @@ user_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/Sonkrate"
 user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sonkrate'
 timeout 180 wine "$setup" /S /CurrentUser
 rc=$?
-wineserver -w
+settle "the install for this user"
 [ $rc -eq 0 ] || fail "sonkrate-setup.exe /S /CurrentUser ended with $rc"
 [ -f "$user_dir/sonkrate.exe" ] || fail "a per-user install put no sonkrate.exe into AppData\\Local\\Programs\\Sonkrate"
 [ "$(reg_value 'HKCU\Software\Classes\.tpa')" = "Sonkrate.tpa" ] || fail "a per-user install did not register .tpa for the user"
 [ "$(reg_value "$user_key" DisplayName)" = "Sonkrate" ] || fail "a per-user install has no Uninstall entry of the user"
 timeout 180 wine "$user_dir/uninstall.exe" /S
-wineserver -w
+settle "the uninstall for this user"
 [ ! -e "$user_dir" ] || fail "the per-user folder is still there after its uninstall"
 reg_exists "$user_key" && fail "the user's Uninstall entry is still there"
 reg_exists 'HKCU\Software\Classes\Sonkrate.tpa' && fail "the user's type Sonkrate.tpa is still registered"
