@@ -68,18 +68,40 @@ inline std::uint32_t crcEight(std::uint32_t state, std::uint64_t v) {
            t[3][(v >> 32) & 0xFF] ^ t[2][(v >> 40) & 0xFF] ^ t[1][(v >> 48) & 0xFF] ^ t[0][v >> 56];
 }
 
+inline std::uint32_t load32(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v = __builtin_bswap32(v);
+#endif
+    return v;
+}
+
+inline std::uint32_t lowerAscii4(std::uint32_t x) {
+    return static_cast<std::uint32_t>(lowerAscii8(x) & 0xFFFFFFFFu);
+}
+
+// Four bytes at once, for the short names that are most candidates.
+inline std::uint32_t crcFour(std::uint32_t state, std::uint32_t v) {
+    const auto& t = kTables.t;
+    v ^= state;
+    return t[3][v & 0xFF] ^ t[2][(v >> 8) & 0xFF] ^ t[1][(v >> 16) & 0xFF] ^ t[0][v >> 24];
+}
+
 }  // namespace
 
 const std::uint32_t (&crcTables())[8][256] { return kTables.t; }
 
 std::uint32_t crcUpdate(std::uint32_t state, const std::uint8_t* data, std::size_t size) {
     for (; size >= 8; size -= 8, data += 8) state = crcEight(state, load64(data));
+    if (size >= 4) state = crcFour(state, load32(data)), size -= 4, data += 4;
     for (; size > 0; --size, ++data) state = crcStep(state, *data);
     return state;
 }
 
 std::uint32_t crcUpdateLower(std::uint32_t state, const std::uint8_t* data, std::size_t size) {
     for (; size >= 8; size -= 8, data += 8) state = crcEight(state, lowerAscii8(load64(data)));
+    if (size >= 4) state = crcFour(state, lowerAscii4(load32(data))), size -= 4, data += 4;
     for (; size > 0; --size, ++data) state = (state >> 8) ^ kLowerStep[(state ^ kLower[*data]) & 0xFFu];
     return state;
 }

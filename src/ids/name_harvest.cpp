@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "ids/crc32_fast.h"
 #include "io/file.h"
 #include "io/tree_walk.h"
@@ -23,6 +27,39 @@ constexpr std::array<bool, 256> makeWide() {
 
 constexpr std::array<bool, 256> kWide = makeWide();
 
+// Bit i of breaks: byte i ends a run; of cutting: byte i gives a run pieces
+// (a delimiter, blank, path separator or dot). n is at most 64.
+inline void blockMasks(const std::uint8_t* p, std::size_t n, std::uint64_t& breaks, std::uint64_t& cutting) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+    auto below = [&](__m128i x, int limit) {  // x < limit, unsigned
+        return _mm_cmplt_epi8(_mm_xor_si128(x, bias), _mm_set1_epi8(static_cast<char>(limit ^ 0x80)));
+    };
+    auto within = [&](__m128i x, int low, int high) {
+        return below(_mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>(low))), high - low + 1);
+    };
+    auto is = [](__m128i x, int c) { return _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(c))); };
+    for (; i + 16 <= n; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i tab = is(x, '\t');
+        const __m128i stop = _mm_or_si128(_mm_andnot_si128(tab, below(x, 0x20)), is(x, 0x7F));
+        __m128i cut = _mm_or_si128(_mm_or_si128(tab, is(x, ' ')), _mm_or_si128(is(x, '"'), is(x, ',')));
+        cut = _mm_or_si128(cut, _mm_or_si128(is(x, '{'), is(x, '}')));
+        cut = _mm_or_si128(cut, _mm_or_si128(within(x, '\'', ')'), within(x, '.', '/')));
+        cut = _mm_or_si128(cut, _mm_or_si128(within(x, ':', '>'), within(x, '[', ']')));
+        breaks |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(stop))) << i;
+        cutting |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(cut))) << i;
+    }
+#endif
+    const std::uint8_t(&kinds)[256] = detail::kKinds.of;
+    for (; i < n; ++i) {
+        const std::uint8_t k = kinds[p[i]];
+        breaks |= static_cast<std::uint64_t>(!(k & kRunByte)) << i;
+        cutting |= static_cast<std::uint64_t>((k & kCutting) != 0) << i;
+    }
+}
+
 }  // namespace
 
 NameScanner::NameScanner(const SoughtIds& sought, NameMatches& matches) : sought_(sought), matches_(matches) {
@@ -40,31 +77,45 @@ void NameScanner::begin(std::string sourcePath) {
 }
 
 void NameScanner::feed(const std::uint8_t* data, std::size_t size) {
-    const std::uint8_t(&kinds)[256] = detail::kKinds.of;
-    std::size_t i = 0;
-    while (i < size) {
-        std::size_t j = i;
-        std::uint8_t runKinds = 0;
-        for (std::uint8_t k; j < size && ((k = kinds[data[j]]) & kRunByte); ++j) runKinds |= k;
-        if (j == size) {
-            carry(data + i, j - i, position_ + i, runKinds);
-            break;
+    std::size_t runStart = 0;       // where the run being read started (in data)
+    std::int64_t lastCutting = -1;  // the last byte seen that gives a run pieces
+    for (std::size_t base = 0; base < size; base += 64) {
+        const std::size_t n = std::min<std::size_t>(64, size - base);
+        std::uint64_t breaks = 0, cutting = 0;
+        blockMasks(data + base, n, breaks, cutting);
+        for (; breaks != 0; breaks &= breaks - 1) {
+            const unsigned bit = static_cast<unsigned>(__builtin_ctzll(breaks));
+            const std::size_t end = base + bit;
+            const std::uint64_t before = cutting & ((std::uint64_t{1} << bit) - 1);
+            if (before) lastCutting = static_cast<std::int64_t>(base + 63 - static_cast<unsigned>(__builtin_clzll(before)));
+            runEnds(data, runStart, end, lastCutting >= static_cast<std::int64_t>(runStart));
+            runStart = end + 1;
         }
-        if (!carry_.empty()) {
-            carry(data + i, j - i, position_ + i, runKinds);
-            flushCarry();
-        } else if (j - i >= kMinNameLength) {
-            narrowRun(data + i, j - i, position_ + i, runKinds);
-        }
-        // data[j] ends the run; a zero after a character may end a UTF-16 one.
-        if (data[j] == 0) {
-            const int before = j > 0 ? data[j - 1] : previous_;
-            if (before >= 0 && kWide[static_cast<std::uint8_t>(before)]) wideCharacter(before, position_ + j - 1);
-        }
-        i = j + 1;
+        if (cutting) lastCutting = static_cast<std::int64_t>(base + 63 - static_cast<unsigned>(__builtin_clzll(cutting)));
+    }
+    if (runStart < size) {
+        const std::uint8_t* rest = data + runStart;
+        carry(rest, size - runStart, position_ + runStart, kindsOf(rest, size - runStart));
     }
     if (size > 0) previous_ = data[size - 1];
     position_ += size;
+}
+
+// The run [start, end) of data ends at data[end]; a zero there after a
+// character may also go on a UTF-16 run.
+void NameScanner::runEnds(const std::uint8_t* data, std::size_t start, std::size_t end, bool cutting) {
+    const std::uint8_t* run = data + start;
+    const std::size_t size = end - start;
+    if (!carry_.empty()) {
+        carry(run, size, position_ + start, kindsOf(run, size));
+        flushCarry();
+    } else if (size >= kMinNameLength) {
+        narrowRun(run, size, position_ + start, cutting ? kindsOf(run, size) : std::uint8_t{kRunByte});
+    }
+    if (data[end] == 0) {
+        const int before = end > 0 ? data[end - 1] : previous_;
+        if (before >= 0 && kWide[static_cast<std::uint8_t>(before)]) wideCharacter(static_cast<std::uint8_t>(before), position_ + end - 1);
+    }
 }
 
 void NameScanner::finish() {

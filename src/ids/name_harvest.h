@@ -33,6 +33,7 @@ private:
         std::vector<std::uint8_t> bytes;  // the low bytes of the characters
         std::uint64_t offset = 0;         // of the first character
     };
+    void runEnds(const std::uint8_t* data, std::size_t start, std::size_t end, bool cutting);
     void narrowRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, std::uint8_t kinds);
     void carry(const std::uint8_t* data, std::size_t size, std::uint64_t offset, std::uint8_t kinds);
     void flushCarry();

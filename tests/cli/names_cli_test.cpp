@@ -3,9 +3,11 @@
 // database in its own format, and nothing appended the second time.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 #include "archive/archive_builder.h"
 #include "ids/sound_id.h"
@@ -154,6 +156,7 @@ TEST(NamesCli, PatternsNameFamiliesFromNoFilesAndBadOnesAreRefusedFirst) {
     EXPECT_EQ(testkit::readText(db), kept);
 }
 
+#if !defined(_WIN32)
 TEST(NamesCli, UnreadableFilesAreNamedAndSkipped) {
     if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
     testkit::ScratchDir dir;
@@ -167,3 +170,4 @@ TEST(NamesCli, UnreadableFilesAreNamedAndSkipped) {
     EXPECT_NE(r.err.find("locked.txt"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("x.tpa: 1 of 2 identifiers named"), std::string::npos) << r.out;
 }
+#endif
