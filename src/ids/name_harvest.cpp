@@ -109,6 +109,10 @@ void NameScanner::runEnds(const std::uint8_t* data, std::size_t start, std::size
     if (!carry_.empty()) {
         carry(run, size, position_ + start, kindsOf(run, size));
         flushCarry();
+    } else if (size >= kMinNameLength && size <= kMaxNameLength && !cutting) {
+        ++candidates_;  // the common case, inline: the run is its one candidate
+        const SoundId id = crcUpdateLower(kCrcStart, run, size) ^ kCrcStart;
+        if (sought_.contains(id)) keep(id, run, size, position_ + start);
     } else if (size >= kMinNameLength) {
         narrowRun(run, size, position_ + start, cutting ? kindsOf(run, size) : std::uint8_t{kRunByte});
     }
