@@ -223,7 +223,10 @@ void printSummary(const Run& run) {
             distinct.size(), news.c_str(), unknown.size());
         for (std::size_t i = 0; i < unknown.size(); i += 8) {
             std::string line = " ";
-            for (std::size_t k = i; k < unknown.size() && k < i + 8; ++k) line += " " + ids::formatSoundId(unknown[k]);
+            for (std::size_t k = i; k < unknown.size() && k < i + 8; ++k) {
+                line += ' ';
+                line += ids::formatSoundId(unknown[k]);
+            }
             say(stdout, "%s\n", line.c_str());
         }
     }

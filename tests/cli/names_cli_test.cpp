@@ -30,7 +30,20 @@ void writeArchive(const std::string& path, const std::vector<std::string>& names
     testkit::writeFile(path, testkit::Bytes(archive_test::retailArchive(images)));
 }
 
-std::string dbLine(const std::string& name) { return "\"" + formatSoundId(computeSoundId(name)) + "\" \"" + name + "\"\r\n"; }
+// A path as the tool shows it in JSON: the system's separators, backslashes escaped.
+std::string jsonPath(const std::string& path) {
+    std::string shown;
+    for (char c : std::filesystem::path(path).make_preferred().string())
+        shown += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return shown;
+}
+
+std::string dbLine(const std::string& name) {
+    std::string line = "\"";
+    line += formatSoundId(computeSoundId(name));
+    line += "\" \"" + name + "\"\r\n";
+    return line;
+}
 
 // The game folder: an executable with names between zeros and junk, a
 // resource in UTF-16LE, a level script.
@@ -98,21 +111,21 @@ TEST(NamesCli, JsonSaysHowEachNameCameAndWhereItStands) {
     writeGame(dir);
     const std::string tpa = dir.file("a.tpa");
     writeArchive(tpa, {"amb-pv-b01", "amb-pv-b02", "unicode-name"}, 0x0000BEEF);
-    auto r = run(cli("names " + quote(tpa) + " --from " + quote(dir.file("game")) + " --json --guess AMB-PV-B0#"));
+    auto r = run(cli("names " + quote(tpa) + " --from " + quote(dir.file("game")) + " --json --guess " + quote("AMB-PV-B0#")));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string script = dir.file("game/scripts/level.scn");
     const std::string text = testkit::readText(script);
     const std::string offset = std::to_string(text.find("amb-pv-b01"));
-    EXPECT_NE(r.out.find("{\"archive\": " + std::string("\"") + tpa + "\", \"index\": 0, \"soundId\": \"" +
+    EXPECT_NE(r.out.find("{\"archive\": " + std::string("\"") + jsonPath(tpa) + "\", \"index\": 0, \"soundId\": \"" +
                          formatSoundId(computeSoundId("amb-pv-b01")) + "\", \"name\": \"amb-pv-b01\", \"how\": \"found\", "
-                         "\"source\": {\"path\": \"" + script + "\", \"offset\": " + offset + "}}"),
+                         "\"source\": {\"path\": \"" + jsonPath(script) + "\", \"offset\": " + offset + "}}"),
               std::string::npos)
         << r.out;
     // The same name guessed again is no alternative; b02 comes from the pattern
     // before any variation could name it.
     EXPECT_NE(r.out.find("\"name\": \"amb-pv-b02\", \"how\": \"guessed\", \"source\": null}"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"name\": \"unicode-name\", \"how\": \"found\", \"source\": {\"path\": \"" +
-                         dir.file("game/res.dat") + "\", \"offset\": 2}"),
+                         jsonPath(dir.file("game/res.dat")) + "\", \"offset\": 2}"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("\"index\": 3, \"soundId\": \"0000beef\", \"name\": null, \"how\": null, \"source\": null}"),
@@ -125,7 +138,7 @@ TEST(NamesCli, PatternsNameFamiliesFromNoFilesAndBadOnesAreRefusedFirst) {
     testkit::ScratchDir dir;
     const std::string tpa = dir.file("effects.tpa"), db = dir.file("SndIds.dat");
     writeArchive(tpa, {"dino - rapt dist a", "dino - rapt dist q", "dino - rapt dist z", "ceo-xq7z2k"});
-    auto r = run(cli("names " + quote(tpa) + " --guess \"DINO - RAPT DIST @\" --db " + quote(db)));
+    auto r = run(cli("names " + quote(tpa) + " --guess " + quote("DINO - RAPT DIST @") + " --db " + quote(db)));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("guessed: " + formatSoundId(computeSoundId("dino - rapt dist q")) + " dino - rapt dist q\n"),
               std::string::npos)
@@ -137,15 +150,20 @@ TEST(NamesCli, PatternsNameFamiliesFromNoFilesAndBadOnesAreRefusedFirst) {
               dbLine("dino - rapt dist a") + dbLine("dino - rapt dist q") + dbLine("dino - rapt dist z"));
 
     // Six unknowns: 3.5 billion names against the one identifier left.
-    auto six = run(cli("names " + quote(tpa) + " --guess ceo-?????? --db " + quote(db) + " --no-vary"));
+    auto six = run(cli("names " + quote(tpa) + " --guess " + quote("ceo-??????") + " --db " + quote(db) + " --no-vary"));
     ASSERT_EQ(six.exitCode, 0) << six.err;
     EXPECT_NE(six.out.find("guessed: " + formatSoundId(computeSoundId("ceo-xq7z2k")) + " ceo-xq7z2k\n"),
               std::string::npos)
         << six.out;
 
     const std::string kept = testkit::readText(db);
-    for (const char* bad : {"'ab\\'", "'" "????????" "'", "''", "'a\tb'"}) {
-        auto refused = run(cli("names " + quote(tpa) + " --from /nonexistent-folder --guess " + bad + " --db " + quote(db)));
+    std::vector<std::string> refusals = {"?" "???????", "", "a\tb"};
+#if !defined(_WIN32)
+    refusals.push_back("ab\\");  // cmd.exe cannot pass a backslash before the closing quotation mark
+#endif
+    for (const std::string& bad : refusals) {
+        auto refused = run(cli("names " + quote(tpa) + " --from " + quote(dir.file("nonexistent")) + " --guess " +
+                               quote(bad) + " --db " + quote(db)));
         EXPECT_EQ(refused.exitCode, 2) << bad;
         EXPECT_NE(refused.err.find("The pattern"), std::string::npos) << refused.err;
         EXPECT_EQ(refused.err.find("nonexistent"), std::string::npos) << "refused before anything else: " << refused.err;

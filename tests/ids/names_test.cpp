@@ -169,7 +169,7 @@ TEST(NameHarvest, WalksFoldersWithoutLoopingAndReportsWhatItCannotRead) {
     EXPECT_EQ(matches.count(), 2u);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find("absent"), std::string::npos) << problems[0];
-    EXPECT_EQ(matches.byId().at(computeSoundId("wind-01")).front().path, dir.file("a/b/level.scn"));
+    EXPECT_TRUE(fs::equivalent(matches.byId().at(computeSoundId("wind-01")).front().path, dir.file("a/b/level.scn")));
 }
 
 TEST(NameVariations, NumbersOfTheSameWidthAndTheLastCharacterChained) {
