@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <deque>
 #include <filesystem>
@@ -99,6 +100,37 @@ std::string className(HWND h) {
     char name[64] = {};
     GetClassNameA(h, name, sizeof name);
     return CharUpperA(name);
+}
+
+// A drop as Explorer hands it over: a DROPFILES block and the wide paths,
+// each ended by a NUL, the list by another.
+HGLOBAL dropOf(const std::vector<std::wstring>& paths) {
+    std::size_t chars = 1;
+    for (const auto& p : paths) chars += p.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    auto* text = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES));
+    for (const auto& p : paths) {
+        std::copy(p.begin(), p.end(), text);
+        text += p.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return memory;
+}
+
+TEST_F(Win32PlatformTest, FilesDroppedOnTheWindowReachTheShellAsUtf8) {
+    EXPECT_NE(GetWindowLongW(window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0) << "the window takes no drops";
+    sink.events.clear();
+    // Names outside the ANSI code page: Polish, Cyrillic, Japanese.
+    HGLOBAL drop = dropOf({L"C:\\Sounds\\Ge\u0142\u00e4usche.tpa", L"D:\\\u0414\u043c\u0438\u0442\u0440\u0438\u0439\\door.cau",
+                           L"C:\\\u30b5\u30a6\u30f3\u30c9.eel"});
+    SendMessageW(window(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    EXPECT_EQ(sink.events, (std::vector<std::string>{
+                               "dropped C:\\Sounds\\Ge\xC5\x82\xC3\xA4usche.tpa",
+                               "dropped D:\\\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9\\door.cau",
+                               "dropped C:\\\xE3\x82\xB5\xE3\x82\xA6\xE3\x83\xB3\xE3\x83\x89.eel"}));
 }
 
 TEST_F(Win32PlatformTest, WindowAndClassAreTheOnesOfTheTable) {
