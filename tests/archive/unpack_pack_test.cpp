@@ -251,6 +251,14 @@ TEST(UnpackPack, NameChangeAndCaptionsFollowTheImage) {
     ASSERT_TRUE(readManifestFile(again.scratch.file("again") + "/manifest.json", back));
     EXPECT_EQ(back.sounds[3].captions, m.sounds[2].captions);
     EXPECT_EQ(back.sounds[1].soundId, sonkrate::ids::computeSoundId("door_slam"));
+
+    // A changed .cau goes through the checks of an add.
+    std::filesystem::remove(u.out);
+    const std::string cauFile = u.dir + "/" + m.sounds[1].file;
+    Bytes cut = testkit::readFile(cauFile);
+    cut.pop_back();
+    testkit::writeFile(cauFile, cut);
+    EXPECT_NE(u.refusal().find(m.sounds[1].file), std::string::npos);
 }
 
 TEST(UnpackPack, ChangedWavOverImaEntryStaysImaInTheGamesBlocks) {
