@@ -88,8 +88,11 @@ struct Collector {
         if (dot > name + 1) add(name, dot - 1);
     }
 
-    // The pieces between the bytes of the kind.
+    // The pieces between the bytes of the kind. Between quotation marks, a
+    // piece without other delimiters is left to the split at every delimiter,
+    // which gives it too.
     void split(std::size_t size, std::uint8_t kind) {
+        const bool quotes = kind != kDelimiter;
         std::size_t from = 0;
         std::uint8_t kinds = 0;
         for (std::size_t i = 0; i < size; ++i) {
@@ -98,18 +101,18 @@ struct Collector {
                 kinds |= k;
                 continue;
             }
-            piece(from, i, kinds);
+            if (!quotes || (kinds & kDelimiter)) piece(from, i, kinds);
             from = i + 1;
             kinds = 0;
         }
-        piece(from, size, kinds);
+        if (!quotes || (kinds & kDelimiter)) piece(from, size, kinds);
     }
 };
 
 }  // namespace detail
 
 // Calls sink(start, length) for each candidate span of run; kinds is
-// kindsOf(run, size). A run with quotation marks can give a span twice.
+// kindsOf(run, size). A run with quotation marks can give a file name twice.
 template <typename Sink>
 void forEachCandidateSpan(const std::uint8_t* run, std::size_t size, bool wholeRun, std::uint8_t kinds, Sink&& sink) {
     detail::Collector<Sink> c{run, sink};

@@ -64,7 +64,6 @@ inline void blockMasks(const std::uint8_t* p, std::size_t n, std::uint64_t& brea
 
 NameScanner::NameScanner(const SoughtIds& sought, NameMatches& matches) : sought_(sought), matches_(matches) {
     carry_.reserve(3 * kSegment);
-    spans_.reserve(256);
 }
 
 void NameScanner::begin(std::string sourcePath) {
@@ -194,17 +193,11 @@ void NameScanner::tryRun(const std::uint8_t* run, std::size_t size, std::uint64_
         const SoundId id = crcUpdateLower(kCrcStart, run + start, length) ^ kCrcStart;
         if (sought_.contains(id)) keep(id, run + start, length, offset + std::uint64_t{start} * stride);
     };
-    if (!(kinds & (kDoubleQuote | kSingleQuote))) {
-        // Without quotation marks no span comes twice.
-        forEachCandidateSpan(run, size, wholeRun, kinds, [&](std::size_t start, std::size_t length) {
-            ++candidates_;
-            tryOne(start, length);
-        });
-        return;
-    }
-    candidateSpans(run, size, wholeRun, kinds, spans_);
-    candidates_ += spans_.size();
-    for (const NameSpan& s : spans_) tryOne(s.start, s.length);
+    // A span that comes twice (a file name seen from two splits) is only hashed twice.
+    forEachCandidateSpan(run, size, wholeRun, kinds, [&](std::size_t start, std::size_t length) {
+        ++candidates_;
+        tryOne(start, length);
+    });
 }
 
 void NameScanner::tryWhole(const std::uint8_t* run, std::size_t size, std::uint64_t offset) {

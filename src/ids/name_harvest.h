@@ -55,7 +55,6 @@ private:
     std::uint8_t carryKinds_ = 0;
     int previous_ = -1;  // the byte before the next one fed, or -1
     WideRun wide_[2];    // by the parity of their offsets
-    std::vector<NameSpan> spans_;
     std::uint64_t candidates_ = 0;
     std::uint64_t added_ = 0;
 };
