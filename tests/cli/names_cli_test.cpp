@@ -111,7 +111,11 @@ TEST(NamesCli, JsonSaysHowEachNameCameAndWhereItStands) {
     writeGame(dir);
     const std::string tpa = dir.file("a.tpa");
     writeArchive(tpa, {"amb-pv-b01", "amb-pv-b02", "unicode-name"}, 0x0000BEEF);
-    auto r = run(cli("names " + quote(tpa) + " --from " + quote(dir.file("game")) + " --json --guess " + quote("AMB-PV-B0#")));
+    writeArchive(dir.file("b.tpa"), {}, 0xDEAD);
+    const std::string db = dir.file("SndIds.dat");
+    testkit::writeText(db, "\"0000BEEF\" \"beef sound\"\r\n");
+    auto r = run(cli("names " + quote(tpa) + " " + quote(dir.file("b.tpa")) + " --from " + quote(dir.file("game")) +
+                     " --json --guess " + quote("AMB-PV-B0#") + " --db " + quote(db)));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string script = dir.file("game/scripts/level.scn");
     const std::string text = testkit::readText(script);
@@ -128,7 +132,11 @@ TEST(NamesCli, JsonSaysHowEachNameCameAndWhereItStands) {
                          jsonPath(dir.file("game/res.dat")) + "\", \"offset\": 2}"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("\"index\": 3, \"soundId\": \"0000beef\", \"name\": null, \"how\": null, \"source\": null}"),
+    EXPECT_NE(r.out.find("\"index\": 3, \"soundId\": \"0000beef\", \"name\": \"beef sound\", \"how\": \"database\", "
+                         "\"source\": null}"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("b.tpa\", \"index\": 0, \"soundId\": \"0000dead\", \"name\": null, \"how\": null, \"source\": null}"),
               std::string::npos)
         << r.out;
     EXPECT_EQ(r.out.find("guessed: "), std::string::npos);  // JSON only
