@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <optional>
 
@@ -92,6 +93,17 @@ io::Outcome Packer::identity(std::size_t i, std::vector<bool>& seen, Row& row) c
     return io::success();
 }
 
+namespace {
+
+// A level as the manifest gives it: 3 and -2.5, not 3.000000 and -2.500000.
+std::string levelText(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+}  // namespace
+
 io::Outcome Packer::levels(std::size_t i, Row& row) const {
     const ManifestSound& s = f.edited.sounds[i];
     if (row.record) {
@@ -102,13 +114,13 @@ io::Outcome Packer::levels(std::size_t i, Row& row) const {
     }
     if (s.attenuation && !(row.record && sameFloat(row.auxValue, *s.attenuation))) {
         if (!std::isfinite(*s.attenuation) || *s.attenuation < 0)
-            return io::failure(where(i) + " gives the attenuation " + std::to_string(*s.attenuation) +
+            return io::failure(where(i) + " gives the attenuation " + levelText(*s.attenuation) +
                                ", but the game refuses an attenuation below 0 (dB per metre)");
         row.auxValue = std::bit_cast<std::uint32_t>(static_cast<float>(*s.attenuation));
     }
     if (s.masterVolume && !(row.record && sameFloat(row.reserved, *s.masterVolume))) {
         if (!std::isfinite(*s.masterVolume) || *s.masterVolume > 0)
-            return io::failure(where(i) + " gives the master volume " + std::to_string(*s.masterVolume) +
+            return io::failure(where(i) + " gives the master volume " + levelText(*s.masterVolume) +
                                ", but the game refuses a master volume above 0 dB");
         row.reserved = std::bit_cast<std::uint32_t>(static_cast<float>(*s.masterVolume));
     }

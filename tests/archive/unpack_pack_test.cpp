@@ -292,10 +292,12 @@ TEST(UnpackPack, RefusalsNameTheManifestOrFileAndWriteNothing) {
     m.sounds[1].attenuation = -1.0;
     std::string why = refusedWith(m);
     EXPECT_NE(why.find("manifest.json, row 2"), std::string::npos) << why;
-    EXPECT_NE(why.find("attenuation"), std::string::npos) << why;
+    EXPECT_NE(why.find("gives the attenuation -1, but"), std::string::npos) << why;
     m = good;
     m.sounds[2].masterVolume = 0.5;
-    EXPECT_NE(refusedWith(m).find("row 3"), std::string::npos);
+    why = refusedWith(m);
+    EXPECT_NE(why.find("row 3"), std::string::npos) << why;
+    EXPECT_NE(why.find("gives the master volume 0.5, but"), std::string::npos) << why;
     m = good;
     m.sounds.erase(m.sounds.begin());
     EXPECT_NE(refusedWith(m).find("\"missing\""), std::string::npos);
