@@ -13,9 +13,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "archive/add_sound.h"
-#include "archive/create_archive.h"
-#include "audio/missing_sound.h"
 #include "io/paths.h"
 #include "io/unicode_text.h"
 #include "smoke_modes.h"
@@ -29,25 +26,6 @@ constexpr int kAddedSounds = 4;
 constexpr int kEntries = kAddedSounds + 1;
 // The entry that plays when Stop is pressed.
 constexpr int kStoppedAt = 2;
-
-bool makeArchive(Checks& c, const std::string& folder, const std::string& archivePath) {
-    std::string cau = io::joinPath(folder, "tone.cau");
-    std::vector<std::uint8_t> image = audio::missingSoundImage();
-    if (!c.expect(writeFileText(cau, std::string(image.begin(), image.end())), "cannot write " + cau)) return false;
-    archive::CreateArchiveResult created = archive::createDefaultArchive(archivePath);
-    if (!c.expect(created.created, "cannot make " + archivePath + ": " + created.outcome.reason)) return false;
-    for (int i = 1; i <= kAddedSounds; ++i) {
-        archive::AddSoundRequest request;
-        request.archivePath = archivePath;
-        request.soundPath = cau;
-        request.soundName = "autoplay tone " + std::to_string(i);
-        archive::AddSoundResult added = archive::addSoundGeneral(request);
-        if (!c.expect(added.addResult == archive::AddOutcome::Done, "cannot add a sound to " + archivePath + ": " +
-                                                                added.outcome.reason))
-            return false;
-    }
-    return true;
-}
 
 // The file name field of the open dialog: the edit of the combo box cmb13
 // in the explorer-style dialog, edt1 in the older one.
@@ -192,7 +170,7 @@ int checkAutoPlay(const std::string& originalExe, const std::string& hookLibrary
     std::string folder = io::folderOf(sonkrateExe);
     // Named in three scripts too: the dialog, the loader and automatic play take it whole.
     std::string archivePath = io::joinPath(programFolder(), "autoplay " + kThreeScripts + ".tpa");
-    if (!makeArchive(c, programFolder(), archivePath)) return c.failures();
+    if (!makeToneArchive(c, programFolder(), archivePath, kAddedSounds, "autoplay tone")) return c.failures();
 
     Process process;
     HWND window = startSonkrate(process, sonkrateExe, c);

@@ -7,9 +7,6 @@
 
 #include <vector>
 
-#include "archive/add_sound.h"
-#include "archive/create_archive.h"
-#include "audio/missing_sound.h"
 #include "io/paths.h"
 #include "io/unicode_text.h"
 #include "smoke_modes.h"
@@ -20,24 +17,6 @@ namespace {
 
 constexpr int kEntriesField = 4400;
 constexpr int kEntries = 3;
-
-bool makeArchive(Checks& c, const std::string& folder, const std::string& archivePath) {
-    std::string cau = io::joinPath(folder, "tone.cau");
-    std::vector<std::uint8_t> image = audio::missingSoundImage();
-    if (!c.expect(writeFileText(cau, std::string(image.begin(), image.end())), "cannot write " + cau)) return false;
-    archive::CreateArchiveResult created = archive::createDefaultArchive(archivePath);
-    if (!c.expect(created.created, "cannot make " + archivePath + ": " + created.outcome.reason)) return false;
-    for (int i = 1; i < kEntries; ++i) {
-        archive::AddSoundRequest request;
-        request.archivePath = archivePath;
-        request.soundPath = cau;
-        request.soundName = "installed tone " + std::to_string(i);
-        archive::AddSoundResult added = archive::addSoundGeneral(request);
-        if (!c.expect(added.addResult == archive::AddOutcome::Done, "cannot add a sound to " + archivePath))
-            return false;
-    }
-    return true;
-}
 
 // Waits for the window to show the archive's entry count.
 void expectEntryCount(Checks& c, HWND window, const std::string& how) {
@@ -98,7 +77,7 @@ int checkInstalled(const std::string& sonkrateExe) {
     Checks c("installed");
     // A name outside the ANSI code page: the argument must come through wide.
     const std::string archivePath = io::joinPath(programFolder(), "Ge\xC5\x82\xC3\xA4usche.tpa");
-    if (!makeArchive(c, programFolder(), archivePath)) return c.failures();
+    if (!makeToneArchive(c, programFolder(), archivePath, kEntries - 1, "installed tone")) return c.failures();
 
     Process process;
     std::string error;

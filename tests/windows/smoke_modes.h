@@ -22,6 +22,10 @@ int checkKillSwitch(const std::string& autoStopExe);
 // Starts sonkrate.exe in its own folder and waits for its main window with
 // all of its controls; null (and a failure recorded) when it does not come.
 HWND startSonkrate(Process& process, const std::string& sonkrateExe, Checks& checks);
+// Makes archivePath: the default sound, then added sounds named "<namePrefix> 1",
+// "<namePrefix> 2" ..., each a copy of the missing sound written as tone.cau in folder.
+bool makeToneArchive(Checks& checks, const std::string& folder, const std::string& archivePath, int added,
+                     const std::string& namePrefix);
 // Closes the window with WM_CLOSE and checks that the process ends with 0.
 void closeSonkrate(Process& process, HWND window, Checks& checks);
 

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "archive/add_sound.h"
+#include "archive/create_archive.h"
 #include "audio/missing_sound.h"
 #include "io/paths.h"
 #include "lists/eel_list.h"
@@ -174,6 +176,26 @@ void checkStartUpFiles(Checks& c, const std::string& folder) {
 }
 
 }  // namespace
+
+bool makeToneArchive(Checks& c, const std::string& folder, const std::string& archivePath, int added,
+                     const std::string& namePrefix) {
+    std::string cau = io::joinPath(folder, "tone.cau");
+    std::vector<std::uint8_t> image = audio::missingSoundImage();
+    if (!c.expect(writeFileText(cau, std::string(image.begin(), image.end())), "cannot write " + cau)) return false;
+    archive::CreateArchiveResult created = archive::createDefaultArchive(archivePath);
+    if (!c.expect(created.created, "cannot make " + archivePath + ": " + created.outcome.reason)) return false;
+    for (int i = 1; i <= added; ++i) {
+        archive::AddSoundRequest request;
+        request.archivePath = archivePath;
+        request.soundPath = cau;
+        request.soundName = namePrefix + " " + std::to_string(i);
+        archive::AddSoundResult result = archive::addSoundGeneral(request);
+        if (!c.expect(result.addResult == archive::AddOutcome::Done,
+                      "cannot add a sound to " + archivePath + ": " + result.outcome.reason))
+            return false;
+    }
+    return true;
+}
 
 HWND startSonkrate(Process& process, const std::string& sonkrateExe, Checks& checks) {
     std::string error;
