@@ -32,6 +32,7 @@ using namespace sonkrate;
 
 namespace {
 
+using bench::Best;
 using bench::ChildRun;
 using bench::runProgram;
 using bench::settle;
@@ -82,17 +83,6 @@ bool generateArchive(const std::string& path, std::uint32_t entries, std::uint32
     return static_cast<bool>(out.close());
 }
 
-// Keeps the fastest run and the largest peak of one measured command.
-struct Best {
-    double seconds = 1e30;
-    double peakMiB = 0;
-    bool ok = true;
-    void take(const ChildRun& r) {
-        seconds = std::min(seconds, r.wall);
-        peakMiB = std::max(peakMiB, r.peakMiB);
-        ok = ok && r.ok;
-    }
-};
 
 const char* verdict(double ratio, double target) { return ratio <= target ? "ok" : "OVER"; }
 

@@ -3,6 +3,7 @@
 // and for the peer it is compared with.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,6 +16,18 @@ struct ChildRun {
     double user = 0;     // seconds of CPU in user mode
     double sys = 0;      // seconds of CPU in system mode
     double peakMiB = 0;  // peak resident memory
+};
+
+// Keeps the fastest run and the largest peak of one measured command.
+struct Best {
+    double seconds = 1e30;
+    double peakMiB = 0;
+    bool ok = true;
+    void take(const ChildRun& r) {
+        seconds = std::min(seconds, r.wall);
+        peakMiB = std::max(peakMiB, r.peakMiB);
+        ok = ok && r.ok;
+    }
 };
 
 // Runs work() in a child process whose standard output goes to /dev/null, and

@@ -22,21 +22,12 @@
 
 namespace fs = std::filesystem;
 using namespace sonkrate;
+using bench::Best;
 using bench::ChildRun;
 using bench::runProgram;
 
 namespace {
 
-struct Best {
-    double seconds = 1e30;
-    double peakMiB = 0;
-    bool ok = true;
-    void take(const ChildRun& r) {
-        seconds = std::min(seconds, r.wall);
-        peakMiB = std::max(peakMiB, r.peakMiB);
-        ok = ok && r.ok;
-    }
-};
 
 std::string soundName(std::uint32_t i) {
     char text[32];
