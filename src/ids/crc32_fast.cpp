@@ -1,7 +1,8 @@
 #include "ids/crc32_fast.h"
 
 #include <array>
-#include <cstring>
+
+#include "io/byte_order.h"
 
 namespace sonkrate::ids {
 
@@ -42,15 +43,6 @@ constexpr LowerTable makeLower() {
 constexpr LowerTable kLowerTable = makeLower();
 constexpr const std::uint8_t (&kLower)[256] = kLowerTable.of;
 
-inline std::uint64_t load64(const std::uint8_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    v = __builtin_bswap64(v);
-#endif
-    return v;
-}
-
 // Eight bytes at once: A-Z (and only those) gain 0x20.
 inline std::uint64_t lowerAscii8(std::uint64_t x) {
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
@@ -66,15 +58,6 @@ inline std::uint32_t crcEight(std::uint32_t state, std::uint64_t v) {
     v ^= state;
     return t[7][v & 0xFF] ^ t[6][(v >> 8) & 0xFF] ^ t[5][(v >> 16) & 0xFF] ^ t[4][(v >> 24) & 0xFF] ^
            t[3][(v >> 32) & 0xFF] ^ t[2][(v >> 40) & 0xFF] ^ t[1][(v >> 48) & 0xFF] ^ t[0][v >> 56];
-}
-
-inline std::uint32_t load32(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    v = __builtin_bswap32(v);
-#endif
-    return v;
 }
 
 inline std::uint32_t lowerAscii4(std::uint32_t x) {
@@ -93,15 +76,15 @@ inline std::uint32_t crcFour(std::uint32_t state, std::uint32_t v) {
 const std::uint32_t (&crcTables())[8][256] { return kTables.t; }
 
 std::uint32_t crcUpdate(std::uint32_t state, const std::uint8_t* data, std::size_t size) {
-    for (; size >= 8; size -= 8, data += 8) state = crcEight(state, load64(data));
-    if (size >= 4) state = crcFour(state, load32(data)), size -= 4, data += 4;
+    for (; size >= 8; size -= 8, data += 8) state = crcEight(state, io::getU64(data));
+    if (size >= 4) state = crcFour(state, io::getU32(data)), size -= 4, data += 4;
     for (; size > 0; --size, ++data) state = crcStep(state, *data);
     return state;
 }
 
 std::uint32_t crcUpdateLower(std::uint32_t state, const std::uint8_t* data, std::size_t size) {
-    for (; size >= 8; size -= 8, data += 8) state = crcEight(state, lowerAscii8(load64(data)));
-    if (size >= 4) state = crcFour(state, lowerAscii4(load32(data))), size -= 4, data += 4;
+    for (; size >= 8; size -= 8, data += 8) state = crcEight(state, lowerAscii8(io::getU64(data)));
+    if (size >= 4) state = crcFour(state, lowerAscii4(io::getU32(data))), size -= 4, data += 4;
     for (; size > 0; --size, ++data) state = (state >> 8) ^ kLowerStep[(state ^ kLower[*data]) & 0xFFu];
     return state;
 }
