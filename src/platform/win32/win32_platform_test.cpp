@@ -173,14 +173,16 @@ TEST_F(Win32PlatformTest, WindowAndClassAreTheOnesOfTheTable) {
     EXPECT_EQ(r.bottom - r.top, 326);
 }
 
-TEST_F(Win32PlatformTest, EveryControlHasItsClassStylesPlaceAndFont) {
-    struct Expected {
-        const char* className;
-        DWORD style;
-        DWORD exStyle;
-    };
+struct ExpectedControl {
+    const char* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+// The class, styles and extended client edge of every control, by id.
+std::map<int, ExpectedControl> expectedControls() {
     // 0x50000000 is WS_CHILD | WS_VISIBLE, 0x200 WS_EX_CLIENTEDGE.
-    const std::map<int, Expected> expected = {
+    return {
         {700, {"MSCTLS_PROGRESS32", 0x50000000, 0}},
         {1500, {"EDIT", 0x50200804, 0x200}},  // WS_VSCROLL ES_READONLY ES_MULTILINE
         {1900, {"EDIT", 0x50000000, 0x200}},
@@ -209,38 +211,46 @@ TEST_F(Win32PlatformTest, EveryControlHasItsClassStylesPlaceAndFont) {
         {2650, {"BUTTON", 0x50000003, 0}},  // BS_AUTOCHECKBOX
         {500, {"MSCTLS_TRACKBAR32", 0x50000050, 0}},  // TBS_NOTICKS TBS_FIXEDLENGTH
     };
+}
+
+// One control as the window made it: class, styles, id, parent, font and place.
+void expectControlAsInTable(HWND h, HWND parent, const platform::ControlDescription& c, const ExpectedControl& e) {
+    EXPECT_EQ(className(h), e.className);
+    // Windows keeps a few state bits of its own in the style (a list
+    // box's and an edit's scroll bars, a button's focus); the table's
+    // bits must all be there and no others of the low word.
+    DWORD style = static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE));
+    EXPECT_EQ(style & 0xFFFF0000u & ~static_cast<DWORD>(WS_HSCROLL), e.style & 0xFFFF0000u);
+    EXPECT_EQ(style & 0xFFFFu, e.style & 0xFFFFu);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(h, GWL_EXSTYLE)) & WS_EX_CLIENTEDGE, e.exStyle);
+    EXPECT_EQ(GetDlgCtrlID(h), c.id);
+    EXPECT_EQ(GetParent(h), parent);
+    const HGDIOBJ guiFont = GetStockObject(DEFAULT_GUI_FONT);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(h, WM_GETFONT, 0, 0));
+    if (c.guiFont)
+        EXPECT_EQ(font, guiFont);
+    else
+        EXPECT_NE(font, guiFont);
+    // Place in client pixels (a bitmap static takes its image's size).
+    RECT r = {};
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, c.x);
+    EXPECT_EQ(r.top, c.y);
+    if (c.kind != platform::ControlKind::ListBox) {  // a list box rounds its height to whole lines
+        EXPECT_EQ(r.right - r.left, c.width);
+        EXPECT_EQ(r.bottom - r.top, c.height);
+    }
+}
+
+TEST_F(Win32PlatformTest, EveryControlHasItsClassStylesPlaceAndFont) {
+    const std::map<int, ExpectedControl> expected = expectedControls();
     ASSERT_EQ(app::controlTable().size(), expected.size());
-    HGDIOBJ guiFont = GetStockObject(DEFAULT_GUI_FONT);
     for (const auto& c : app::controlTable()) {
         SCOPED_TRACE("control " + std::to_string(c.id));
         HWND h = item(c.id);
         ASSERT_NE(h, nullptr);
-        const Expected& e = expected.at(c.id);
-        EXPECT_EQ(className(h), e.className);
-        // Windows keeps a few state bits of its own in the style (a list
-        // box's and an edit's scroll bars, a button's focus); the table's
-        // bits must all be there and no others of the low word.
-        DWORD style = static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE));
-        EXPECT_EQ(style & 0xFFFF0000u & ~static_cast<DWORD>(WS_HSCROLL), e.style & 0xFFFF0000u);
-        EXPECT_EQ(style & 0xFFFFu, e.style & 0xFFFFu);
-        EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(h, GWL_EXSTYLE)) & WS_EX_CLIENTEDGE, e.exStyle);
-        EXPECT_EQ(GetDlgCtrlID(h), c.id);
-        EXPECT_EQ(GetParent(h), window());
-        HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(h, WM_GETFONT, 0, 0));
-        if (c.guiFont)
-            EXPECT_EQ(font, guiFont);
-        else
-            EXPECT_NE(font, guiFont);
-        // Place in client pixels (a bitmap static takes its image's size).
-        RECT r = {};
-        GetWindowRect(h, &r);
-        MapWindowPoints(nullptr, window(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, c.x);
-        EXPECT_EQ(r.top, c.y);
-        if (c.kind != platform::ControlKind::ListBox) {  // a list box rounds its height to whole lines
-            EXPECT_EQ(r.right - r.left, c.width);
-            EXPECT_EQ(r.bottom - r.top, c.height);
-        }
+        expectControlAsInTable(h, window(), c, expected.at(c.id));
     }
     char text[32] = {};
     GetWindowTextA(item(app::kEntriesLabel), text, sizeof text);
