@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/archive_window.h"
+
 namespace sonkrate::platform {
 
 // ---- Descriptions the shell hands to the backend ---------------------------
@@ -70,6 +72,9 @@ struct MenuItem {
     std::string_view text;
     int commandId = 0;
     bool grayed = false;     // initial state
+    // A keyboard accelerator shown beside the text and sent as the command:
+    // "Ctrl+E", "Ctrl+Shift+S", "F5", "Del"; empty for none.
+    std::string_view shortcut = {};
 };
 
 struct MenuPopup {
@@ -230,6 +235,15 @@ public:
     // A millisecond clock and a sleep that blocks the calling thread.
     virtual std::uint64_t milliseconds() = 0;
     virtual void sleep(std::uint32_t ms) = 0;
+
+    // The archive window, made hidden on the first call and kept until the
+    // program ends (later calls return the same window and ignore their
+    // arguments); nullptr where the backend has none.
+    virtual ArchiveWindow* archiveWindow(const ArchiveWindowDescription& description, ArchiveWindowSink& sink) {
+        (void)description;
+        (void)sink;
+        return nullptr;
+    }
 };
 
 }  // namespace sonkrate::platform
