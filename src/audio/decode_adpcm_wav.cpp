@@ -25,31 +25,6 @@ DecodeAdpcmResult failed(DecodeAdpcmResult r, DecodeStatus status, std::string r
     return r;
 }
 
-// Frames (samples per channel) that a block of len bytes yields; 0 when
-// not even its header is there.
-std::uint64_t framesOfBlock(const AdpcmBlockLayout& layout, unsigned channels, std::size_t len) {
-    if (len < layout.headerBytes) return 0;
-    return 1 + codesPresent(layout, channels, len - layout.headerBytes);
-}
-
-// Decodes one block of len bytes into out (interleaved); returns the frames written.
-std::size_t decodeBlock(const AdpcmBlockLayout& layout, unsigned channels, const std::uint8_t* block,
-                        std::size_t len, std::int16_t* out, ImaAdpcmDecoder* state) {
-    if (len < layout.headerBytes) return 0;
-    std::size_t codes = codesPresent(layout, channels, len - layout.headerBytes);
-    const std::uint8_t* data = block + layout.headerBytes;
-    // The header's predictor is the block's first sample.
-    if (channels == 1) {
-        out[0] = io::getI16(block);
-        decodeMonoBlock(state[0], block, out + 1, data, codes);
-    } else {
-        out[0] = io::getI16(block);
-        out[1] = io::getI16(block + 4);
-        decodeStereoBlock(state[0], state[1], block, out + 2, data, codes);
-    }
-    return 1 + codes;
-}
-
 // Samples are written little-endian whatever the host's byte order.
 void toLittleEndian(std::int16_t* samples, std::size_t n) {
     if constexpr (std::endian::native == std::endian::big) {
@@ -75,7 +50,6 @@ io::Outcome decodeData(io::File& in, io::File& out, const AdpcmBlockLayout& layo
         static_cast<std::size_t>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(kReadBytes / align, dataBlocks)));
     std::vector<std::uint8_t> input(blocksPerRead * align);
     std::vector<std::int16_t> samples(blocksPerRead * (layout.codesPerChannel + 1) * channels);
-    ImaAdpcmDecoder state[2];
     std::uint64_t left = dataLength;
     while (left > 0) {
         std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(left, input.size()));
@@ -87,8 +61,9 @@ io::Outcome decodeData(io::File& in, io::File& out, const AdpcmBlockLayout& layo
         std::size_t written = decodeBlocks(layout, channels, input.data(), whole, samples.data());
         r.blocksDecoded += whole;
         if (chunk % align != 0) {
-            std::size_t n = decodeBlock(layout, channels, input.data() + whole * align, chunk % align,
-                                        samples.data() + written * channels, state);
+            std::size_t n =
+                decodePartialBlock(layout, channels, input.data() + whole * align, chunk % align,
+                                   samples.data() + written * channels);
             if (n > 0) ++r.blocksDecoded;
             written += n;
         }
@@ -142,7 +117,7 @@ DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string
     const std::uint64_t fullBlocks = wav.dataLength / align;
     const std::size_t lastLength = wav.dataLength % align;
     const std::uint64_t frames =
-        fullBlocks * (layout.codesPerChannel + 1) + framesOfBlock(layout, channels, lastLength);
+        fullBlocks * (layout.codesPerChannel + 1) + partialBlockFrames(layout, channels, lastLength);
     const std::uint64_t pcmBytes = frames * channels * 2;
     if (pcmBytes > UINT32_MAX - 36)
         return failed(r, DecodeStatus::Failed,

@@ -231,4 +231,26 @@ std::size_t codesPresent(const AdpcmBlockLayout& layout, unsigned channels, std:
     return std::min(codes, layout.codesPerChannel);
 }
 
+std::size_t decodePartialBlock(const AdpcmBlockLayout& layout, unsigned channels, const std::uint8_t* block,
+                               std::size_t len, std::int16_t* out) {
+    if ((channels != 1 && channels != 2) || len < layout.headerBytes) return 0;
+    const std::size_t codes = codesPresent(layout, channels, len - layout.headerBytes);
+    const std::uint8_t* data = block + layout.headerBytes;
+    ImaAdpcmDecoder state[2];
+    // The header's predictor is the block's first sample.
+    out[0] = io::getI16(block);
+    if (channels == 1) {
+        decodeMonoBlock(state[0], block, out + 1, data, codes);
+    } else {
+        out[1] = io::getI16(block + 4);
+        decodeStereoBlock(state[0], state[1], block, out + 2, data, codes);
+    }
+    return 1 + codes;
+}
+
+std::uint64_t partialBlockFrames(const AdpcmBlockLayout& layout, unsigned channels, std::size_t len) {
+    if ((channels != 1 && channels != 2) || len < layout.headerBytes) return 0;
+    return 1 + codesPresent(layout, channels, len - layout.headerBytes);
+}
+
 }  // namespace sonkrate::audio

@@ -148,4 +148,12 @@ std::size_t decodeBlocks(const AdpcmBlockLayout& layout, unsigned channels, cons
 // full block's count. For stereo, the channel with fewer codes sets the count.
 std::size_t codesPresent(const AdpcmBlockLayout& layout, unsigned channels, std::size_t dataBytes);
 
+// A block of which only len bytes are present (the short last block of a
+// sound): the header's samples, then the codes present. Returns the frames
+// written to out (interleaved); 0 when not even the header is there.
+std::size_t decodePartialBlock(const AdpcmBlockLayout& layout, unsigned channels, const std::uint8_t* block,
+                               std::size_t len, std::int16_t* out);
+// The frames decodePartialBlock makes of len bytes.
+std::uint64_t partialBlockFrames(const AdpcmBlockLayout& layout, unsigned channels, std::size_t len);
+
 }  // namespace sonkrate::audio
