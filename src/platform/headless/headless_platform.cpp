@@ -411,4 +411,9 @@ void HeadlessPlatform::writeStopFlag() {
     stopFlagWritten_ = true;
 }
 
+ArchiveWindow* HeadlessPlatform::archiveWindow(const ArchiveWindowDescription& description, ArchiveWindowSink& sink) {
+    if (!archiveWindow_) archiveWindow_ = std::make_unique<HeadlessArchiveWindow>(description, sink);
+    return archiveWindow_.get();
+}
+
 }  // namespace sonkrate::platform

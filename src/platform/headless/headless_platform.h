@@ -9,10 +9,12 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless_archive_window.h"
 #include "platform/platform.h"
 #include "platform/range_control.h"
 
@@ -203,6 +205,9 @@ public:
     std::string userDataFolder() override { return userDataFolder_; }
     std::uint64_t milliseconds() override { return clock_; }
     void sleep(std::uint32_t ms) override;
+    ArchiveWindow* archiveWindow(const ArchiveWindowDescription& description, ArchiveWindowSink& sink) override;
+    // The archive window, once the shell has asked for it.
+    HeadlessArchiveWindow* archive() { return archiveWindow_.get(); }
 
 private:
     HeadlessControl* find(int controlId, const char* operation);
@@ -246,6 +251,7 @@ private:
     bool stopFlagWritten_ = false;
     int sleepsSinceKillSwitch_ = 0;
     std::string stopFlagPath_;
+    std::unique_ptr<HeadlessArchiveWindow> archiveWindow_;
 };
 
 }  // namespace sonkrate::platform

@@ -1,0 +1,134 @@
+// The headless archive window: everything the shell shows in it held in
+// memory, and the user's actions (clicks on headers and rows with Shift and
+// Ctrl, typing in the filter, keys, menu commands, the waveform, drops, the
+// close box) sent to the shell as a real window sends them. Folder and text
+// questions are answered from queues a test fills.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/archive_window.h"
+#include "platform/platform.h"
+
+namespace sonkrate::platform {
+
+struct HeadlessArchiveMenuItem {
+    std::string popup;
+    std::string text;
+    int commandId = 0;
+    std::string shortcut;
+};
+
+class HeadlessArchiveWindow : public ArchiveWindow {
+public:
+    HeadlessArchiveWindow(const ArchiveWindowDescription& description, ArchiveWindowSink& sink);
+
+    // ---- The user ----
+    // A click on a row: alone it selects only that row; with ctrl it toggles
+    // the row; with shift it selects from the anchor to it. Focuses it.
+    void clickRow(int position, bool shift = false, bool ctrl = false);
+    void doubleClickRow(int position);
+    void clickHeader(int column);
+    // Types text into the filter field (replacing what it holds).
+    void typeFilter(const std::string& text);
+    void pressKey(ArchiveKey key, KeyPlace place);
+    // A menu item or its accelerator; false when the window has no such command.
+    bool chooseCommand(int commandId);
+    // By the accelerator's text ("Ctrl+E"); false when no item has it.
+    bool pressShortcut(const std::string& shortcut);
+    void clickWaveform(double fraction);
+    void resizeWaveform(int columns);
+    void togglePlayOnSelect();
+    void pressCancel();
+    void dropFiles(int position, const std::vector<std::string>& paths);
+    void requestClose();
+    void answerFolder(std::optional<std::string> folder) { folderAnswers_.push_back(std::move(folder)); }
+    void answerText(std::optional<std::string> text) { textAnswers_.push_back(std::move(text)); }
+
+    // ---- What the test looks at ----
+    const ArchiveWindowDescription& description() const { return description_; }
+    const std::vector<HeadlessArchiveMenuItem>& menu() const { return menu_; }
+    const std::string& title() const { return title_; }
+    int rowCount() const { return rows_; }
+    // The text of a cell as the window would draw it now.
+    std::string cell(int position, int column) { return sink_.archiveCellText(position, column); }
+    RowMark mark(int position) { return sink_.archiveRowMark(position); }
+    int sortColumn() const { return sortColumn_; }
+    bool sortDescending() const { return sortDescending_; }
+    const std::string& status() const { return status_; }
+    const std::string& details() const { return details_; }
+    bool playOnSelect() const { return playOnSelect_; }
+    bool filterFocused() const { return filterFocused_; }
+    const WaveformPicture& waveform() const { return waveform_; }
+    std::optional<std::uint64_t> cursor() const { return cursor_; }
+    bool progressShown() const { return progressShown_; }
+    const std::string& progressText() const { return progressText_; }
+    int progressDone() const { return progressDone_; }
+    int progressTotal() const { return progressTotal_; }
+    int showCount() const { return shows_; }
+    int refreshCount() const { return refreshes_; }
+    // Questions asked with none queued, and other misuse.
+    const std::vector<std::string>& faults() const { return faults_; }
+
+    // ---- ArchiveWindow ----
+    void show() override;
+    void close() override { open_ = false; }
+    bool isOpen() override { return open_; }
+    void setTitle(const std::string& title) override { title_ = title; }
+    void setRowCount(int rows) override;
+    void refreshRows() override { ++refreshes_; }
+    std::vector<int> selectedRows() override { return selected_; }
+    int focusedRow() override { return focus_; }
+    void selectRows(const std::vector<int>& positions, int focus) override;
+    void setSortIndicator(int column, bool descending) override;
+    void setFilterText(const std::string& text) override { filter_ = text; }
+    std::string filterText() override { return filter_; }
+    void focusFilter() override { filterFocused_ = true; }
+    void focusTable() override { filterFocused_ = false; }
+    void setStatus(const std::string& text) override { status_ = text; }
+    void setDetails(const std::string& text) override { details_ = text; }
+    void setPlayOnSelect(bool on) override { playOnSelect_ = on; }
+    void setWaveform(const WaveformPicture& picture) override { waveform_ = picture; }
+    void setWaveformCursor(std::optional<std::uint64_t> ms) override { cursor_ = ms; }
+    void showProgress(const std::string& text, int done, int total) override;
+    void endProgress() override { progressShown_ = false; }
+    std::optional<std::string> chooseFolder(const std::string& title, const std::string& initial) override;
+    std::optional<std::string> askText(const std::string& title, const std::string& prompt,
+                                       const std::string& initial) override;
+
+private:
+    ArchiveWindowDescription description_;
+    std::vector<HeadlessArchiveMenuItem> menu_;
+    ArchiveWindowSink& sink_;
+    std::string title_;
+    bool open_ = false;
+    int shows_ = 0;
+    int rows_ = 0;
+    int refreshes_ = 0;
+    std::vector<int> selected_;
+    int focus_ = -1;
+    int anchor_ = -1;
+    int sortColumn_ = -1;
+    bool sortDescending_ = false;
+    std::string filter_;
+    bool filterFocused_ = false;
+    std::string status_;
+    std::string details_;
+    bool playOnSelect_ = false;
+    WaveformPicture waveform_;
+    std::optional<std::uint64_t> cursor_;
+    int waveformColumns_ = 0;
+    bool progressShown_ = false;
+    std::string progressText_;
+    int progressDone_ = 0;
+    int progressTotal_ = 0;
+    std::deque<std::optional<std::string>> folderAnswers_;
+    std::deque<std::optional<std::string>> textAnswers_;
+    std::vector<std::string> faults_;
+};
+
+}  // namespace sonkrate::platform
