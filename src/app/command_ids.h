@@ -62,5 +62,20 @@ inline constexpr int kCmdSaveAllCau = 3700;
 inline constexpr int kCmdCauToWav = 3800;
 inline constexpr int kCmdSaveAllWav = 3900;
 inline constexpr int kCmdUpdater = 4200;
+inline constexpr int kCmdArchiveWindow = 4500;
+
+// The archive window's menu commands.
+inline constexpr int kCmdBrowserExportWav = 5010;
+inline constexpr int kCmdBrowserExportCau = 5020;
+inline constexpr int kCmdBrowserExportAllWav = 5030;
+inline constexpr int kCmdBrowserExportAllCau = 5040;
+inline constexpr int kCmdBrowserClose = 5050;
+inline constexpr int kCmdBrowserSelectAll = 5110;
+inline constexpr int kCmdBrowserFind = 5120;
+inline constexpr int kCmdBrowserPlay = 5210;
+inline constexpr int kCmdBrowserStop = 5220;
+inline constexpr int kCmdBrowserFindNames = 5310;
+inline constexpr int kCmdBrowserGuessNames = 5320;
+inline constexpr int kCmdBrowserVerify = 5410;
 
 }  // namespace sonkrate::app

@@ -13,6 +13,10 @@ using S = Shell;
 std::vector<CommandRow> menuCommands() {
     return {
         {.id = kCmdLoadTpa, .menu = "File", .item = "Load_Tpa", .run = [](S& s, int) { s.loadTpa(); }},
+        {.id = kCmdArchiveWindow,
+         .menu = "File",
+         .item = "Archive_Window",
+         .run = [](S& s, int) { s.openArchiveWindow(); }},
         {.id = kCmdPlayCau, .menu = "File", .item = "Play_Cau", .run = [](S& s, int) { s.playCau(); }},
         {.id = kCmdPlayWav, .menu = "File", .item = "Play_Wav", .run = [](S& s, int) { s.playWav(); }},
         {.id = kCmdAutoPlay, .menu = "Auto", .item = "Auto_Play", .run = [](S& s, int) { s.autoPlay(); }},

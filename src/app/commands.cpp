@@ -46,6 +46,7 @@ void Shell::loadTpaFile(const std::string& path) {
     state_.playing = false;
 
     archive::TpaLoad load = archive::loadTpaArchive(path, paths_.wavsDir);
+    loadFailure_ = load.outcome.reason;
     // On failure nothing is loaded: every command that needs an archive refuses.
     archive_ = load.outcome ? load.archive : archive::TpaArchive{};
     const ArchiveMenuStates menus = load.outcome ? archiveMenuStates(archive_) : ArchiveMenuStates{};

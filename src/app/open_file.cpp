@@ -49,6 +49,8 @@ void Shell::openFile(const std::string& path) {
     case GivenFileKind::Archive:
         stopPlayback();
         loadTpaFile(path);
+        // An archive given to the program is shown whole in the archive window.
+        showArchiveWindow();
         return;
     case GivenFileKind::CauSound:
         stopPlayback();

@@ -9,6 +9,7 @@
 #include "app/dialogs.h"
 #include "app/result_texts.h"
 #include "app/shell.h"
+#include "app/archive_window.h"
 #include "archive/entry_reader.h"
 #include "archive/export_all.h"
 #include "audio/cau_export.h"
@@ -168,6 +169,7 @@ void Shell::showCaption() {
 // ---- Timer and trackbar -----------------------------------------------------------------
 
 void Shell::onTimer(int timerId) {
+    if (timerId == platform::kArchiveTimer && archiveWindow_) archiveWindow_->onTimer();
     if (timerId != platform::kTimer1) return;
     // Sounds of a second or less showed a full bar; the first tick clears it.
     if ((state_.playing && sound_.PlayTimeSeconds == 1.0) || sound_.PlayTimeSeconds < 1.0) {

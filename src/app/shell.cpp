@@ -1,5 +1,8 @@
 #include "app/shell.h"
 
+#include "app/archive_window.h"
+#include "app/archive_window_texts.h"
+
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/command_table.h"
@@ -11,6 +14,8 @@ namespace sonkrate::app {
 using platform::CreationPhase;
 
 Shell::Shell(platform::Platform& platform) : platform_(platform), status_(platform) {}
+
+Shell::~Shell() = default;
 
 bool Shell::startUp() {
     paths_ = computeWorkPaths(platform_);
@@ -62,18 +67,29 @@ void Shell::onCommand(int id, int notification) {
         status_.beepRefused();
         return;
     }
+    const int before = state_.currentIndex;
     row->run(*this, notification);
+    updateArchiveWindow(before);
 }
 
-void Shell::onTrackbarScroll() { takeTrackbarPosition(); }
+void Shell::onTrackbarScroll() {
+    const int before = state_.currentIndex;
+    takeTrackbarPosition();
+    updateArchiveWindow(before);
+}
 
-void Shell::onLeftButtonUp() { takeTrackbarPosition(); }
+void Shell::onLeftButtonUp() {
+    const int before = state_.currentIndex;
+    takeTrackbarPosition();
+    updateArchiveWindow(before);
+}
 
 void Shell::onMouseMove(int x, int y) { updateHoverLabels(x, y); }
 
 void Shell::onDestroy() {
-    // The sound is stopped first: a file that is being played cannot be
-    // removed everywhere.
+    // The archive window's work is waited for; its sound is stopped with the
+    // main window's: a file that is being played cannot be removed everywhere.
+    if (archiveWindow_) archiveWindow_->shutDown();
     stopPlayback();
     for (const auto& path : paths_.filesDeletedAtExit())
         if (!path.empty()) (void)io::removeFile(path);
@@ -117,6 +133,53 @@ void Shell::openHelp() {
     if (!platform_.openThroughDesktop(paths_.helpFile))
         platform_.messageBox("Help file could not be opened...", "Error -Sonkrate", platform::MessageIcon::None,
                              platform::MessageButtons::Ok);
+}
+
+// ---- The archive window ------------------------------------------------------------
+
+void Shell::showEntryFromArchiveWindow(int index) {
+    state_.currentIndex = index;
+    state_.displayNumber = index + 1;
+    showNumber(kNumberField, state_.displayNumber);
+    platform_.setTrackbarPosition(kTrackbar, state_.displayNumber);
+}
+
+void Shell::openArchiveWindow() {
+    if (!archiveReady()) {
+        loadFailure_.clear();
+        loadTpa();
+        // A cancelled dialog says nothing more; a failed load says why.
+        if (!archiveReady() && loadFailure_.empty()) return;
+    }
+    showArchiveWindow();
+}
+
+void Shell::showArchiveWindow() {
+    if (!archiveReady()) {
+        // The window no longer shows an archive that is loaded.
+        if (archiveWindow_) archiveWindow_->shutDown();
+        platform_.messageBox("The archive window cannot be opened: " +
+                                 (loadFailure_.empty() ? std::string("the archive loaded last can no longer be used.")
+                                                       : loadFailure_),
+                             kBrowserTitle, platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+        return;
+    }
+    if (!archiveWindow_) archiveWindow_ = std::make_unique<ArchiveWindowController>(platform_, *this);
+    if (archiveWindow_->open(archive_) && state_.currentIndex >= 0) archiveWindow_->followEntry(state_.currentIndex);
+}
+
+void Shell::updateArchiveWindow(int indexBefore) {
+    if (!archiveWindow_ || !archiveWindow_->isOpen()) return;
+    const bool other = archive_.archivePath != archiveWindow_->archivePath() ||
+                       archive_.fileSize != archiveWindow_->fileSizeRead() ||
+                       archive_.entryCount != archiveWindow_->rowsRead();
+    if (other && archiveReady()) {
+        (void)archiveWindow_->open(archive_);
+    } else if (other) {
+        archiveWindow_->shutDown();
+        return;
+    }
+    if (state_.currentIndex != indexBefore || other) archiveWindow_->followEntry(state_.currentIndex);
 }
 
 int runSonkrate(platform::Platform& platform, const std::vector<std::string>& files) {

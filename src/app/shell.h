@@ -4,6 +4,7 @@
 // status line, the beeps and message boxes.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,12 @@
 
 namespace sonkrate::app {
 
+class ArchiveWindowController;
+
 class Shell : public platform::EventSink {
 public:
     explicit Shell(platform::Platform& platform);
+    ~Shell() override;
 
     // Computes the paths, writes the replacement sound, creates the window
     // and its controls and fills the sound list. False when the window could
@@ -47,6 +51,17 @@ public:
     // The archive chosen with Load_Tpa, as the core reads it.
     const archive::TpaArchive& loadedArchive() const { return archive_; }
     SoundInfo& soundInfo() { return sound_; }
+
+    // The archive window's side: a row chosen there makes its record the
+    // current entry as the trackbar does (the "#" field and the thumb), without
+    // playing; the window's sound ends the main window's progress animation.
+    void showEntryFromArchiveWindow(int index);
+    void stopMainProgress() { stopProgress(); }
+    // Opens the archive window on the loaded archive, asking for one first
+    // when none is loaded.
+    void openArchiveWindow();
+    // The window, once it was asked for (null before).
+    ArchiveWindowController* archiveWindow() { return archiveWindow_.get(); }
 
 private:
     // The table names each command's handler and the condition it needs.
@@ -86,6 +101,11 @@ private:
     void showNumber(int controlId, int value);
 
     void openFile(const std::string& path);
+    // Shows the archive window on the loaded archive; a box says why not.
+    void showArchiveWindow();
+    // After a command or the trackbar: the window follows the current entry,
+    // and shows the archive anew when another one was loaded or it grew.
+    void updateArchiveWindow(int indexBefore);
 
     // Commands. Those that ask for a file go on in the ...File function
     // with the file chosen, which also takes a file given to the program.
@@ -154,7 +174,9 @@ private:
     ShellState state_;
     SoundInfo sound_;
     archive::TpaArchive archive_;
+    std::string loadFailure_;  // why the last archive given could not be loaded
     lists::EelList eelList_;
+    std::unique_ptr<ArchiveWindowController> archiveWindow_;
 };
 
 // The program from start to exit: start-up, the files given to the program
