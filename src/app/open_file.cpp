@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/archive_window.h"
 #include "app/shell.h"
 #include "import/play_foreign.h"
 #include "io/file.h"
@@ -49,8 +50,12 @@ void Shell::openFile(const std::string& path) {
     case GivenFileKind::Archive:
         stopPlayback();
         loadTpaFile(path);
-        // An archive given to the program is shown whole in the archive window.
-        showArchiveWindow();
+        // An archive given to the program is shown whole in the archive
+        // window; one that could not be loaded is named on the status line.
+        if (archiveReady())
+            showArchiveWindow();
+        else if (archiveWindow_)
+            archiveWindow_->shutDown();
         return;
     case GivenFileKind::CauSound:
         stopPlayback();

@@ -90,14 +90,14 @@ TEST_F(ShellTest, StartUpBuildsEveryControlInItsPhaseWithItsInitialState) {
 TEST_F(ShellTest, MenuStartsWithOnlyBetaToRetailAndTheAddCommandsGrayed) {
     start();
     const auto& menu = platform.menu();
-    ASSERT_EQ(menu.size(), 22u);
+    ASSERT_EQ(menu.size(), 23u);
     std::vector<std::string> popups;
     for (const auto& item : menu)
         if (popups.empty() || popups.back() != item.popup) popups.push_back(item.popup);
     EXPECT_EQ(popups, (std::vector<std::string>{"File", "Auto", "Save", "Convert", "Options", "*eels", "Build", "Help"}));
 
     const std::map<int, std::string> texts = {
-        {100, "Load_Tpa"},      {600, "Play_Cau"},       {1800, "Play_Wav"},      {800, "Auto_Play"},
+        {100, "Load_Tpa"},      {4500, "Archive_Window"}, {600, "Play_Cau"},       {1800, "Play_Wav"},      {800, "Auto_Play"},
         {1350, "Save_as_Wav"},  {1600, "Save_as_Cau"},   {3700, "SaveAll_Cau"},   {3900, "SaveAll_Wav"},
         {1650, "Wav_to_Cau"},   {3800, "Cau_to_Wav"},    {3400, "*Dir_to_Caus"},  {3200, "Beta_to_Retail"},
         {1850, "Add_Cau"},      {1700, "Add_Wav"},       {2050, "New_Tpa"},       {4200, "UpDater_"},
