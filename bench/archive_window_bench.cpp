@@ -2,8 +2,9 @@
 // records to its first rows, one filter keystroke over them, and the waveform
 // of 10 minutes of stereo IMA ADPCM, each beside a peer measured in the same
 // run (reading the bare table, a bare substring loop over the same texts, the
-// plain block decoder over the same entry in memory); then the peak memory of
-// a child that opens a 200 MB archive in the window and draws and plays a row.
+// plain block decoder over the same entry in memory); first the peak memory of
+// a child that opens a 200 MB archive in the window and draws and plays a row,
+// beside cat reading it.
 // Usage: bench_archive_window WORK_DIR [RECORDS] [ARCHIVE_MB]
 #include <algorithm>
 #include <chrono>
@@ -56,14 +57,17 @@ struct Sound {
     audio::CauHeader header;
 };
 
-// A retail archive of the sounds, images back to back after the table.
-bool writeArchive(const std::string& path, const std::vector<Sound>& sounds) {
+// A retail archive of count sounds made one at a time by soundAt (so that a
+// large archive is never held in memory), images back to back after the table.
+template <class SoundAt>
+bool writeArchive(const std::string& path, std::size_t count, SoundAt soundAt) {
     io::File out;
     if (!out.open(path, io::FileMode::Write)) return false;
-    const std::uint64_t tableEnd = 24 + 56 * sounds.size();
+    const std::uint64_t tableEnd = 24 + 56 * count;
     std::vector<std::uint8_t> table;
     std::uint64_t offset = tableEnd;
-    for (const Sound& s : sounds) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const Sound s = soundAt(i);
         archive::TpaEntry e;
         e.soundId = ids::computeSoundId(s.name);
         e.imageOffset = static_cast<std::uint32_t>(offset);
@@ -75,11 +79,12 @@ bool writeArchive(const std::string& path, const std::vector<Sound>& sounds) {
         offset += e.imageLength;
     }
     archive::TpaHeader header;
-    header.soundCount = header.entryCount = static_cast<std::uint32_t>(sounds.size());
+    header.soundCount = header.entryCount = static_cast<std::uint32_t>(count);
     header.soundDataEnd = static_cast<std::uint32_t>(offset);
     const auto h = archive::serializeTpaHeader(header);
     if (!out.write(h.data(), h.size()) || !out.write(table.data(), table.size())) return false;
-    for (const Sound& s : sounds) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const Sound s = soundAt(i);
         const auto image = audio::serializeCauHeader(s.header);
         if (!out.write(image.data(), image.size()) || !out.write(s.data.data(), s.data.size())) return false;
     }
@@ -136,7 +141,7 @@ void openAndFilter(const std::string& work, int records) {
     std::vector<Sound> sounds;
     for (int i = 0; i < records; ++i) sounds.push_back(pcmSound("amb-" + std::to_string(i) + "-wind", 64));
     const std::string path = io::joinPath(work, "many.tpa");
-    if (!writeArchive(path, sounds)) std::exit(1);
+    if (!writeArchive(path, sounds.size(), [&](std::size_t i) { return sounds[i]; })) std::exit(1);
     Window window(work);
     for (int i = 0; i < records; i += 2) (void)ids::appendSoundIdRecord(window.shell->paths().sndIdsDat, sounds[static_cast<std::size_t>(i)].name);
 
@@ -166,7 +171,7 @@ void openAndFilter(const std::string& work, int records) {
 void waveform(const std::string& work, double minutes) {
     const Sound sound = longAdpcm(minutes);
     const std::string path = io::joinPath(work, "long.tpa");
-    if (!writeArchive(path, {sound})) std::exit(1);
+    if (!writeArchive(path, 1, [&](std::size_t) { return sound; })) std::exit(1);
     archive::TpaLoad load = archive::loadTpaArchive(path, "");
     audio::WaveformPeaks peaks;
     const double draw = bestOf(5, [&] {
@@ -186,13 +191,14 @@ void waveform(const std::string& work, double minutes) {
 }
 
 void peakMemory(const std::string& work, int megabytes) {
-    // 100 KB sounds: a 200 MB archive holds about 2,000 of them.
-    std::vector<Sound> sounds;
+    // 100 KB sounds: a 200 MB archive holds about 2,000 of them. This runs
+    // first, while this process is small: a child's peak counts the pages it
+    // shares with its parent.
     const int count = megabytes * 10;
-    for (int i = 0; i < count; ++i) sounds.push_back(pcmSound("big-" + std::to_string(i), 100000));
     const std::string path = io::joinPath(work, "big.tpa");
-    if (!writeArchive(path, sounds)) std::exit(1);
-    sounds.clear();
+    if (!writeArchive(path, static_cast<std::size_t>(count),
+                      [](std::size_t i) { return pcmSound("big-" + std::to_string(i), 100000); }))
+        std::exit(1);
     const bench::ChildRun run = bench::runInChild([&] {
         Window window(work);
         if (!window.open(path)) return 1;
@@ -219,8 +225,8 @@ int main(int argc, char** argv) {
     const std::string work = argv[1];
     const int records = argc > 2 ? std::atoi(argv[2]) : 50000;
     const int megabytes = argc > 3 ? std::atoi(argv[3]) : 200;
+    peakMemory(work, megabytes);
     openAndFilter(work, records);
     waveform(work, 10);
-    peakMemory(work, megabytes);
     return 0;
 }

@@ -8,8 +8,19 @@ namespace {
 
 constexpr std::size_t kFramesPerRead = 16384;
 
-// Folds frames [from, to) of buffer into the extremes of one column.
+// Folds frames [from, to) of buffer into the extremes of one column; stereo
+// in one pass over the frames.
 void fold(const std::int16_t* buffer, std::size_t from, std::size_t to, unsigned channels, std::int16_t* column) {
+    if (channels == 2) {
+        std::int16_t lowL = column[0], highL = column[1], lowR = column[2], highR = column[3];
+        for (std::size_t f = from; f < to; ++f) {
+            const std::int16_t l = buffer[2 * f], r = buffer[2 * f + 1];
+            lowL = std::min(lowL, l), highL = std::max(highL, l);
+            lowR = std::min(lowR, r), highR = std::max(highR, r);
+        }
+        column[0] = lowL, column[1] = highL, column[2] = lowR, column[3] = highR;
+        return;
+    }
     for (unsigned c = 0; c < channels; ++c) {
         std::int16_t low = column[2 * c], high = column[2 * c + 1];
         for (std::size_t f = from; f < to; ++f) {
