@@ -106,7 +106,11 @@ bool ArchiveWindowController::open(const archive::TpaArchive& archive) {
         return false;
     }
     platform::ArchiveWindow* w = window();
-    if (!w) return false;
+    if (!w) {
+        platform_.messageBox("This system's window has no archive window yet.", kBrowserTitle, MessageIcon::Warning,
+                             MessageButtons::Ok);
+        return false;
+    }
     stopPlaying();
     waveJob_.stop();
     workJob_.stop();
