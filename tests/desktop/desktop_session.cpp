@@ -133,6 +133,32 @@ std::vector<std::string> UiDump::listItems(int id) const {
     return items;
 }
 
+std::vector<int> UiDump::numbers(const std::string& prefix) const {
+    std::vector<int> out;
+    std::string l = line(prefix);
+    if (l.empty()) return out;
+    std::istringstream in(l.substr(prefix.size()));
+    for (std::string word; in >> word;) {
+        char* end = nullptr;
+        long v = std::strtol(word.c_str(), &end, 10);
+        if (word.empty() || *end != '\0') break;
+        out.push_back(static_cast<int>(v));
+    }
+    return out;
+}
+
+std::string UiDump::rest(const std::string& prefix) const {
+    std::string l = line(prefix);
+    return l.empty() ? std::string() : sonkrate::platform::desktop::unescapeDumpText(l.substr(prefix.size()));
+}
+
+std::vector<std::string> UiDump::all(const std::string& prefix) const {
+    std::vector<std::string> out;
+    for (const auto& l : lines)
+        if (l.rfind(prefix, 0) == 0) out.push_back(l);
+    return out;
+}
+
 std::optional<std::pair<int, int>> UiDump::menuTitle(const std::string& title) const {
     for (const auto& l : lines) {
         std::istringstream in(l);
@@ -175,6 +201,11 @@ bool App::start(const std::string& display, const std::vector<std::pair<std::str
     if (ec) return false;
     std::string help = std::string(SONKRATE_DESKTOP_DIR) + "/Sonkrate-help.chm";
     if (fs::exists(help)) fs::copy_file(help, appDir + "/Sonkrate-help.chm", fs::copy_options::overwrite_existing, ec);
+    return launch(appDir + "/sonkrate", display, env, arguments);
+}
+
+bool App::launch(const std::string& program, const std::string& display,
+                 const std::vector<std::pair<std::string, std::string>>& env, const std::vector<std::string>& arguments) {
 
     std::vector<std::pair<std::string, std::string>> settings = {
         {"DISPLAY", display},       {"HOME", home},
@@ -192,9 +223,9 @@ bool App::start(const std::string& display, const std::vector<std::pair<std::str
     }
     for (const auto& [k, v] : settings) environment.push_back(k + "=" + v);
 
-    std::string program = appDir + "/sonkrate";
+    std::string path = program;
     std::vector<std::string> words = arguments;
-    std::vector<char*> argv = {program.data()};
+    std::vector<char*> argv = {path.data()};
     for (auto& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
     pid_ = fork();
@@ -208,7 +239,7 @@ bool App::start(const std::string& display, const std::vector<std::pair<std::str
         dup2(null, 0);
         dup2(log, 1);
         dup2(log, 2);
-        execve(program.c_str(), argv.data(), envp.data());
+        execve(path.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     return pid_ > 0;

@@ -41,6 +41,12 @@ struct UiDump {
     bool controlShown(int id) const { return field("control " + std::to_string(id) + " ", "shown") == 1; }
     bool controlEnabled(int id) const { return field("control " + std::to_string(id) + " ", "enabled") == 1; }
     std::vector<std::string> listItems(int id) const;
+    // The integers that follow prefix in its line, up to the first word that is not one.
+    std::vector<int> numbers(const std::string& prefix) const;
+    // The unescaped text that follows prefix in its line.
+    std::string rest(const std::string& prefix) const;
+    // Every line that starts with prefix.
+    std::vector<std::string> all(const std::string& prefix) const;
     // x and width of a menu bar title, in window pixels.
     std::optional<std::pair<int, int>> menuTitle(const std::string& title) const;
 };
@@ -57,6 +63,10 @@ public:
     // window on display with the extra environment and the arguments; cwd is dataDir.
     bool start(const std::string& display, const std::vector<std::pair<std::string, std::string>>& env = {},
                const std::vector<std::string>& arguments = {});
+    // Starts another program the same way, with the same environment and folders.
+    bool launch(const std::string& program, const std::string& display,
+                const std::vector<std::pair<std::string, std::string>>& env = {},
+                const std::vector<std::string>& arguments = {});
     std::optional<int> waitExit(int timeoutMs);
     pid_t pid() const { return pid_; }
 

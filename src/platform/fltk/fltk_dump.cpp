@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <sstream>
 
+#include "platform/fltk/fltk_archive_window.h"
 #include "platform/fltk/fltk_common.h"
+#include "platform/fltk/fltk_menu.h"
 #include "platform/fltk/fltk_widgets.h"
 #include "platform/fltk/ui_dump.h"
 
@@ -42,12 +44,8 @@ void FltkPlatform::dumpWindow(std::ostream& o) {
 
 void FltkPlatform::dumpMenu(std::ostream& o) {
     if (!menuBar_ || !menuBar_->menu()) return;
-    int x = menuBar_->x() + 6;
-    for (const Fl_Menu_Item* m = menuBar_->menu(); m && m->text; m = m->next()) {
-        int w = m->measure(nullptr, menuBar_) + 16;
-        o << "menu-title " << x << " " << w << " " << escapeDumpText(m->text) << "\n";
-        x += w;
-    }
+    for (const MenuTitlePlace& t : menuTitlePlaces(*menuBar_))
+        o << "menu-title " << t.x << " " << t.w << " " << escapeDumpText(t.text) << "\n";
     const Fl_Menu_Item* items = menuBar_->menu();
     for (int i = 0; i < menuBar_->size(); ++i) {
         const Fl_Menu_Item& item = items[i];
@@ -103,6 +101,7 @@ void FltkPlatform::writeDump() {
     o << "message-text " << escapeDumpText(messageText_) << "\n";
     o << "kill-switch pid=" << killSwitch_ << " starts=" << killSwitchStarts_ << "\n";
     o << "desktop-opens count=" << desktopOpens_ << " last=" << escapeDumpText(lastDesktopOpen_) << "\n";
+    if (archive_) archive_->dump(o);
     writeDumpFile(dumpPath_, o.str());
 }
 

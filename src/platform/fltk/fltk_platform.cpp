@@ -18,6 +18,7 @@
 #include <cstdlib>
 
 #include "platform/fltk/desktop_paths.h"
+#include "platform/fltk/fltk_archive_window.h"
 #include "platform/fltk/fltk_common.h"
 #include "platform/fltk/fltk_widgets.h"
 #include "platform/fltk/processes.h"
@@ -130,6 +131,26 @@ void FltkPlatform::showMainWindow() {
     changed();
 }
 
+ArchiveWindow* FltkPlatform::archiveWindow(const ArchiveWindowDescription& description, ArchiveWindowSink& sink) {
+    if (archive_) return archive_.get();
+    if (!window_) return nullptr;  // no display
+    FltkArchiveWindow::Host host;
+    host.dispatch = [this](const std::function<void()>& call) { return dispatch(call); };
+    host.changed = [this] { changed(); };
+    archive_ = std::make_unique<FltkArchiveWindow>(description, sink, std::move(host));
+    changed();
+    return archive_.get();
+}
+
+bool FltkPlatform::dispatch(const std::function<void()>& call) {
+    changed();
+    if (blocked_ > 0 || quit_) return false;
+    ++dispatching_;
+    call();
+    --dispatching_;
+    return true;
+}
+
 void FltkPlatform::command(int id, int notification) {
     changed();
     if (blocked_ > 0 || !sink_ || quit_) return;
@@ -152,6 +173,7 @@ int FltkPlatform::runMessageLoop() {
     player_.stop();
     if (killSwitch_ > 0) endProgram(killSwitch_, 2000);
     killSwitch_ = -1;
+    if (archive_) archive_->hideForExit();
     if (window_->shown()) window_->hide();
     Fl::check();
     if (!dumpPath_.empty()) writeDump();

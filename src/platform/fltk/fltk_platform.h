@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <memory>
@@ -23,6 +24,7 @@ class Fl_Text_Buffer;
 
 namespace sonkrate::platform::desktop {
 
+class FltkArchiveWindow;
 class MainWindowWidget;
 
 class FltkPlatform : public Platform {
@@ -65,6 +67,8 @@ public:
     int listCaretIndex(int controlId) override;
     std::string listItemText(int controlId, int index) override;
     int listCount(int controlId) override;
+
+    ArchiveWindow* archiveWindow(const ArchiveWindowDescription& description, ArchiveWindowSink& sink) override;
 
     void startTimer(int timerId, int periodMs) override;
     void stopTimer(int timerId) override;
@@ -136,8 +140,12 @@ private:
     void dumpControl(std::ostream& o, int id, const Control& c);
     void reapChildren();
 
+    // Runs a call into the shell unless input is held back; false when it was not run.
+    bool dispatch(const std::function<void()>& call);
+
     EventSink* sink_ = nullptr;
     MainWindowWidget* window_ = nullptr;
+    std::unique_ptr<FltkArchiveWindow> archive_;
     Fl_Menu_Bar* menuBar_ = nullptr;
     std::map<int, Control> controls_;
     std::map<int, Timer> timers_;
