@@ -68,7 +68,7 @@ void Demo::sortRows() {
     auto key = [&](std::size_t i) -> std::string {
         const Row& r = rows_[i];
         switch (sortColumn_) {
-        case 1: return lower(r.name);
+        case 1: return lower(r.name.empty() ? "unknown" : r.name);
         case 3: { char b[24]; std::snprintf(b, sizeof b, "%020llu", static_cast<unsigned long long>(r.lengthMs)); return b; }
         default: { char b[24]; std::snprintf(b, sizeof b, "%010u", r.record); return b; }
         }
