@@ -17,6 +17,30 @@
 //   message-boxes count=N open=O       then  message-caption TEXT, message-text TEXT
 //   kill-switch pid=PID starts=N
 //   desktop-opens count=N last=PATH
+//
+// When the archive window exists, its lines follow. First the shell's facts:
+//   browser visible=V records=N shown=M selected=I,J sort=COLUMN:asc|desc changes=K filter=TEXT title=TITLE
+//                                      (selected: record indices, "-" for none; sort "-" before any)
+//   browser-column INDEX X Y W H NAME  (each header cell in the archive window's pixels, for a click)
+//   browser-row POSITION RECORD ID LENGTH_MS RATE CHANNELS BITS FORMAT STATE NAME
+//                                      (the first 5,000 shown rows in order; ID 8 lower-case hex digits)
+//   waveform record=R|- columns=C channels=N playing=P cursor-ms=T
+// then what the window's widgets hold, in the archive window's pixels:
+//   browser-table X Y W H rows=N top=T row-height=RH focus=F selected=P,Q sort-column=C keyboard=table|filter|other|none
+//                                      (X Y W H: the rows' area below the headers; focus,
+//                                       selected and top are positions among the shown rows)
+//   browser-window x=.. y=.. w=.. h=.. title=TITLE
+//   browser-filter TEXT
+//   browser-check play-on-select=C
+//   browser-status TEXT
+//   browser-details TEXT
+//   browser-progress shown=S done=D total=T text=TEXT
+//   browser-dialog open=O title=TITLE  (the last folder or text dialog of the window)
+//   browser-waveform columns=C picture-columns=P channels=N duration-ms=D cursor-x=X|-1
+//   browser-area NAME X Y W H          (filter, play-on-select, waveform, details, status;
+//                                       progress and cancel while the progress line shows)
+//   browser-menu-title X W TITLE
+//   browser-menu-item ID ENABLED SHORTCUT TEXT   (SHORTCUT as the menu shows it, "-" for none)
 #pragma once
 
 #include <string>
