@@ -1,0 +1,102 @@
+// The real sonkrate program given an archive under Xvfb: the archive window
+// opens beside the main window with the archive's rows; a header click
+// sorts, typing filters, Enter plays the entry into SDL's disk driver, and
+// the close box closes the archive window alone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <chrono>
+#include <thread>
+
+#include "desktop_archives.h"
+#include "desktop_session.h"
+
+using namespace desktop_test;
+using testkit::Bytes;
+
+namespace {
+
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> out;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) out.push_back(w);
+    return out;
+}
+
+// Column RECORD (2), ID (3) or LENGTH_MS (4) of every browser-row line.
+std::vector<std::string> rowColumn(const UiDump& d, std::size_t index) {
+    std::vector<std::string> out;
+    for (const auto& l : d.all("browser-row ")) out.push_back(words(l).at(index));
+    return out;
+}
+
+}  // namespace
+
+TEST(ArchiveWindowOfTheProgram, OpensForAGivenArchiveSortsFiltersAndPlays) {
+    testkit::ScratchDir root;
+    XServer x;
+    std::string why;
+    if (!x.start(why) || !testkit::haveTool("xdotool")) GTEST_SKIP() << (why.empty() ? "xdotool is not installed" : why);
+    // Four sounds of 0.8, 0.2, 0.6 and 0.4 s after the default one (1 s).
+    std::vector<Bytes> samples;
+    std::string tpa = makeArchive(root, "given.tpa", 4, &samples, {17640, 4410, 13230, 8820});
+    App app(root);
+    ASSERT_TRUE(app.start(x.display(), {}, {tpa}));
+    unsigned long browser = waitForWindow(x.display(), "given.tpa - Sonkrate", 15000);
+    ASSERT_NE(browser, 0u) << "no archive window; log: " << testkit::readText(app.logPath);
+    EXPECT_NE(waitForWindow(x.display(), " sonkrate", 5000), 0u);
+    UiDump d;
+    ASSERT_TRUE(app.waitFor([](const UiDump& u) { return u.field("browser ", "records") == 5 && u.all("browser-row ").size() == 5; }, 10000, &d))
+        << d.line("browser ");
+    EXPECT_EQ(d.field("browser ", "visible"), 1);
+    EXPECT_EQ(rowColumn(d, 2), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+    EXPECT_EQ(rowColumn(d, 4), (std::vector<std::string>{"1000", "800", "200", "600", "400"}));
+    EXPECT_EQ(d.field("browser-table ", "rows"), 5);
+    if (testkit::haveTool("import")) screenshot(x.display(), "archive_window_of_the_program");
+
+    // A click on the "Length" header sorts by length; again, the other way.
+    std::vector<int> length;
+    for (const auto& l : d.all("browser-column "))
+        if (l.substr(l.rfind(' ') + 1) == "Length") length = d.numbers(l.substr(0, l.find(' ', 15) + 1));
+    ASSERT_EQ(length.size(), 4u);
+    clickAt(x.display(), browser, length[0] + length[2] / 2, length[1] + length[3] / 2);
+    ASSERT_TRUE(app.waitFor([](const UiDump& u) { return u.line("browser ").find(" sort=Length:asc ") != std::string::npos; }, 5000, &d))
+        << d.line("browser ");
+    EXPECT_EQ(rowColumn(d, 2), (std::vector<std::string>{"2", "4", "3", "1", "0"}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // not a double click
+    clickAt(x.display(), browser, length[0] + length[2] / 2, length[1] + length[3] / 2);
+    ASSERT_TRUE(app.waitFor([](const UiDump& u) { return u.line("browser ").find(" sort=Length:desc ") != std::string::npos; }, 5000, &d));
+    EXPECT_EQ(rowColumn(d, 2), (std::vector<std::string>{"0", "1", "3", "4", "2"}));
+
+    // Typing part of an identifier leaves its row alone.
+    std::string id = rowColumn(d, 3).at(3);  // record 4
+    std::vector<int> filter = d.numbers("browser-area filter ");
+    ASSERT_EQ(filter.size(), 4u);
+    clickAt(x.display(), browser, filter[0] + 20, filter[1] + filter[3] / 2);
+    xdo(x.display(), "type --delay 60 " + id);
+    ASSERT_TRUE(app.waitFor([&](const UiDump& u) { return u.line("browser ").find(" filter=" + id + " ") != std::string::npos; },
+                            5000, &d)) << d.line("browser ");
+    EXPECT_EQ(d.field("browser ", "shown"), 1);
+    EXPECT_EQ(rowColumn(d, 2), std::vector<std::string>{"4"});
+
+    // Down moves to that row; Enter plays it: the device receives its samples.
+    xdo(x.display(), "key Down");
+    ASSERT_TRUE(app.waitFor([](const UiDump& u) { return u.line("browser ").find(" selected=4 ") != std::string::npos; }, 5000, &d))
+        << d.line("browser ");
+    int plays = d.field("sound ", "plays");
+    xdo(x.display(), "key Return");
+    ASSERT_TRUE(app.waitFor([&](const UiDump& u) { return u.field("sound ", "plays") == plays + 1; }, 5000, &d));
+    EXPECT_EQ(d.field("waveform ", "record"), 4);
+    Bytes head(samples[3].begin(), samples[3].begin() + 2048);
+    EXPECT_TRUE(eventually([&] { return contains(testkit::readFile(app.audioPath), head); }, 10000))
+        << "the disk driver's output does not hold record 4's samples";
+    EXPECT_TRUE(app.waitFor([](const UiDump& u) { return u.field("browser-waveform ", "picture-columns") > 0; }, 5000));
+
+    // The close box closes the archive window; the program goes on.
+    ASSERT_TRUE(closeWindow(x.display(), browser));
+    EXPECT_TRUE(app.waitFor([](const UiDump& u) { return u.field("browser ", "visible") == 0; }, 5000));
+    EXPECT_FALSE(app.waitExit(500).has_value());
+    ASSERT_TRUE(closeWindow(x.display(), waitForWindow(x.display(), " sonkrate", 5000)));
+    EXPECT_EQ(app.waitExit(10000), std::optional<int>(0));
+}
