@@ -158,6 +158,15 @@ TEST(ArchiveWindow, OpensFiftyThousandRowsAtOnceSortsByHeaderAndResizesColumns) 
     ASSERT_TRUE(s.app->waitFor([&](const UiDump& u) { return u.numbers("browser-column 1 ").at(2) == name[2] + 40; }, 5000, &d))
         << d.line("browser-column 1 ");
     EXPECT_EQ(d.numbers("browser-column 2 ").at(0), name[0] + name[2] + 40);
+    // A double click on the divider fits the column to the names in view.
+    pause(1100);
+    xdo(s.display(), "mousemove --window " + w + " " + std::to_string(edge + 40) + " " + std::to_string(y) +
+                         " click --repeat 2 --delay 80 1");
+    ASSERT_TRUE(s.app->waitFor([&](const UiDump& u) { return u.numbers("browser-column 1 ").at(2) < name[2]; }, 5000, &d))
+        << d.line("browser-column 1 ");
+    std::vector<int> fitted = d.numbers("browser-column 1 ");
+    EXPECT_GT(fitted[2], 60);
+    EXPECT_EQ(d.numbers("browser-column 2 ").at(0), fitted[0] + fitted[2]);
 
     // End goes to the last of the 50,000 rows at once, scrolled into view.
     s.clickRow(0);
@@ -214,6 +223,19 @@ TEST(ArchiveWindow, SelectsAsADesktopListAndHandsKeysToTheShell) {
     s.clickRow(7);
     pause(500);
     for (const auto& e : s.events()) EXPECT_EQ(e.rfind("activated", 0), std::string::npos) << e;
+
+    // Dragging from a row selects the rows it passes over.
+    auto [fromX, fromY] = s.rowPoint(1);
+    int rowHeight = s.dump().field("browser-table ", "row-height");
+    std::string w = std::to_string(s.window);
+    xdo(s.display(), "mousemove --window " + w + " " + std::to_string(fromX) + " " + std::to_string(fromY) + " mousedown 1");
+    for (int step = 1; step <= 3; ++step) {
+        pause(60);
+        xdo(s.display(), "mousemove --window " + w + " " + std::to_string(fromX) + " " + std::to_string(fromY + step * rowHeight));
+    }
+    xdo(s.display(), "mouseup 1");
+    EXPECT_TRUE(s.waitEvent("selection 1,2,3,4 focus 4"));
+
     EXPECT_TRUE(closeWindow(s.display(), s.window));
     EXPECT_TRUE(s.waitEvent("close"));
     EXPECT_EQ(s.app->waitExit(10000), std::optional<int>(0));

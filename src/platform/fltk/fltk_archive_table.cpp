@@ -98,6 +98,18 @@ void ArchiveTable::scrollIntoView(int row) {
         row_position(std::max(0, row - visibleRows() + 1));
 }
 
+void ArchiveTable::fitColumn(int column) {
+    if (column < 0 || column >= cols()) return;
+    fl_font(kTableFont, kTableFontSize);
+    const TableColumn& c = columns_[static_cast<std::size_t>(column)];
+    int widest = static_cast<int>(fl_width(std::string(c.title).c_str())) + (column == sortColumn_ ? 14 : 0);
+    if (events_.cellText)
+        for (int r = std::max(toprow, 0); r <= botrow && r < rows(); ++r)
+            widest = std::max(widest, static_cast<int>(fl_width(events_.cellText(r, column).c_str())));
+    col_width(column, std::max(widest + 12, 24));
+    redraw();
+}
+
 // ---- Drawing ---------------------------------------------------------------------------
 
 void ArchiveTable::draw_cell(TableContext context, int row, int column, int x, int y, int w, int h) {

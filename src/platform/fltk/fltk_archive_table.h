@@ -68,6 +68,8 @@ private:
     void moveFocus(int row, bool extend, bool keep);
     void selectRange(int from, int to, bool keep);
     void scrollIntoView(int row);
+    // Widens or narrows a column to its title and the cells of the rows in view.
+    void fitColumn(int column);
     int visibleRows() const;
 
     std::vector<TableColumn> columns_;

@@ -7,6 +7,8 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Scrollbar.H>
 
+#include <algorithm>
+
 namespace sonkrate::platform::desktop {
 
 namespace {
@@ -58,6 +60,12 @@ int ArchiveTable::handlePush() {
     ResizeFlag resize = RESIZE_NONE;
     TableContext context = cursor2rowcol(row, column, resize);
     if (context == CONTEXT_COL_HEADER) {
+        if (resize != RESIZE_NONE && Fl::event_clicks() > 0 && Fl::event_button() == FL_LEFT_MOUSE) {
+            // A double click on a divider fits the column to the texts in view.
+            fitColumn(resize == RESIZE_COL_LEFT ? column - 1 : column);
+            Fl::event_clicks(0);
+            return 1;
+        }
         if (resize != RESIZE_NONE) return Fl_Table::handle(FL_PUSH);
         pressedHeader_ = Fl::event_button() == FL_LEFT_MOUSE ? column : -1;
         return 1;
@@ -98,14 +106,26 @@ int ArchiveTable::handlePush() {
 
 int ArchiveTable::handleDrag() {
     if (is_interactive_resize()) return Fl_Table::handle(FL_DRAG);
-    if (!dragSelecting_) return 1;
+    if (!dragSelecting_ || rows() == 0) return 1;
     int row = 0, column = 0;
     ResizeFlag resize = RESIZE_NONE;
-    if (cursor2rowcol(row, column, resize) != CONTEXT_CELL || row == focus_) return 1;
+    if (cursor2rowcol(row, column, resize) != CONTEXT_CELL) {
+        // Above or below the rows in view the selection runs on, a row per move.
+        if (Fl::event_y() < tiy)
+            row = focus_ - 1;
+        else if (Fl::event_y() >= tiy + tih)
+            row = focus_ + 1;
+        else
+            return 1;
+        row = std::clamp(row, 0, rows() - 1);
+    }
+    if (row == focus_) return 1;
+    Snapshot before = snapshot();
     focus_ = row;
     selectRange(anchor_, row, false);
+    scrollIntoView(row);
     redraw();
-    if (events_.selectionChanged) events_.selectionChanged();
+    notifyIfChanged(before);
     return 1;
 }
 

@@ -58,6 +58,7 @@ void FltkArchiveWindow::build(const ArchiveWindowDescription& description) {
     title_ = description.title;
     window_->copy_label(title_.c_str());
     window_->xclass("sonkrate");
+    if (host_.icon) window_->icon(host_.icon);
     window_->color(kWindowBackground);
     menu_ = new Fl_Menu_Bar(0, 0, window_->w(), kArchiveMenuHeight);
     menu_->box(FL_FLAT_BOX);

@@ -17,6 +17,7 @@ class Fl_Button;
 class Fl_Check_Button;
 class Fl_Menu_Bar;
 class Fl_Progress;
+class Fl_RGB_Image;
 class Fl_Text_Buffer;
 class Fl_Text_Display;
 
@@ -35,6 +36,7 @@ public:
     struct Host {
         std::function<bool(const std::function<void()>&)> dispatch;
         std::function<void()> changed;
+        const Fl_RGB_Image* icon = nullptr;  // the program's, shown by the desktop
     };
 
     FltkArchiveWindow(const ArchiveWindowDescription& description, ArchiveWindowSink& sink, Host host);

@@ -29,6 +29,13 @@ namespace {
 
 #include "platform/fltk/sonkrate.xpm"
 
+// The program's icon, for both windows.
+const Fl_RGB_Image* windowIcon() {
+    static Fl_Pixmap iconPixmap(sonkrate_xpm);
+    static Fl_RGB_Image icon(&iconPixmap, FL_GRAY);
+    return &icon;
+}
+
 volatile sig_atomic_t gCloseRequested = 0;
 void requestClose(int) { gCloseRequested = 1; }
 
@@ -70,9 +77,7 @@ WindowResult FltkPlatform::createMainWindow(const WindowDescription& window, Eve
     window_->copy_label(title.c_str());
     window_->xclass("sonkrate");
     window_->size_range(w, h, w, h);  // not resizable
-    static Fl_Pixmap iconPixmap(sonkrate_xpm);
-    static Fl_RGB_Image icon(&iconPixmap, FL_GRAY);
-    window_->icon(&icon);
+    window_->icon(windowIcon());
     connectWindowEvents();
     menuBar_ = new Fl_Menu_Bar(0, 0, w, kMenuBarHeight);
     menuBar_->textfont(kGuiFont);
@@ -137,6 +142,7 @@ ArchiveWindow* FltkPlatform::archiveWindow(const ArchiveWindowDescription& descr
     FltkArchiveWindow::Host host;
     host.dispatch = [this](const std::function<void()>& call) { return dispatch(call); };
     host.changed = [this] { changed(); };
+    host.icon = windowIcon();
     archive_ = std::make_unique<FltkArchiveWindow>(description, sink, std::move(host));
     changed();
     return archive_.get();
