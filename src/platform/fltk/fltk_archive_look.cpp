@@ -30,7 +30,7 @@ RowLook rowLook(RowMark mark, bool selected, bool tableFocused, bool oddRow) {
     if (mark == kNoMark) look.background = oddRow ? fl_rgb_color(245, 246, 248) : FL_WHITE;
     if (mark == RowMark::Removed) look.text = fl_rgb_color(130, 130, 130);
     if (selected) {
-        look.background = tableFocused ? fl_rgb_color(48, 110, 200) : fl_rgb_color(200, 208, 220);
+        look.background = tableFocused ? kSelection : fl_rgb_color(200, 208, 220);
         look.text = tableFocused ? FL_WHITE : FL_BLACK;
         if (mark == RowMark::Removed) look.text = tableFocused ? fl_rgb_color(215, 222, 235) : fl_rgb_color(110, 110, 110);
     }

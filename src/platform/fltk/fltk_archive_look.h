@@ -21,6 +21,7 @@ inline constexpr int kArchiveMenuHeight = 26;
 inline const Fl_Color kWindowBackground = fl_rgb_color(239, 239, 239);
 inline const Fl_Color kHeaderBackground = fl_rgb_color(240, 240, 240);
 inline const Fl_Color kGridLine = fl_rgb_color(200, 200, 200);
+inline const Fl_Color kSelection = fl_rgb_color(48, 110, 200);
 inline const Fl_Color kSortArrow = fl_rgb_color(90, 90, 90);
 
 struct RowLook {

@@ -63,6 +63,8 @@ void FltkArchiveWindow::build(const ArchiveWindowDescription& description) {
     menu_ = new Fl_Menu_Bar(0, 0, window_->w(), kArchiveMenuHeight);
     menu_->box(FL_FLAT_BOX);
     menu_->color(kWindowBackground);
+    menu_->selection_color(kSelection);
+    menu_->down_box(FL_FLAT_BOX);
     menu_->textfont(kTableFont);
     menu_->textsize(kTableFontSize);
     if (description.menu) {
@@ -124,7 +126,7 @@ void FltkArchiveWindow::buildBottom() {
     progress_ = new Fl_Progress(0, 0, 10, 10);
     progress_->box(FL_GTK_DOWN_BOX);
     progress_->color(FL_WHITE);
-    progress_->selection_color(fl_rgb_color(48, 110, 200));
+    progress_->selection_color(kSelection);
     cancel_ = new Fl_Button(0, 0, 10, 10, "Cancel");
     styleLabel(cancel_);
     cancel_->box(FL_GTK_UP_BOX);
