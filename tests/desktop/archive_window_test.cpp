@@ -316,6 +316,17 @@ TEST(ArchiveWindow, FiltersPlaysFromTheWaveformShowsProgressAndTakesDrops) {
     std::vector<int> table = d.numbers("browser-table ");
     ASSERT_TRUE(dropUris(s.display(), s.window, table[0] + 40, table[1] + table[3] - 5, "file://" + dropped + "\r\n", why)) << why;
     EXPECT_TRUE(s.waitEvent("drop -1 " + dropped));
+    // On the filter field the files are not text to filter by; the window takes them.
+    s.clearEvents();
+    std::vector<int> field = s.area("filter");
+    ASSERT_TRUE(dropUris(s.display(), s.window, field[0] + 30, field[1] + field[3] / 2, "file://" + dropped + "\r\n", why)) << why;
+    EXPECT_TRUE(s.waitEvent("drop -1 " + dropped));
+    EXPECT_EQ(s.dump().rest("browser-filter "), "door_101");
+    // Nor does the waveform take them.
+    s.clearEvents();
+    wave = s.area("waveform");
+    ASSERT_TRUE(dropUris(s.display(), s.window, wave[0] + 30, wave[1] + wave[3] / 2, "file://" + dropped + "\r\n", why)) << why;
+    EXPECT_TRUE(s.waitEvent("drop -1 " + dropped));
 
     // "Play on select" reaches the shell; the close box asks it to close.
     std::vector<int> check = s.area("play-on-select");

@@ -2,6 +2,8 @@
 
 #include <FL/Fl.H>
 
+#include <string_view>
+
 namespace sonkrate::platform::desktop {
 
 ArchiveWindowWidget::ArchiveWindowWidget(int w, int h) : Fl_Double_Window(w, h) {}
@@ -12,7 +14,32 @@ void ArchiveWindowWidget::resize(int x, int y, int w, int h) {
     if (sized && laidOut) laidOut();
 }
 
+int ArchiveWindowWidget::handleDrop(int event) {
+    if (event == FL_PASTE) {
+        // The paste that follows a release this window took is the drop's text.
+        if (!dropPending_) return Fl_Double_Window::handle(event);
+        dropPending_ = false;
+        if (dropped && Fl::event_text()) dropped(std::string(Fl::event_text(), Fl::event_length()));
+        return 1;
+    }
+    // Over the table the table takes the drop; elsewhere the window does,
+    // whatever child is under the pointer or has the keyboard.
+    if (event == FL_DND_LEAVE || (dropTarget && Fl::event_inside(dropTarget))) {
+        Fl_Double_Window::handle(event);
+        return 1;
+    }
+    if (event == FL_DND_ENTER || event == FL_DND_DRAG) Fl::belowmouse(this);
+    if (event == FL_DND_RELEASE) dropPending_ = true;
+    return 1;
+}
+
 int ArchiveWindowWidget::handle(int event) {
+    if (event == FL_DND_ENTER || event == FL_DND_DRAG || event == FL_DND_LEAVE || event == FL_DND_RELEASE ||
+        event == FL_PASTE) {
+        int r = handleDrop(event);
+        if (touched && (event == FL_DND_RELEASE || event == FL_PASTE)) touched();
+        return r;
+    }
     int r = Fl_Double_Window::handle(event);
     if (touched && (event == FL_PUSH || event == FL_RELEASE || event == FL_KEYDOWN || event == FL_SHORTCUT ||
                     event == FL_PASTE || event == FL_DND_RELEASE || event == FL_SHOW || event == FL_HIDE))
@@ -23,6 +50,12 @@ int ArchiveWindowWidget::handle(int event) {
 FilterInput::FilterInput(int x, int y, int w, int h) : Fl_Input(x, y, w, h) {}
 
 int FilterInput::handle(int event) {
+    // Files dropped here are the window's, not text to filter by.
+    if (event == FL_DND_ENTER || event == FL_DND_DRAG || event == FL_DND_RELEASE) return 0;
+    if (event == FL_PASTE && Fl::event_text() && std::string_view(Fl::event_text()).substr(0, 5) == "file:") {
+        if (filesDropped) filesDropped(std::string(Fl::event_text(), Fl::event_length()));
+        return 1;
+    }
     if (event != FL_KEYBOARD || Fl::event_state(FL_CTRL | FL_ALT | FL_META)) return Fl_Input::handle(event);
     switch (Fl::event_key()) {
     case FL_Escape:

@@ -102,10 +102,7 @@ void FltkArchiveWindow::buildTable(const ArchiveWindowDescription& description) 
     e.headerClick = [this](int column) { send([column](ArchiveWindowSink& s) { s.onArchiveHeaderClick(column); }); };
     e.selectionChanged = [this] { send([](ArchiveWindowSink& s) { s.onArchiveSelectionChanged(); }); };
     e.activated = [this](int row) { send([row](ArchiveWindowSink& s) { s.onArchiveRowActivated(row); }); };
-    e.dropped = [this](int row, const std::string& text) {
-        std::vector<std::string> paths = droppedPaths(text);
-        if (!paths.empty()) send([row, &paths](ArchiveWindowSink& s) { s.onArchiveFilesDropped(row, paths); });
-    };
+    e.dropped = [this](int row, const std::string& text) { dropped(row, text); };
     table_ = new ArchiveTable(0, 0, 100, 100, description.columns, std::move(e));
 }
 
@@ -142,6 +139,10 @@ void FltkArchiveWindow::connect() {
     menu_->user_data(this);
     window_->laidOut = [this] { layout(); };
     window_->touched = [this] { host_.changed(); };
+    // Elsewhere than on a row, a drop counts as one below the rows.
+    window_->dropped = [this](const std::string& text) { dropped(-1, text); };
+    window_->dropTarget = table_;
+    filter_->filesDropped = [this](const std::string& text) { dropped(-1, text); };
     window_->callback(
         [](Fl_Widget*, void* data) {
             // Escape does not close the window; the close box asks the shell.
@@ -168,6 +169,11 @@ void FltkArchiveWindow::connect() {
             static_cast<FltkArchiveWindow*>(data)->send([](ArchiveWindowSink& s) { s.onArchiveCancel(); });
         },
         this);
+}
+
+void FltkArchiveWindow::dropped(int row, const std::string& text) {
+    std::vector<std::string> paths = droppedPaths(text);
+    if (!paths.empty()) send([row, &paths](ArchiveWindowSink& s) { s.onArchiveFilesDropped(row, paths); });
 }
 
 void FltkArchiveWindow::send(const std::function<void(ArchiveWindowSink&)>& event) {

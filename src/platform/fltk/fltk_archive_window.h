@@ -82,6 +82,8 @@ private:
     void reportWaveformWidth();
     static void waveformWidthDue(void* data);
     void send(const std::function<void(ArchiveWindowSink&)>& event);
+    // Files dropped on a row, or elsewhere (-1), as the drop's text.
+    void dropped(int row, const std::string& text);
     void dumpTable(std::ostream& o);
     void dumpAreas(std::ostream& o);
     void dumpMenu(std::ostream& o);
