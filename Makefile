@@ -87,6 +87,8 @@ dist-win32: win32
 	cp $(WIN32_BUILD)/bin/*.exe $(WIN32_BUILD)/dist/sonkrate/
 	if [ -f $(WIN32_BUILD)/bin/Sonkrate-help.chm ]; then cp $(WIN32_BUILD)/bin/Sonkrate-help.chm $(WIN32_BUILD)/dist/sonkrate/; fi
 	cp README.md $(WIN32_BUILD)/dist/sonkrate/README.txt
+	cp LICENSE $(WIN32_BUILD)/dist/sonkrate/LICENSE.txt
+	cp packaging/windows/THIRD-PARTY.txt $(WIN32_BUILD)/dist/sonkrate/
 	cd $(WIN32_BUILD)/dist && cmake -E tar cf ../sonkrate-win64.zip --format=zip sonkrate
 	@echo "$(WIN32_BUILD)/sonkrate-win64.zip"
 	@test -f $(WIN32_BUILD)/sonkrate-setup.exe || { echo "no $(WIN32_BUILD)/sonkrate-setup.exe: is makensis (nsis) installed?" >&2; exit 1; }

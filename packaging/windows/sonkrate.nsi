@@ -6,16 +6,16 @@
 ; kind of installation without asking.
 ;
 ; makensis -DVERSION=x.y.z -DPROGRAM_DIR=<folder of the .exe files>
-;          -DREADME=<README.md> -DICON=<sonkrate.ico> -DMARKER=<sonkrate.installed>
-;          -DOUTFILE=<setup.exe> sonkrate.nsi
+;          -DREADME=<README.md> -DLICENSE=<LICENSE> -DNOTICES=<THIRD-PARTY.txt>
+;          -DICON=<sonkrate.ico> -DMARKER=<sonkrate.installed> -DOUTFILE=<setup.exe> sonkrate.nsi
 
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
-!ifndef VERSION | PROGRAM_DIR | README | ICON | MARKER | OUTFILE
-  !error "VERSION, PROGRAM_DIR, README, ICON, MARKER and OUTFILE must be defined"
+!ifndef VERSION | PROGRAM_DIR | README | LICENSE | NOTICES | ICON | MARKER | OUTFILE
+  !error "VERSION, PROGRAM_DIR, README, LICENSE, NOTICES, ICON, MARKER and OUTFILE must be defined"
 !endif
 
 !define APP "Sonkrate"
@@ -46,11 +46,17 @@ VIAddVersionKey "ProductName" "${APP}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "FileDescription" "${APP} setup"
-VIAddVersionKey "LegalCopyright" "The Sonkrate developers"
+VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 The Sonkrate developers, MIT licence"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${MUI_ICON}"
 
+; The licence is shown before anything else is asked; it binds no one to
+; anything, so the page is read and passed on, not accepted.
+!define MUI_LICENSEPAGE_TEXT_TOP "Sonkrate is published under the MIT licence."
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "The notices of the libraries the programs contain are installed beside them in THIRD-PARTY.txt."
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -104,6 +110,8 @@ Section "Sonkrate" main
   File "${PROGRAM_DIR}/sonkrate-cli.exe"
   File "${PROGRAM_DIR}/Sonkrate-help.chm"
   File /oname=README.txt "${README}"
+  File /oname=LICENSE.txt "${LICENSE}"
+  File /oname=THIRD-PARTY.txt "${NOTICES}"
   ; Tells the window that its folder is an installation, whose working
   ; files belong in the user's data folder.
   File "${MARKER}"
@@ -143,6 +151,8 @@ Section "Uninstall"
   Delete "$INSTDIR\sonkrate-cli.exe"
   Delete "$INSTDIR\Sonkrate-help.chm"
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\THIRD-PARTY.txt"
   Delete "$INSTDIR\sonkrate.installed"
   Delete "$INSTDIR\uninstall.exe"
   ; Only when empty: files the user put there stay.

@@ -25,6 +25,9 @@ const char* const kQuiet =
     "beta-to-retail, names) shows a progress bar with the count and the time left on\n"
     "standard error when that is a terminal, and nothing otherwise.";
 const char* const kExitCodes = "Exit codes: 0 success, 1 the operation failed, 2 usage error.";
+const char* const kLicence =
+    "Copyright (c) 2026 The Sonkrate developers. Published under the MIT licence:\n"
+    "free to use, copy, change and pass on, with no warranty (the file LICENSE).";
 
 // Text as troff reads it: backslashes escaped, minus signs kept as such, no
 // line taken for a request.
@@ -97,7 +100,9 @@ void printCommandHelp(const Command& c) {
     print(stdout, "\n--quiet, -q: errors and the output asked for only; --help, -h: this text.\n");
 }
 
-void printVersion() { print(stdout, "sonkrate-cli %s, built %s\n", SONKRATE_VERSION, SONKRATE_BUILD_DATE); }
+void printVersion() {
+    print(stdout, "sonkrate-cli %s, built %s\n%s\n", SONKRATE_VERSION, SONKRATE_BUILD_DATE, kLicence);
+}
 
 void printManPage() {
     print(stdout, ".TH SONKRATE\\-CLI 1 \"%s\" \"sonkrate-cli %s\" \"User Commands\"\n", SONKRATE_BUILD_DATE,
@@ -113,7 +118,8 @@ void printManPage() {
         print(stdout, ".TP\n.B %s\n%s\n", troff(c.synopsis).c_str(), troff(c.summary).c_str());
         if (!c.details.empty()) print(stdout, ".IP\n%s\n", troff(c.details).c_str());
     }
-    print(stdout, ".SH EXIT STATUS\n%s\n.SH SEE ALSO\n.BR sox (1)\n", troff(kExitCodes).c_str());
+    print(stdout, ".SH EXIT STATUS\n%s\n.SH COPYRIGHT\n%s\n.SH SEE ALSO\n.BR sox (1)\n", troff(kExitCodes).c_str(),
+          troff(kLicence).c_str());
 }
 
 void printBashCompletion() {

@@ -48,12 +48,16 @@ std::set<std::string> complete(const std::string& folder, const std::string& wor
 
 }  // namespace
 
-TEST(CliHelp, VersionNamesTheBuildDate) {
+TEST(CliHelp, VersionNamesTheBuildDateAndTheLicence) {
     auto version = run(cli("--version"));
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(std::regex_match(version.out, std::regex("sonkrate-cli [0-9]+\\.[0-9]+\\.[0-9]+, built "
-                                                         "20[0-9][0-9]-[01][0-9]-[0-3][0-9]\n")))
+                                                         "20[0-9][0-9]-[01][0-9]-[0-3][0-9]\n"
+                                                         "Copyright \\(c\\) 2026 The Sonkrate developers\\. "
+                                                         "Published under the MIT licence:\n[^\n]+\n")))
         << version.out;
+    EXPECT_NE(run(cli("--help-man")).out.find(".SH COPYRIGHT\nCopyright (c) 2026 The Sonkrate developers"),
+              std::string::npos);
 }
 
 // Each command's synopsis and the options it takes agree: the options the

@@ -96,7 +96,8 @@ reg_exists() {
 
 program_dir="$WINEPREFIX/drive_c/Program Files/Sonkrate"
 start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Sonkrate.lnk"
-installed="sonkrate.exe auto_stop.exe sonkrate-cli.exe Sonkrate-help.chm README.txt sonkrate.installed uninstall.exe"
+installed="sonkrate.exe auto_stop.exe sonkrate-cli.exe Sonkrate-help.chm README.txt LICENSE.txt THIRD-PARTY.txt
+    sonkrate.installed uninstall.exe"
 classes='HKLM\Software\Classes'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sonkrate'
 
@@ -108,6 +109,8 @@ settle "the install"
 for f in $installed; do
     [ -f "$program_dir/$f" ] || fail "$f is not in Program Files\\Sonkrate"
 done
+grep -q '^Copyright (c) 2026 The Sonkrate developers' "$program_dir/LICENSE.txt" || fail "LICENSE.txt is not the MIT licence of Sonkrate"
+grep -q 'GCC RUNTIME LIBRARY EXCEPTION' "$program_dir/THIRD-PARTY.txt" || fail "THIRD-PARTY.txt lacks the GCC runtime's notice"
 [ -f "$start_menu" ] || fail "no Start-menu entry Sonkrate.lnk"
 for ext in tpa cau eel; do
     [ "$(reg_value "$classes\\.$ext")" = "Sonkrate.$ext" ] || fail ".$ext is not of the type Sonkrate.$ext"
