@@ -2,6 +2,11 @@
 
 #include <array>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define SONKRATE_CARRYLESS_CRC 1
+#endif
+
 #include "io/byte_order.h"
 
 namespace sonkrate::ids {
@@ -32,6 +37,31 @@ constexpr CrcTables makeTables() {
 constexpr CrcTables kTables = makeTables();
 constexpr const std::uint32_t (&kLowerStep)[256] = kTables.t[0];
 
+constexpr std::uint32_t stepBackZero(const CrcTables& tables, std::uint32_t state) {
+    const std::uint8_t i = tables.byTopByte[state >> 24];
+    return ((state ^ tables.t[0][i]) << 8) | i;
+}
+
+constexpr detail::Crc16Tables makeTables16() {
+    detail::Crc16Tables tables{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        tables.t[0][i] = kTables.t[0][i];
+        for (int k = 1; k < 16; ++k)
+            tables.t[k][i] = (tables.t[k - 1][i] >> 8) ^ kTables.t[0][tables.t[k - 1][i] & 0xFFu];
+    }
+    std::uint32_t state = kCrcStart;
+    for (int k = 0; k <= 32; ++k) {
+        tables.startBefore[k] = state;
+        state = stepBackZero(kTables, state);
+        if (k > 16) continue;
+        const int low = k < 8 ? k : 8, high = k < 8 ? 0 : k - 8;
+        tables.keepLow[k] = low == 8 ? 0 : ~std::uint64_t{0} << (8 * low);
+        tables.keepHigh[k] = high == 8 ? 0 : ~std::uint64_t{0} << (8 * high);
+    }
+    return tables;
+}
+
+
 struct LowerTable {
     std::uint8_t of[256] = {};
 };
@@ -43,16 +73,6 @@ constexpr LowerTable makeLower() {
 constexpr LowerTable kLowerTable = makeLower();
 constexpr const std::uint8_t (&kLower)[256] = kLowerTable.of;
 
-// Eight bytes at once: A-Z (and only those) gain 0x20.
-inline std::uint64_t lowerAscii8(std::uint64_t x) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    const std::uint64_t low7 = x & (0x7F * kOnes);
-    const std::uint64_t aboveZ = low7 + (0x7F - 'Z') * kOnes;  // high bit set when byte > 'Z'
-    const std::uint64_t fromA = low7 + (0x80 - 'A') * kOnes;   // high bit set when byte >= 'A'
-    const std::uint64_t upper = fromA & ~aboveZ & ~x & (0x80 * kOnes);
-    return x | (upper >> 2);
-}
-
 inline std::uint32_t crcEight(std::uint32_t state, std::uint64_t v) {
     const auto& t = kTables.t;
     v ^= state;
@@ -61,7 +81,7 @@ inline std::uint32_t crcEight(std::uint32_t state, std::uint64_t v) {
 }
 
 inline std::uint32_t lowerAscii4(std::uint32_t x) {
-    return static_cast<std::uint32_t>(lowerAscii8(x) & 0xFFFFFFFFu);
+    return static_cast<std::uint32_t>(detail::lowerAscii8(x) & 0xFFFFFFFFu);
 }
 
 // Four bytes at once, for the short names that are most candidates.
@@ -75,6 +95,10 @@ inline std::uint32_t crcFour(std::uint32_t state, std::uint32_t v) {
 
 const std::uint32_t (&crcTables())[8][256] { return kTables.t; }
 
+namespace detail {
+constexpr Crc16Tables kCrc16Tables = makeTables16();
+}  // namespace detail
+
 std::uint32_t crcUpdate(std::uint32_t state, const std::uint8_t* data, std::size_t size) {
     for (; size >= 8; size -= 8, data += 8) state = crcEight(state, io::getU64(data));
     if (size >= 4) state = crcFour(state, io::getU32(data)), size -= 4, data += 4;
@@ -83,10 +107,88 @@ std::uint32_t crcUpdate(std::uint32_t state, const std::uint8_t* data, std::size
 }
 
 std::uint32_t crcUpdateLower(std::uint32_t state, const std::uint8_t* data, std::size_t size) {
-    for (; size >= 8; size -= 8, data += 8) state = crcEight(state, lowerAscii8(io::getU64(data)));
+    for (; size >= 8; size -= 8, data += 8) state = crcEight(state, detail::lowerAscii8(io::getU64(data)));
     if (size >= 4) state = crcFour(state, lowerAscii4(io::getU32(data))), size -= 4, data += 4;
     for (; size > 0; --size, ++data) state = (state >> 8) ^ kLowerStep[(state ^ kLower[*data]) & 0xFFu];
     return state;
+}
+
+#if SONKRATE_CARRYLESS_CRC
+namespace {
+
+// Bytes 16 - k to 31 - k: k zeros, then bytes kept.
+alignas(32) constexpr std::uint8_t kKeepLast[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+// Sixteen bytes lower-cased, the first zeros of them zeroed.
+__attribute__((target("pclmul"))) inline __m128i loadLowered(const std::uint8_t* p, std::size_t zeros) {
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i fromA = _mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>('A' + 128)));
+    const __m128i upper = _mm_cmplt_epi8(fromA, _mm_set1_epi8(static_cast<char>(-128 + 26)));
+    x = _mm_or_si128(x, _mm_and_si128(upper, _mm_set1_epi8(0x20)));
+    return _mm_and_si128(x, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepLast + 16 - zeros)));
+}
+
+// The running state after sixteen bytes whose first four have the state
+// before them mixed in: folded to 64 bits and reduced to 32 (Barrett) by
+// carry-less multiplication with the constants of the reflected polynomial.
+__attribute__((target("pclmul"))) inline std::uint32_t reduce16(__m128i x) {
+    const __m128i k3k4 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);
+    const __m128i k5 = _mm_set_epi64x(0, 0x0163cd6124);
+    const __m128i poly = _mm_set_epi64x(0x01f7011641, 0x01db710641);
+    const __m128i low32 = _mm_setr_epi32(-1, 0, -1, 0);
+    __m128i y = _mm_clmulepi64_si128(x, k3k4, 0x10);
+    x = _mm_xor_si128(_mm_srli_si128(x, 8), y);
+    y = _mm_srli_si128(x, 4);
+    x = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x, low32), k5, 0x00), y);
+    y = _mm_clmulepi64_si128(_mm_and_si128(x, low32), poly, 0x10);
+    y = _mm_clmulepi64_si128(_mm_and_si128(y, low32), poly, 0x00);
+    x = _mm_xor_si128(x, y);
+    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(x, 4)));
+}
+
+__attribute__((target("pclmul"))) std::uint32_t carrylessLast16(const std::uint8_t* p, std::size_t size) {
+    const std::size_t zeros = 16 - (size < 16 ? size : 16);
+    const __m128i start = _mm_cvtsi32_si128(static_cast<int>(detail::kCrc16Tables.startBefore[zeros]));
+    return reduce16(_mm_xor_si128(loadLowered(p, zeros), start)) ^ kCrcStart;
+}
+
+__attribute__((target("pclmul"))) std::uint32_t carrylessLast32(const std::uint8_t* p, std::size_t size) {
+    const std::size_t zeros = 32 - (size < 32 ? size : 32);
+    const std::size_t first = zeros < 16 ? zeros : 16, second = zeros < 16 ? 0 : zeros - 16;
+    const __m128i start = _mm_cvtsi32_si128(static_cast<int>(detail::kCrc16Tables.startBefore[zeros]));
+    const std::uint32_t middle = reduce16(_mm_xor_si128(loadLowered(p, first), start));
+    const __m128i rest = _mm_xor_si128(loadLowered(p + 16, second), _mm_cvtsi32_si128(static_cast<int>(middle)));
+    return reduce16(rest) ^ kCrcStart;
+}
+
+}  // namespace
+
+ShortCrc carrylessShortCrc() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("pclmul") ? carrylessLast16 : nullptr;
+}
+#else
+ShortCrc carrylessShortCrc() { return nullptr; }
+#endif
+
+ShortCrc fastestShortCrc() {
+    if (ShortCrc carryless = carrylessShortCrc()) return carryless;
+    return crcOfLast16Lower;
+}
+
+namespace {
+std::uint32_t tableLast32(const std::uint8_t* p, std::size_t size) {
+    return crcUpdateLower(kCrcStart, p + 32 - size, size) ^ kCrcStart;
+}
+}  // namespace
+
+ShortCrc fastestShortCrc32() {
+#if SONKRATE_CARRYLESS_CRC
+    if (carrylessShortCrc()) return carrylessLast32;
+#endif
+    return tableLast32;
 }
 
 std::uint32_t crcStepBack(std::uint32_t state, std::uint8_t byte) {

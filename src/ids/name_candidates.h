@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sonkrate::ids {
 
 // Candidates are 2 to this many bytes long.
@@ -123,6 +127,106 @@ void forEachCandidateSpan(const std::uint8_t* run, std::size_t size, bool wholeR
     if (kinds & kDoubleQuote) c.split(size, kDoubleQuote);
     if (kinds & kSingleQuote) c.split(size, kSingleQuote);
     if (delimiter) c.split(size, kDelimiter);
+}
+
+namespace detail {
+
+// The bytes of each kind of a run of at most 64 bytes, as bit masks.
+struct RunMasks {
+    std::uint64_t delimiter = 0, blank = 0, separator = 0, dot = 0, doubleQuote = 0, singleQuote = 0;
+};
+
+inline RunMasks runMasks(const std::uint8_t* run, std::size_t size) {
+    RunMasks m;
+#if defined(__SSE2__)
+    // The kinds byte by byte, then each kind's bit gathered sixteen bytes at a time.
+    alignas(16) std::uint8_t kinds[64];
+    const std::size_t chunks = (size + 15) / 16;
+    for (std::size_t c = 0; c < chunks; ++c) _mm_store_si128(reinterpret_cast<__m128i*>(kinds + 16 * c), _mm_setzero_si128());
+    for (std::size_t i = 0; i < size; ++i) kinds[i] = kKinds.of[run[i]];
+    for (std::size_t c = 0; c < chunks; ++c) {
+        const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(kinds + 16 * c));
+        auto plane = [&](int bit) {
+            return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_slli_epi16(k, 7 - bit))))
+                   << (16 * c);
+        };
+        m.delimiter |= plane(1), m.blank |= plane(2), m.separator |= plane(3);
+        m.dot |= plane(4), m.doubleQuote |= plane(5), m.singleQuote |= plane(6);
+    }
+#else
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint64_t k = kKinds.of[run[i]];
+        m.delimiter |= ((k >> 1) & 1) << i;
+        m.blank |= ((k >> 2) & 1) << i;
+        m.separator |= ((k >> 3) & 1) << i;
+        m.dot |= ((k >> 4) & 1) << i;
+        m.doubleQuote |= ((k >> 5) & 1) << i;
+        m.singleQuote |= ((k >> 6) & 1) << i;
+    }
+#endif
+    return m;
+}
+
+// Bits from to end - 1 (end at most 64).
+inline std::uint64_t bitRange(std::size_t from, std::size_t end) {
+    const std::uint64_t upTo = end >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << end) - 1;
+    return from >= 64 ? 0 : upTo & ~((std::uint64_t{1} << from) - 1);
+}
+
+inline std::size_t lowestBit(std::uint64_t x) { return static_cast<std::size_t>(__builtin_ctzll(x)); }
+inline std::size_t highestBit(std::uint64_t x) { return static_cast<std::size_t>(63 - __builtin_clzll(x)); }
+
+// Collector's pieces and splits with the run's bytes looked at once, as masks.
+template <typename Sink>
+struct MaskCollector {
+    Sink& sink;
+    RunMasks m;
+
+    void add(std::size_t start, std::size_t end) {
+        const std::size_t length = end - start;
+        if (length >= kMinNameLength && length <= kMaxNameLength) sink(start, length);
+    }
+
+    void piece(std::size_t start, std::size_t end) {
+        add(start, end);
+        const std::uint64_t in = bitRange(start, end);
+        if (!((m.blank | m.separator | m.dot) & in)) return;
+        const std::uint64_t filled = ~m.blank & in;
+        const std::size_t from = filled ? lowestBit(filled) : end, to = filled ? highestBit(filled) + 1 : end;
+        if (from != start || to != end) add(from, to);
+        std::size_t name = from;
+        if (const std::uint64_t separators = m.separator & bitRange(from, to)) {
+            name = highestBit(separators) + 1;
+            add(name, to);
+        }
+        if (!(m.dot & in)) return;
+        if (const std::uint64_t dots = m.dot & bitRange(name, to); dots && highestBit(dots) > name)
+            add(name, highestBit(dots));
+    }
+
+    void split(std::size_t size, std::uint64_t at, bool quotes) {
+        std::size_t from = 0;
+        for (; at != 0; at &= at - 1) {
+            const std::size_t i = lowestBit(at);
+            if (!quotes || (m.delimiter & bitRange(from, i))) piece(from, i);
+            from = i + 1;
+        }
+        if (!quotes || (m.delimiter & bitRange(from, size))) piece(from, size);
+    }
+};
+
+}  // namespace detail
+
+// The spans of forEachCandidateSpan(run, size, true, kindsOf(run, size)), in
+// the same order, for a run of at most 64 bytes: its bytes' kinds are read
+// once into bit masks, and the pieces are found from those.
+template <typename Sink>
+void forEachCandidateSpanOfShortRun(const std::uint8_t* run, std::size_t size, Sink&& sink) {
+    detail::MaskCollector<Sink> c{sink, detail::runMasks(run, size)};
+    c.piece(0, size);
+    if (c.m.doubleQuote) c.split(size, c.m.doubleQuote, true);
+    if (c.m.singleQuote) c.split(size, c.m.singleQuote, true);
+    if (c.m.delimiter) c.split(size, c.m.delimiter, false);
 }
 
 // The kinds of every byte value.

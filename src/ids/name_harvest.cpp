@@ -28,8 +28,10 @@ constexpr std::array<bool, 256> makeWide() {
 constexpr std::array<bool, 256> kWide = makeWide();
 
 // Bit i of breaks: byte i ends a run; of cutting: byte i gives a run pieces
-// (a delimiter, blank, path separator or dot). n is at most 64.
-inline void blockMasks(const std::uint8_t* p, std::size_t n, std::uint64_t& breaks, std::uint64_t& cutting) {
+// (a delimiter, blank, path separator or dot); of zeros: byte i is zero. n is
+// at most 64.
+inline void blockMasks(const std::uint8_t* p, std::size_t n, std::uint64_t& breaks, std::uint64_t& cutting,
+                       std::uint64_t& zeros) {
     std::size_t i = 0;
 #if defined(__SSE2__)
     const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
@@ -50,6 +52,7 @@ inline void blockMasks(const std::uint8_t* p, std::size_t n, std::uint64_t& brea
         cut = _mm_or_si128(cut, _mm_or_si128(within(x, ':', '>'), within(x, '[', ']')));
         breaks |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(stop))) << i;
         cutting |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(cut))) << i;
+        zeros |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(is(x, 0)))) << i;
     }
 #endif
     const std::uint8_t(&kinds)[256] = detail::kKinds.of;
@@ -57,12 +60,14 @@ inline void blockMasks(const std::uint8_t* p, std::size_t n, std::uint64_t& brea
         const std::uint8_t k = kinds[p[i]];
         breaks |= static_cast<std::uint64_t>(!(k & kRunByte)) << i;
         cutting |= static_cast<std::uint64_t>((k & kCutting) != 0) << i;
+        zeros |= static_cast<std::uint64_t>(p[i] == 0) << i;
     }
 }
 
 }  // namespace
 
-NameScanner::NameScanner(const SoughtIds& sought, NameMatches& matches) : sought_(sought), matches_(matches) {
+NameScanner::NameScanner(const SoughtIds& sought, NameMatches& matches)
+    : sought_(sought), matches_(matches), shortCrc_(fastestShortCrc()), shortCrc32_(fastestShortCrc32()) {
     carry_.reserve(3 * kSegment);
 }
 
@@ -76,28 +81,82 @@ void NameScanner::begin(std::string sourcePath) {
 }
 
 void NameScanner::feed(const std::uint8_t* data, std::size_t size) {
-    std::size_t runStart = 0;       // where the run being read started (in data)
-    std::int64_t lastCutting = -1;  // the last byte seen that gives a run pieces
-    for (std::size_t base = 0; base < size; base += 64) {
-        const std::size_t n = std::min<std::size_t>(64, size - base);
-        std::uint64_t breaks = 0, cutting = 0;
-        blockMasks(data + base, n, breaks, cutting);
-        for (; breaks != 0; breaks &= breaks - 1) {
-            const unsigned bit = static_cast<unsigned>(__builtin_ctzll(breaks));
-            const std::size_t end = base + bit;
-            const std::uint64_t before = cutting & ((std::uint64_t{1} << bit) - 1);
-            if (before) lastCutting = static_cast<std::int64_t>(base + 63 - static_cast<unsigned>(__builtin_clzll(before)));
-            runEnds(data, runStart, end, lastCutting >= static_cast<std::int64_t>(runStart));
+    std::size_t base = 0;
+    std::size_t runStart = 0;  // where the run being read started (in data)
+    if (!carry_.empty()) {
+        // The run carried from the last piece goes on to the first break.
+        while (base < size) {
+            const std::size_t n = std::min<std::size_t>(64, size - base);
+            std::uint64_t breaks = 0, cutting = 0, zeros = 0;
+            blockMasks(data + base, n, breaks, cutting, zeros);
+            if (breaks == 0) {
+                base += n;
+                continue;
+            }
+            const std::size_t end = base + static_cast<unsigned>(__builtin_ctzll(breaks));
+            runEnds(data, 0, end, true);
             runStart = end + 1;
+            break;
         }
-        if (cutting) lastCutting = static_cast<std::int64_t>(base + 63 - static_cast<unsigned>(__builtin_clzll(cutting)));
     }
+    if (base < size) scanRuns(data, size, base, runStart);
+    else if (size > 0) carry(data, size, position_, kindsOf(data, size));
+    if (size > 0) previous_ = data[size - 1];
+    position_ += size;
+}
+
+// Runs of data from the block at base on, the one that starts at runStart
+// first. Only the breaks that end a run of two bytes or more, or a zero after
+// a character (which may end a UTF-16 character), are looked at. A run that
+// is short, has nothing to cut and whose hash the filter of the sought
+// identifiers rejects is passed over without a branch; the others are noted
+// and then handled in order, so that names are found in the stream's order.
+void NameScanner::scanRuns(const std::uint8_t* data, std::size_t size, std::size_t base, std::size_t runStart) {
+    static constexpr std::uint8_t kZeros[16] = {};
+    std::int64_t lastCutting = -1;  // the last byte seen that gives a run pieces
+    std::int64_t lastBreak = static_cast<std::int64_t>(runStart) - 1;
+    std::uint64_t runBytesBefore = 0;  // bits 62 and 63: the two bytes before the block are run bytes
+    struct Noted {
+        std::uint32_t start, end;
+        bool cutting;
+    };
+    Noted noted[65];
+    for (; base < size; base += 64) {
+        const std::size_t n = std::min<std::size_t>(64, size - base);
+        std::uint64_t breaks = 0, cutting = 0, zeros = 0;
+        blockMasks(data + base, n, breaks, cutting, zeros);
+        if (runStart > base) breaks &= runStart - base >= 64 ? 0 : ~std::uint64_t{0} << (runStart - base);
+        const std::uint64_t runBytes = ~breaks & (n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1);
+        const std::uint64_t after1 = (runBytes << 1) | (runBytesBefore >> 63);
+        const std::uint64_t after2 = (runBytes << 2) | (runBytesBefore >> 62);
+        std::uint64_t visit = breaks & after1 & (after2 | zeros);
+        std::size_t count = 0;
+        for (; visit != 0; visit &= visit - 1) {
+            const unsigned bit = static_cast<unsigned>(__builtin_ctzll(visit));
+            const std::size_t end = base + bit;
+            const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
+            const std::uint64_t breaksBefore = breaks & below, cuttingBefore = cutting & below;
+            const std::int64_t top = static_cast<std::int64_t>(base + 63);
+            const std::int64_t start = 1 + (breaksBefore ? top - __builtin_clzll(breaksBefore) : lastBreak);
+            const bool cuts = cuttingBefore ? top - __builtin_clzll(cuttingBefore) >= start : lastCutting >= start;
+            const std::size_t length = end - static_cast<std::size_t>(start);
+            const std::uint8_t* last16 = end >= 16 ? data + end - 16 : kZeros;
+            const bool maybe = sought_.mayContain(shortCrc_(last16, length)) | (end < 16) | (length > 16) | cuts;
+            const int character = end > 0 ? data[end - 1] : previous_;
+            const bool wide = (data[end] == 0) & (character >= 0) & kWide[static_cast<std::uint8_t>(character)];
+            noted[count] = {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end), cuts};
+            count += ((length >= kMinNameLength) & maybe) | wide;
+        }
+        if (breaks) lastBreak = static_cast<std::int64_t>(base + 63) - __builtin_clzll(breaks);
+        if (cutting) lastCutting = static_cast<std::int64_t>(base + 63) - __builtin_clzll(cutting);
+        runBytesBefore = runBytes << (64 - n);
+        for (std::size_t i = 0; i < count; ++i) runEnds(data, noted[i].start, noted[i].end, noted[i].cutting);
+    }
+    runStart = static_cast<std::size_t>(lastBreak + 1);
     if (runStart < size) {
         const std::uint8_t* rest = data + runStart;
         carry(rest, size - runStart, position_ + runStart, kindsOf(rest, size - runStart));
     }
-    if (size > 0) previous_ = data[size - 1];
-    position_ += size;
 }
 
 // The run [start, end) of data ends at data[end]; a zero there after a
@@ -113,7 +172,11 @@ void NameScanner::runEnds(const std::uint8_t* data, std::size_t start, std::size
         const SoundId id = crcUpdateLower(kCrcStart, run, size) ^ kCrcStart;
         if (sought_.contains(id)) keep(id, run, size, position_ + start);
     } else if (size >= kMinNameLength) {
-        narrowRun(run, size, position_ + start, cutting ? kindsOf(run, size) : std::uint8_t{kRunByte});
+        readable_ = data;
+        // Runs of up to 64 bytes are cut from masks of their bytes, without their kinds.
+        const std::uint8_t kinds = !cutting ? std::uint8_t{kRunByte} : size <= 64 ? kCutting : kindsOf(run, size);
+        narrowRun(run, size, position_ + start, kinds);
+        readable_ = nullptr;
     }
     if (data[end] == 0) {
         const int before = end > 0 ? data[end - 1] : previous_;
@@ -190,20 +253,30 @@ void NameScanner::tryRun(const std::uint8_t* run, std::size_t size, std::uint64_
                          bool wholeRun, std::uint8_t kinds) {
     if (size < kMinNameLength) return;
     auto tryOne = [&](std::size_t start, std::size_t length) {
-        const SoundId id = crcUpdateLower(kCrcStart, run + start, length) ^ kCrcStart;
+        const SoundId id = hash(run + start, length);
         if (sought_.contains(id)) keep(id, run + start, length, offset + std::uint64_t{start} * stride);
     };
     // A span that comes twice (a file name seen from two splits) is only hashed twice.
-    forEachCandidateSpan(run, size, wholeRun, kinds, [&](std::size_t start, std::size_t length) {
+    auto each = [&](std::size_t start, std::size_t length) {
         ++candidates_;
         tryOne(start, length);
-    });
+    };
+    if (wholeRun && stride == 1 && size <= 64) forEachCandidateSpanOfShortRun(run, size, each);
+    else forEachCandidateSpan(run, size, wholeRun, kinds, each);
 }
 
 void NameScanner::tryWhole(const std::uint8_t* run, std::size_t size, std::uint64_t offset) {
     ++candidates_;
-    const SoundId id = crcUpdateLower(kCrcStart, run, size) ^ kCrcStart;
+    const SoundId id = hash(run, size);
     if (sought_.contains(id)) keep(id, run, size, offset);
+}
+
+SoundId NameScanner::hash(const std::uint8_t* name, std::size_t length) const {
+    const std::uint8_t* end = name + length;
+    const std::ptrdiff_t readable = readable_ ? end - readable_ : 0;
+    if (length <= 16 && readable >= 16) return shortCrc_(end - 16, length);
+    if (length <= 32 && readable >= 32) return shortCrc32_(end - 32, length);
+    return crcUpdateLower(kCrcStart, name, length) ^ kCrcStart;
 }
 
 void NameScanner::keep(SoundId id, const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ids/crc32_fast.h"
 #include "ids/name_candidates.h"
 #include "ids/name_matches.h"
 
@@ -33,6 +34,7 @@ private:
         std::vector<std::uint8_t> bytes;  // the low bytes of the characters
         std::uint64_t offset = 0;         // of the first character
     };
+    void scanRuns(const std::uint8_t* data, std::size_t size, std::size_t base, std::size_t runStart);
     void runEnds(const std::uint8_t* data, std::size_t start, std::size_t end, bool cutting);
     void narrowRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, std::uint8_t kinds);
     void carry(const std::uint8_t* data, std::size_t size, std::uint64_t offset, std::uint8_t kinds);
@@ -43,10 +45,13 @@ private:
                 std::uint8_t kinds);
     // A run with nothing to cut: the run is its one candidate.
     void tryWhole(const std::uint8_t* run, std::size_t size, std::uint64_t offset);
+    // The identifier of a candidate, by the quickest way its buffer allows.
+    SoundId hash(const std::uint8_t* name, std::size_t length) const;
     void keep(SoundId id, const std::uint8_t* bytes, std::size_t size, std::uint64_t offset);
 
     const SoughtIds& sought_;
     NameMatches& matches_;
+    ShortCrc shortCrc_, shortCrc32_;
     std::string path_;
     std::uint64_t position_ = 0;  // stream offset of the next byte fed
     std::vector<std::uint8_t> carry_;
@@ -54,6 +59,9 @@ private:
     bool carryIsRunStart_ = true;
     std::uint8_t carryKinds_ = 0;
     int previous_ = -1;  // the byte before the next one fed, or -1
+    // While a run of the piece fed is tried: its first byte, before which the
+    // short names' hash may read. Null for runs in other buffers.
+    const std::uint8_t* readable_ = nullptr;
     WideRun wide_[2];    // by the parity of their offsets
     std::uint64_t candidates_ = 0;
     std::uint64_t added_ = 0;

@@ -30,10 +30,9 @@ class SoughtIds {
 public:
     SoughtIds() = default;
     explicit SoughtIds(std::vector<SoundId> ids);
-    bool contains(SoundId id) const {
-        if (!(filter_[(id & 0xFFFFu) >> 6] >> (id & 63u) & 1u)) return false;
-        return containsSlow(id);
-    }
+    bool contains(SoundId id) const { return mayContain(id) && containsSlow(id); }
+    // The filter alone: false only for identifiers that are not sought.
+    bool mayContain(SoundId id) const { return filter_[(id & 0xFFFFu) >> 6] >> (id & 63u) & 1u; }
     const std::vector<SoundId>& ids() const { return sorted_; }
     std::size_t size() const { return sorted_.size(); }
 
