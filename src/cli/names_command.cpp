@@ -172,6 +172,13 @@ void guess(Run& run, const ids::SoughtIds& sought, bool json) {
     }
 }
 
+// The names the database holds, seeds for the variations as names found are.
+std::vector<std::string> knownNames(const Run& run) {
+    std::vector<std::string> names = run.database.names();
+    for (const auto& [id, name] : run.known) names.push_back(name);
+    return names;
+}
+
 void choose(Run& run) {
     for (const auto& [id, name] : run.known) run.naming[id] = {name, "database", {}};
     for (const auto& [id, list] : run.matches.byId()) {
@@ -187,14 +194,19 @@ void choose(Run& run) {
 
 // Appends the new names, in the order of the archives and their records.
 // A name holding a quotation mark could not be read back from the database
-// as it is, and is left out.
+// as it is: it is left out, and said so.
 int writeDatabase(Run& run, const std::string& db) {
     std::set<ids::SoundId> written;
     for (const ArchiveIds& a : run.archives)
         for (ids::SoundId id : a.records) {
             auto it = run.naming.find(id);
             if (it == run.naming.end() || !it->second.chosen.best || it->second.name.empty()) continue;
-            if (!written.insert(id).second || it->second.name.find('"') != std::string::npos) continue;
+            if (!written.insert(id).second) continue;
+            if (it->second.name.find('"') != std::string::npos) {
+                warning("the name of " + ids::formatSoundId(id) + ", " + io::shownText(it->second.name) +
+                        ", holds a quotation mark, which " + db + " cannot hold; it was not written there");
+                continue;
+            }
             if (io::Outcome appended = ids::appendSoundIdRecord(db, it->second.name); !appended)
                 return failedOn(db, appended.reason);
         }
@@ -289,7 +301,7 @@ int runNames(const Arguments& args) {
     harvest(run, sought);
     guess(run, sought, args.has("json"));
     if (!args.has("no-vary") && sought.size() > 0) {
-        ids::VariationResult v = ids::varyNames(run.matches, sought);
+        ids::VariationResult v = ids::varyNames(run.matches, sought, knownNames(run));
         if (v.budgetReached)
             warning("variations stopped after " + std::to_string(ids::kMaxVariations) + " candidates");
     }
@@ -313,9 +325,9 @@ const char* const kNamesDetails =
     "text) is sought names it (\"found\"). Files that cannot be read are reported\n"
     "and skipped.\n"
     "\n"
-    "Unless --no-vary: every number of up to 3 digits in a name found is replaced by\n"
-    "every number of its width, and its last letter or digit by every letter and\n"
-    "digit (\"varied\"; at most 10 million candidates).\n"
+    "Unless --no-vary: every number of up to 3 digits in a name found, or held by\n"
+    "SNDIDS already, is replaced by every number of its width, and its last letter\n"
+    "or digit by every letter and digit (\"varied\"; at most 10 million candidates).\n"
     "\n"
     "--guess PATTERN (repeatable): # is a digit, @ a letter, ? a letter, digit,\n"
     "blank, - or _; \\ makes the next character stand for itself; the rest stands\n"
@@ -327,7 +339,8 @@ const char* const kNamesDetails =
     "Among several matches: found before varied before guessed, then a name of\n"
     "letters, digits, blanks and -_. only, then the shorter. With --db the new\n"
     "names are appended to SNDIDS (created when missing) as \"<id>\" \"<name>\" lines;\n"
-    "nothing else in it changes, and a second run appends nothing. Prints per\n"
+    "nothing else in it changes, and a second run appends nothing; a name holding a\n"
+    "quotation mark cannot be stored there, and a warning names it. Prints per\n"
     "archive how many identifiers are named and the unknown ones; --json prints one\n"
     "object per record: archive, index, soundId, name (or null), how (database,\n"
     "found, varied, guessed), source (path and offset of a name found) and the\n"

@@ -1,6 +1,7 @@
 #include "ids/name_variations.h"
 
 #include <deque>
+#include <set>
 
 #include "ids/crc32_fast.h"
 
@@ -56,14 +57,25 @@ std::vector<std::string> variationsOf(const std::string& name) {
     return out;
 }
 
-VariationResult varyNames(NameMatches& matches, const SoughtIds& sought, std::uint64_t budget) {
+VariationResult varyNames(NameMatches& matches, const SoughtIds& sought, const std::vector<std::string>& known,
+                          std::uint64_t budget) {
     VariationResult result;
     std::deque<std::string> queue;
+    std::set<std::string> seeds;
+    auto seed = [&](const std::string& name) {
+        if (seeds.insert(name).second) queue.push_back(name);
+    };
     for (const auto& [id, names] : matches.byId()) {
         std::size_t guesses = 0;
         for (const NameMatch& m : names) guesses += m.how == NameHow::Guessed;
         for (const NameMatch& m : names)
-            if (m.how != NameHow::Guessed || guesses == 1) queue.push_back(m.name);
+            if (m.how != NameHow::Guessed || guesses == 1) seed(m.name);
+    }
+    // Known names as hashed: lower-cased, as found names are kept.
+    for (const std::string& name : known) {
+        std::string lower = name;
+        for (char& c : lower) c = static_cast<char>(lowerAsciiByte(static_cast<std::uint8_t>(c)));
+        if (!lower.empty()) seed(lower);
     }
     while (!queue.empty()) {
         const std::string name = std::move(queue.front());

@@ -41,6 +41,15 @@ std::string SoundNameIndex::lookup(SoundId id) const {
     return found == names_.end() ? "unknown" : found->second;
 }
 
+std::vector<std::string> SoundNameIndex::names() const {
+    std::vector<std::string> all;
+    for (const auto& [key, name] : names_)
+        if (name != "unknown") all.push_back(name);
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end()), all.end());
+    return all;
+}
+
 // The file read as tokens between quotation marks; the first token equal to
 // an identifier wins and the rest of its line gives the name.
 void SoundNameIndex::index(const std::string& s) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "ids/sound_id.h"
 
@@ -17,6 +18,9 @@ public:
     void load(const std::string& dbPath);
     // The name stored for id, or "unknown".
     std::string lookup(SoundId id) const;
+    // Every name indexed, sorted, without repeats (none for a database
+    // searched per lookup).
+    std::vector<std::string> names() const;
 
 private:
     void index(const std::string& text);

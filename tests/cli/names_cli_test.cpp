@@ -197,3 +197,28 @@ TEST(NamesCli, UnreadableFilesAreNamedAndSkipped) {
     EXPECT_NE(r.out.find("x.tpa: 1 of 2 identifiers named"), std::string::npos) << r.out;
 }
 #endif
+
+TEST(NamesCli, NamesOfTheDatabaseSeedVariationsAndANameWithAQuoteIsSaidNotWritten) {
+    testkit::ScratchDir dir;
+    std::filesystem::create_directories(dir.file("game"));
+    // Only a name with a quotation mark stands in the files; amb-wind-05 stands nowhere.
+    testkit::writeText(dir.file("game/level.scn"), std::string("\x01say\"hi\x01", 8));
+    const std::string tpa = dir.file("ambient.tpa"), db = dir.file("SndIds.dat");
+    writeArchive(tpa, {"amb-wind-01", "amb-wind-05", "say\"hi"});
+    const std::string before = dbLine("amb-wind-01");
+    testkit::writeText(db, before);
+
+    auto r = run(cli("names " + quote(tpa) + " --from " + quote(dir.file("game")) + " --db " + quote(db)));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(testkit::readText(db), before + dbLine("amb-wind-05"));
+    const std::string id = formatSoundId(computeSoundId("say\"hi"));
+    EXPECT_NE(r.err.find("warning: the name of " + id + ", say\"hi, holds a quotation mark"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("3 of 3 identifiers named (2 new: 1 found, 1 varied)"), std::string::npos) << r.out;
+
+    // Without the database's name there is nothing to vary from.
+    testkit::writeText(db, "");
+    auto bare = run(cli("names " + quote(tpa) + " --from " + quote(dir.file("game")) + " --db " + quote(db)));
+    EXPECT_EQ(testkit::readText(db), "");
+    EXPECT_NE(bare.out.find("1 of 3 identifiers named"), std::string::npos) << bare.out;
+}
