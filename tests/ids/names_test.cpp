@@ -278,3 +278,83 @@ TEST(NameChoice, FoundBeforeVariedBeforeGuessedThenPlainThenShort) {
     EXPECT_FALSE(chooseName({{1, "g1", NameHow::Guessed, {}, 0}}).uncertain);
     EXPECT_EQ(chooseName({}).best, nullptr);
 }
+
+TEST(FastCrc, ShortNamesHashedAtOnceGiveTheBitwiseIdentifier) {
+    // Junk before the name (letters too, which must not be folded in), names
+    // of every size up to 32 with letters of both cases and high bytes.
+    std::mt19937 random(3);
+    std::vector<std::uint8_t> bytes(32 + 32);
+    std::vector<ShortCrc> sixteen = {crcOfLast16Lower, fastestShortCrc()};
+    if (ShortCrc carryless = carrylessShortCrc()) sixteen.push_back(carryless);
+    for (int round = 0; round < 200; ++round) {
+        for (auto& b : bytes) b = static_cast<std::uint8_t>(round % 2 ? 'A' + random() % 60 : random());
+        for (std::size_t size = 0; size <= 32; ++size) {
+            const std::uint8_t* end = bytes.data() + 48;
+            const std::uint32_t expected = bitwiseId(end - size, size);
+            if (size <= 16) {
+                for (ShortCrc crc : sixteen) ASSERT_EQ(crc(end - 16, size), expected) << size;
+            }
+            ASSERT_EQ(fastestShortCrc32()(end - 32, size), expected) << size;
+        }
+    }
+}
+
+TEST(NameCandidates, ShortRunsCutFromMasksGiveTheSameSpansInTheSameOrder) {
+    const std::string alphabet = "ab.Z/\\ \t=,;:()[]{}<>\"'x\xE9-";
+    std::mt19937 random(11);
+    for (int round = 0; round < 20000; ++round) {
+        std::string run;
+        const std::size_t size = 1 + random() % 64;
+        for (std::size_t i = 0; i < size; ++i) run += alphabet[random() % alphabet.size()];
+        const auto* p = reinterpret_cast<const std::uint8_t*>(run.data());
+        std::vector<NameSpan> expected, got;
+        forEachCandidateSpan(p, size, true, kindsOf(p, size), [&](std::size_t s, std::size_t n) {
+            expected.push_back({static_cast<std::uint32_t>(s), static_cast<std::uint32_t>(n)});
+        });
+        forEachCandidateSpanOfShortRun(p, size, [&](std::size_t s, std::size_t n) {
+            got.push_back({static_cast<std::uint32_t>(s), static_cast<std::uint32_t>(n)});
+        });
+        ASSERT_EQ(got, expected) << run;
+    }
+}
+
+// Every candidate of a tricky stream sought: runs ending at and around the
+// buffer's first sixteen bytes and at 16, 17, 32, 33 and 64 bytes long,
+// pieces sharing a prefix, and identifiers the filter passes that are not
+// sought. The scanner finds each candidate at its first place whatever the
+// piece size, as the plain definition of candidates gives them.
+TEST(NameScanner, FindsEveryCandidateOfATrickyStreamAtItsFirstPlace) {
+    std::mt19937 random(5);
+    const std::string alphabet = "abcXYZ019.-_/\\ \t=,;:\"'()\x81\xE9";
+    std::string bytes;
+    for (std::size_t length : {0u, 1u, 2u, 3u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 128u, 129u, 300u}) {
+        for (std::size_t i = 0; i < length; ++i) bytes += alphabet[random() % alphabet.size()];
+        bytes += static_cast<char>(1 + random() % 30);
+    }
+    bytes += "snd/amb.wav snd/amb.wav,amb.wavx \"amb\" ab\x02";
+    while (bytes.size() < 20000) {
+        const std::size_t length = random() % 40;
+        for (std::size_t i = 0; i < length; ++i) bytes += alphabet[random() % alphabet.size()];
+        bytes += static_cast<char>(1 + random() % 30);
+    }
+    // The definition: each run's candidates in order, the first place of each.
+    std::map<std::string, std::uint64_t> expected;
+    std::vector<SoundId> ids;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    for (std::size_t start = 0, end = 0; end <= bytes.size(); ++end) {
+        if (end < bytes.size() && (nameByteKinds()[data[end]] & kRunByte)) continue;
+        const std::uint8_t* run = data + start;
+        forEachCandidateSpan(run, end - start, true, kindsOf(run, end - start), [&](std::size_t s, std::size_t n) {
+            std::string name(reinterpret_cast<const char*>(run + s), n);
+            for (char& c : name) c = static_cast<char>(lowerAsciiByte(static_cast<std::uint8_t>(c)));
+            expected.emplace(name, start + s);
+            ids.push_back(computeSoundId(name));
+            ids.push_back(computeSoundId(name) ^ 0x10000u);  // passes the filter, sought by nothing here
+        });
+        start = end + 1;
+    }
+    SoughtIds sought(ids);
+    ASSERT_GT(expected.size(), 1000u);
+    for (std::size_t piece : {1u, 7u, 15u, 16u, 17u, 64u, 65u, 4096u, 20000u * 2})
+        ASSERT_EQ(scan(bytes, sought, piece), expected) << "pieces of " << piece;
+}
