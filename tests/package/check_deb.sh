@@ -2,9 +2,9 @@
 # Makes the Debian package from this build with tools/make-deb and checks
 # it as a user's system would take it: the files it installs and their
 # owner, the control fields and the dependencies dpkg-shlibdeps found,
-# lintian with no error and no warning, the desktop entry, the AppStream
-# metainfo, the shared-mime-info declaration, the icons, and apt's plan to
-# install it.
+# lintian with no error and no warning, the copyright file and the licence
+# it names, the desktop entry, the AppStream metainfo, the shared-mime-info
+# declaration, the icons, and apt's plan to install it.
 #
 # usage: check_deb.sh SOURCE_DIR BUILD_DIR VERSION
 set -u
@@ -71,6 +71,14 @@ grep -q '^Exec=sonkrate %F$' "$root/usr/share/applications/$app.desktop" || fail
 appstreamcli validate --no-net "$root/usr/share/metainfo/$app.metainfo.xml" || fail "appstreamcli validate"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$app.metainfo.xml" ||
     fail "the metainfo names no release $version"
+grep -q '<project_license>MIT</project_license>' "$root/usr/share/metainfo/$app.metainfo.xml" ||
+    fail "the metainfo does not name the MIT licence"
+# The copyright file in the machine-readable form, naming the licence.
+copyright=$root/usr/share/doc/sonkrate/copyright
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" ||
+    fail "the copyright file is not in the machine-readable form"
+grep -qx 'Copyright: 2026 The Sonkrate developers' "$copyright" && grep -qx 'License: Expat' "$copyright" &&
+    grep -q 'MIT licence' "$copyright" || fail "the copyright file does not name the MIT licence of Sonkrate"
 
 # The MIME database takes the declaration: globs and magic for the types.
 mkdir -p "$work/mime/packages"
