@@ -46,6 +46,8 @@ void ArchiveTable::rowCount(int n) {
         row_height(0, rowHeight_);
     }
     rows(std::max(n, 0));
+    // A turn of the wheel moves three rows, as in other desktop lists.
+    vscrollbar->linesize(3 * rowHeight_);
     if (focus_ >= rows()) focus_ = -1;
     if (anchor_ >= rows()) anchor_ = focus_;
     redraw();

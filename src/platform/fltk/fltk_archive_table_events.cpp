@@ -67,6 +67,7 @@ int ArchiveTable::handlePush() {
             return 1;
         }
         if (resize != RESIZE_NONE) return Fl_Table::handle(FL_PUSH);
+        if (Fl::focus() != this) take_focus();
         pressedHeader_ = Fl::event_button() == FL_LEFT_MOUSE ? column : -1;
         return 1;
     }

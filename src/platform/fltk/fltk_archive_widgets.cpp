@@ -41,8 +41,8 @@ int ArchiveWindowWidget::handle(int event) {
         return r;
     }
     int r = Fl_Double_Window::handle(event);
-    if (touched && (event == FL_PUSH || event == FL_RELEASE || event == FL_KEYDOWN || event == FL_SHORTCUT ||
-                    event == FL_PASTE || event == FL_DND_RELEASE || event == FL_SHOW || event == FL_HIDE))
+    if (touched && (event == FL_PUSH || event == FL_RELEASE || event == FL_DRAG || event == FL_MOUSEWHEEL ||
+                    event == FL_KEYDOWN || event == FL_SHORTCUT || event == FL_SHOW || event == FL_HIDE))
         touched();
     return r;
 }

@@ -54,7 +54,12 @@ FltkArchiveWindow::~FltkArchiveWindow() {
 void FltkArchiveWindow::build(const ArchiveWindowDescription& description) {
     Fl_Group* current = Fl_Group::current();
     Fl_Group::current(nullptr);
-    window_ = new ArchiveWindowWidget(std::max(description.width, 480), std::max(description.height, 360));
+    // The size asked for, within the screen's work area.
+    int sx = 0, sy = 0, sw = 0, sh = 0;
+    Fl::screen_work_area(sx, sy, sw, sh);
+    int w = std::clamp(description.width, 480, std::max(sw - 20, 480));
+    int h = std::clamp(description.height, 360, std::max(sh - 40, 360));
+    window_ = new ArchiveWindowWidget(w, h);
     title_ = description.title;
     window_->copy_label(title_.c_str());
     window_->xclass("sonkrate");
