@@ -126,7 +126,13 @@ TEST_F(ArchiveWindowTest, OpensFromTheMenuAndForAGivenArchiveButNotForABadOne) {
 
 TEST_F(ArchiveWindowTest, RowsShowEachRecordsFactsAndSortByAnyColumnBothWays) {
     start();
-    shell->openFiles({writeThree()});
+    const std::string path = writeThree();
+    // Record 1 plays at -18 dB with a master volume of 0.5.
+    testkit::Bytes bytes = testkit::readFile(path);
+    testkit::put32(bytes, 24 + 56 + 12, 0xC1900000u);
+    testkit::put32(bytes, 24 + 56 + 16, 0x3F000000u);
+    testkit::writeFile(path, bytes);
+    shell->openFiles({path});
     EXPECT_EQ(column(kColIndex), (std::vector<std::string>{"0", "1", "2"}));
     EXPECT_EQ(column(kColName), (std::vector<std::string>{"alpha", "beta", "unknown"}));
     EXPECT_EQ(column(kColId), (std::vector<std::string>{idOf("alpha"), idOf("beta"), idOf("gamma")}));
@@ -136,7 +142,9 @@ TEST_F(ArchiveWindowTest, RowsShowEachRecordsFactsAndSortByAnyColumnBothWays) {
     EXPECT_EQ(column(kColBits), (std::vector<std::string>{"16", "16", "16"}));
     EXPECT_EQ(column(kColFormat), (std::vector<std::string>{"PCM", "IMA ADPCM", "PCM"}));
     EXPECT_EQ(column(kColCaption), (std::vector<std::string>{"", " Run! Now", ""}));
-    EXPECT_EQ(column(kColAttenuation), (std::vector<std::string>{"0", "0", "0"}));
+    EXPECT_EQ(column(kColAttenuation), (std::vector<std::string>{"0", "-18", "0"}));
+    EXPECT_EQ(column(kColVolume), (std::vector<std::string>{"0", "0.5", "0"}));
+    EXPECT_EQ(column(kColShared), (std::vector<std::string>{"", "", ""}));
     EXPECT_EQ(w().status(), "3 sounds, 2 named, 1 unknown, 0.2 MB");
 
     // Length ascending keeps ties in record order; again: descending, ties still in record order.
@@ -152,6 +160,9 @@ TEST_F(ArchiveWindowTest, RowsShowEachRecordsFactsAndSortByAnyColumnBothWays) {
     EXPECT_EQ(column(kColName), (std::vector<std::string>{"alpha", "beta", "unknown"}));
     w().clickHeader(kColName);
     EXPECT_EQ(column(kColName), (std::vector<std::string>{"unknown", "beta", "alpha"}));
+    // Floats by value, not by their text or bits: -18 before 0.
+    w().clickHeader(kColAttenuation);
+    EXPECT_EQ(column(kColIndex), (std::vector<std::string>{"1", "0", "2"}));
     w().clickHeader(kColIndex);
     w().clickHeader(kColIndex);
     EXPECT_EQ(column(kColIndex), (std::vector<std::string>{"2", "1", "0"}));
