@@ -97,6 +97,18 @@ io::Outcome SoundFrameReader::refill() {
     return io::success();
 }
 
+io::Outcome SoundFrameReader::next(const std::int16_t*& frames, std::size_t& count) {
+    count = 0;
+    while (decodedAt_ >= decoded_.size()) {
+        if (nextByte_ >= dataSize_) return io::success();
+        if (io::Outcome filled = refill(); !filled) return filled;
+    }
+    frames = decoded_.data() + decodedAt_;
+    count = (decoded_.size() - decodedAt_) / channels_;
+    decodedAt_ += count * channels_;
+    return io::success();
+}
+
 io::Outcome SoundFrameReader::read(std::int16_t* out, std::size_t maxFrames, std::size_t& count) {
     count = 0;
     while (count < maxFrames) {

@@ -34,6 +34,9 @@ public:
     // Reads up to maxFrames frames into out (maxFrames x channels samples);
     // sets count to the frames read, 0 at the end.
     io::Outcome read(std::int16_t* out, std::size_t maxFrames, std::size_t& count);
+    // The next run of frames as the reader holds them, without a copy: frames
+    // points at count frames (0 at the end), valid until the next call.
+    io::Outcome next(const std::int16_t*& frames, std::size_t& count);
 
 private:
     io::Outcome refill();

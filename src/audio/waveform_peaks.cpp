@@ -6,8 +6,6 @@ namespace sonkrate::audio {
 
 namespace {
 
-constexpr std::size_t kFramesPerRead = 16384;
-
 // Folds frames [from, to) of buffer into the extremes of one column; stereo
 // in one pass over the frames.
 void fold(const std::int16_t* buffer, std::size_t from, std::size_t to, unsigned channels, std::int16_t* column) {
@@ -54,13 +52,13 @@ io::Outcome computeWaveformPeaks(SoundFrameReader& reader, int columns, Waveform
     const auto total = static_cast<std::uint64_t>(peaks.columns);
     // Every column starts from its first frame's value, then takes the rest.
     std::vector<bool> started(total, false);
-    std::vector<std::int16_t> buffer(kFramesPerRead * channels);
     std::uint64_t at = 0;   // frame index of buffer[0]
     std::uint64_t column = 0;
     for (;;) {
         if (cancel && cancel->load(std::memory_order_relaxed)) return io::failure("The waveform was cancelled.");
+        const std::int16_t* buffer = nullptr;
         std::size_t got = 0;
-        if (io::Outcome read = reader.read(buffer.data(), kFramesPerRead, got); !read) return read;
+        if (io::Outcome read = reader.next(buffer, got); !read) return read;
         if (got == 0) break;
         std::size_t f = 0;
         while (f < got) {
@@ -81,7 +79,7 @@ io::Outcome computeWaveformPeaks(SoundFrameReader& reader, int columns, Waveform
                 for (unsigned c = 0; c < channels; ++c) dst[2 * c] = dst[2 * c + 1] = buffer[f * channels + c];
                 started[column] = true;
             }
-            fold(buffer.data(), f, to, channels, dst);
+            fold(buffer, f, to, channels, dst);
             f = to;
         }
         at += got;
