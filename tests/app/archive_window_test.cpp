@@ -385,6 +385,30 @@ TEST_F(ArchiveWindowTest, FindNamesReadsAFolderPastUnreadableFilesAndWritesTheDa
     EXPECT_NE(boxes()[0].find("lone"), std::string::npos) << boxes()[0];
 }
 
+TEST_F(ArchiveWindowTest, CancelEndsFindNamesWithNothingWritten) {
+    start();
+    shell->openFiles({writeThree()});
+    const std::string db = testkit::readText(shell->paths().sndIdsDat);
+    // Far more to read than the moment between the start and the cancel allows.
+    const std::string game = scratch.file("game");
+    std::filesystem::create_directories(game);
+    const std::string filler(64 * 1024, 'x');
+    for (int i = 0; i < 300; ++i) testkit::writeText(game + "/f" + std::to_string(i) + ".txt", filler + " gamma ");
+    w().answerFolder(game);
+    ASSERT_TRUE(w().chooseCommand(kCmdBrowserFindNames));
+    EXPECT_TRUE(w().progressShown());
+    // A second piece of long work is refused while this one runs.
+    clear();
+    ASSERT_TRUE(w().pressShortcut("F5"));
+    EXPECT_EQ(beeps(), (std::vector<Beep>{Beep::Refused}));
+    w().pressCancel();
+    settle();
+    EXPECT_FALSE(w().progressShown());
+    EXPECT_EQ(w().status(), "Names: cancelled; nothing was written.");
+    EXPECT_EQ(testkit::readText(shell->paths().sndIdsDat), db);
+    EXPECT_EQ(w().cell(2, kColName), "unknown");
+}
+
 TEST_F(ArchiveWindowTest, VerifyMarksTheRecordsWithFindingsAndListsTheErrors) {
     start();
     const std::string path = writeThree();
