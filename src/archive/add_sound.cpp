@@ -79,8 +79,8 @@ TpaHeader addedHeader(const TpaHeader& old, Variant variant, ArchiveClass archiv
     return header;
 }
 
-// Old records: offsets move by one record, record 0's auxValue becomes 0,
-// reserved is written as 0, everything else is kept.
+// Old records: offsets move by one record; everything else, the attenuation
+// (auxValue) and the master volume (reserved) included, is kept.
 io::Outcome shiftRecords(std::vector<TpaEntry>& records, const std::string& path) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         TpaEntry& entry = records[i];
@@ -88,8 +88,6 @@ io::Outcome shiftRecords(std::vector<TpaEntry>& records, const std::string& path
             return io::failure(path + " is damaged: entry " + std::to_string(i) +
                                " claims an offset beyond what an archive can hold");
         entry.imageOffset += static_cast<std::uint32_t>(kRetailRecordSize);
-        if (i == 0) entry.auxValue = 0;
-        entry.reserved = 0;
     }
     return io::success();
 }

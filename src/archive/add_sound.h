@@ -71,8 +71,9 @@ bool usesEffectsAdd(std::string_view archiveName, bool standardLayout);
 std::string addSoundName(const AddSoundRequest& request);
 
 // soundCount and entryCount become N + 1, trailerFlag 0, soundDataEnd the new
-// size; the new record's auxValue is 0. Refused for an archive
-// named "effects".
+// size; the new record's auxValue is 0. Every old record keeps its auxValue
+// and reserved (the game's attenuation and master volume). Refused for an
+// archive named "effects".
 AddSoundResult addSoundGeneral(const AddSoundRequest& request, const io::ProgressCallback& progress = {});
 
 // Both counts are incremented apart and the table keeps the larger of them;

@@ -2,7 +2,9 @@
 // and every refusal leaving the archive and its folder as they were.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <filesystem>
+#include <map>
 
 #include "archive/add_sound.h"
 #include "archive/default_sound.h"
@@ -59,7 +61,7 @@ TEST(AddSound, GeneralAddToNewArchiveLogsBacksUpAndRewritesExactly) {
     EXPECT_EQ(testkit::readText(r.dbPath), "\"" + sonkrate::ids::formatSoundId(id) + "\" \"door_slam\"\r\n");
     EXPECT_EQ(testkit::readFile(r.backupPath), original);
 
-    // Record 0's auxValue is written as 0, later ones kept, reserved cleared;
+    // Every old record keeps its auxValue and reserved, bytes as they were;
     // the backup of the first add stays as it was.
     testkit::put32(b, 36, 0x12345678);
     testkit::put32(b, 92, 0xABCDEF01);
@@ -70,9 +72,11 @@ TEST(AddSound, GeneralAddToNewArchiveLogsBacksUpAndRewritesExactly) {
     ASSERT_EQ(addSoundGeneral(second).addResult, AddOutcome::Done);
     b = testkit::readFile(tpa);
     EXPECT_TRUE(retailInvariants(b, {3}));
-    EXPECT_EQ(u32(b, 36), 0u);
+    EXPECT_EQ(u32(b, 36), 0x12345678u);
     EXPECT_EQ(u32(b, 92), 0xABCDEF01u);
-    EXPECT_EQ(u32(b, 96), 0u);
+    EXPECT_EQ(u32(b, 96), 7u);
+    EXPECT_EQ(u32(b, 136 + 12), 0u);
+    EXPECT_EQ(u32(b, 136 + 16), 0u);
     EXPECT_EQ(testkit::readFile(r.backupPath), original);
 }
 
@@ -208,4 +212,56 @@ TEST(AddSound, GeneralAddKeepsRecordsThatShareImages) {
     EXPECT_EQ(u32(b, 24 + 56 * 3), sonkrate::ids::computeSoundId("new"));
     EXPECT_EQ(u32(b, 24 + 56 * 3 + 4), original.size() + 56);
     testkit::expectGameReads(tpa);
+}
+
+// The game mixes each sound by its record's attenuation and master volume:
+// every add, in each of its three variants, keeps those of the sounds already
+// there, and only the new sound gets its class's values.
+TEST(AddSound, EveryVariantKeepsTheLevelsOfTheOldSounds) {
+    testkit::ScratchDir dir;
+    const std::string cau = dir.file("new.cau");
+    testkit::writeFile(cau, pcmImage(11025, 1, 80));
+    Bytes original = archive_test::retailArchive(
+        {{1, pcmImage(11025, 1, 100)}, {2, pcmImage(22050, 1, 60)}, {3, pcmImage(8000, 1, 30)}});
+    const std::map<std::uint32_t, testkit::GameLevels> levels = {
+        {1, {2.0f, -18.0f}}, {2, {0.5f, -3.25f}}, {3, {1.5f, 0.0f}}};
+    for (const auto& [id, level] : levels) {
+        testkit::put32(original, 24 + 56 * (id - 1) + 12, std::bit_cast<std::uint32_t>(level.attenuation));
+        testkit::put32(original, 24 + 56 * (id - 1) + 16, std::bit_cast<std::uint32_t>(level.volume));
+    }
+    using Add = AddSoundResult (*)(const std::string&, const std::string&, const std::string&);
+    struct Case {
+        const char* archive;
+        Add add;
+        float newAttenuation;
+    };
+    const Case cases[] = {
+        {"menu.tpa", [](const std::string& a, const std::string& c, const std::string& n) {
+             return addSoundGeneral(request(a, c, n)); }, 0.0f},
+        {"ambient.tpa", [](const std::string& a, const std::string& c, const std::string& n) {
+             return addSoundEffects(request(a, c, n)); }, 1.5f},
+        {"list.tpa", [](const std::string& a, const std::string& c, const std::string& n) {
+             return addSoundFromList(a, n, c, ""); }, 0.0f},
+    };
+    for (const Case& c : cases) {
+        const std::string tpa = dir.file(c.archive);
+        testkit::writeFile(tpa, original);
+        // The second add keeps the levels the first one gave.
+        for (const char* name : {"first", "second"}) {
+            AddSoundResult added = c.add(tpa, cau, name);
+            ASSERT_EQ(added.addResult, AddOutcome::Done) << c.archive << ": " << added.outcome.reason;
+        }
+        testkit::expectGameReads(tpa);
+        const auto read = testkit::gameSoundLevels(testkit::readFile(tpa));
+        ASSERT_EQ(read.size(), 5u) << c.archive;
+        for (const auto& [id, level] : levels) {
+            EXPECT_EQ(read.at(id).attenuation, level.attenuation) << c.archive << " sound " << id;
+            EXPECT_EQ(read.at(id).volume, level.volume) << c.archive << " sound " << id;
+        }
+        for (const char* name : {"first", "second"}) {
+            const testkit::GameLevels added = read.at(sonkrate::ids::computeSoundId(name));
+            EXPECT_EQ(added.attenuation, c.newAttenuation) << c.archive << " " << name;
+            EXPECT_EQ(added.volume, 0.0f) << c.archive << " " << name;
+        }
+    }
 }

@@ -113,6 +113,17 @@ std::vector<std::string> gameArchiveProblems(const Bytes& b) {
     return out.list;
 }
 
+std::map<std::uint32_t, GameLevels> gameSoundLevels(const Bytes& b) {
+    std::map<std::uint32_t, GameLevels> levels;
+    if (b.size() < 24) return levels;
+    const std::uint64_t table = u32(b, 8), entries = u32(b, 20);
+    for (std::uint64_t i = 0; i < entries && table + 56 * (i + 1) <= b.size(); ++i) {
+        const std::size_t r = static_cast<std::size_t>(table + 56 * i);
+        levels[u32(b, r)] = {std::bit_cast<float>(u32(b, r + 12)), std::bit_cast<float>(u32(b, r + 16))};
+    }
+    return levels;
+}
+
 std::vector<std::string> gameArchiveProblems(const std::string& path) {
     if (!fileExists(path)) return {"no file " + path};
     return gameArchiveProblems(readFile(path));

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <map>
 #include <source_location>
 #include <string>
 #include <vector>
@@ -21,6 +23,16 @@ std::vector<std::string> gameArchiveProblems(const std::string& path);
 // The same for a lone .cau image, as the game would read it once put in an
 // archive with its own header as the table's copy.
 std::vector<std::string> gameCauProblems(const Bytes& image);
+
+// A sound's mix as the game takes it from its record: attenuation in dB per
+// metre (auxValue) and master volume in dB (reserved).
+struct GameLevels {
+    float attenuation = 0;
+    float volume = 0;
+};
+// The levels of every identifier of the table the game reads (for an
+// identifier used twice, the last record's, as the release build keeps).
+std::map<std::uint32_t, GameLevels> gameSoundLevels(const Bytes& archive);
 
 ::testing::AssertionResult gameReads(const std::string& archivePath);
 ::testing::AssertionResult gameReadsCau(const std::string& cauPath);
