@@ -83,8 +83,16 @@ int readPatterns(const Arguments& args, Run& run) {
         if (std::string refusal = patternRefusal(value, p); !refusal.empty()) return usageError("names", refusal);
         run.patterns.push_back(std::move(p.pattern));
     }
-    for (const std::string& path : run.from)
+    for (const std::string& path : run.from) {
         if (!io::pathExists(path)) return failedOn(path, "Cannot read " + path + ": there is no such file or folder");
+        // A FIFO or a device would keep the harvest waiting or reading forever.
+        const io::PathKind kind = io::targetKind(path);
+        if (kind == io::PathKind::Missing)
+            return failedOn(path, "Cannot read " + path + ": it is a symbolic link to nothing that exists");
+        if (kind != io::PathKind::Regular && kind != io::PathKind::Folder)
+            return failedOn(path, "Cannot read " + path + ": it is " + io::pathKindText(kind) +
+                                      ", not a regular file or a folder");
+    }
     return kExitOk;
 }
 

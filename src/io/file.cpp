@@ -9,11 +9,14 @@
 #include <filesystem>
 #include <vector>
 
-#if defined(__linux__)
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 #endif
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #endif
@@ -52,6 +55,7 @@ const char* modeText(FileMode mode) {
     case FileMode::Write: return "wb";
     case FileMode::Append: return "ab";
     case FileMode::ReadWrite: return "r+b";
+    case FileMode::ReadNoLink: return "rb";
     }
     return "rb";
 }
@@ -65,6 +69,84 @@ std::FILE* openStream(const std::string& path, FileMode mode) {
     return std::fopen(path.c_str(), modeText(mode));
 #endif
 }
+
+// Why path is not read: "Cannot open X: it is a FIFO (named pipe), not a regular file".
+Outcome notRegular(const std::string& path, PathKind kind) {
+    if (kind == PathKind::Link)
+        return failure("Cannot open " + path + ": it is a symbolic link, and links inside a folder are not "
+                       "followed, so that nothing outside it is read");
+    return failure("Cannot open " + path + ": it is " + pathKindText(kind) + ", not a regular file");
+}
+
+// Opens a regular file for reading without waiting on what is not one: the
+// kind is looked at before opening (a device is not even opened) and again
+// on the open handle, so a file swapped in between is caught too.
+#if defined(_WIN32)
+Outcome openRegular(const std::string& path, bool followLink, std::FILE*& stream) {
+    const PathKind kind = followLink ? targetKind(path) : pathKind(path);
+    if (kind != PathKind::Regular && kind != PathKind::Missing) return notRegular(path, kind);
+    const DWORD flags = followLink ? FILE_ATTRIBUTE_NORMAL : FILE_FLAG_OPEN_REPARSE_POINT;
+    HANDLE h = CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        errno = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? ENOENT
+                : code == ERROR_ACCESS_DENIED                                 ? EACCES
+                                                                              : EIO;
+        return failure(systemError("Cannot open", path));
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    PathKind found = PathKind::Regular;
+    if (GetFileType(h) != FILE_TYPE_DISK) found = PathKind::Device;
+    else if (!GetFileInformationByHandle(h, &info)) found = PathKind::Other;
+    else if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) found = PathKind::Link;
+    else if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) found = PathKind::Folder;
+    if (found != PathKind::Regular) {
+        CloseHandle(h);
+        return notRegular(path, found);
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        return failure(systemError("Cannot open", path));
+    }
+    stream = _fdopen(fd, "rb");
+    if (stream == nullptr) {
+        _close(fd);
+        return failure(systemError("Cannot open", path));
+    }
+    return success();
+}
+#else
+Outcome openRegular(const std::string& path, bool followLink, std::FILE*& stream) {
+    const PathKind kind = followLink ? targetKind(path) : pathKind(path);
+    if (kind != PathKind::Regular && kind != PathKind::Missing) return notRegular(path, kind);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+    if (fd < 0) {
+        if (errno == ELOOP && !followLink) return notRegular(path, PathKind::Link);
+        return failure(systemError("Cannot open", path));
+    }
+    struct stat st {};
+    PathKind found = PathKind::Regular;
+    if (::fstat(fd, &st) != 0) found = PathKind::Other;
+    else if (S_ISDIR(st.st_mode)) found = PathKind::Folder;
+    else if (S_ISFIFO(st.st_mode)) found = PathKind::Fifo;
+    else if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) found = PathKind::Device;
+    else if (!S_ISREG(st.st_mode)) found = PathKind::Other;
+    if (found != PathKind::Regular) {
+        ::close(fd);
+        return notRegular(path, found);
+    }
+    // Reads of a regular file never wait; the flag is cleared all the same.
+    (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    stream = ::fdopen(fd, "rb");
+    if (stream == nullptr) {
+        ::close(fd);
+        return failure(systemError("Cannot open", path));
+    }
+    return success();
+}
+#endif
 
 }  // namespace
 
@@ -105,11 +187,13 @@ Outcome File::open(const std::string& path, FileMode mode) {
         handle_ = nullptr;
     }
     path_ = path;
-    writable_ = mode != FileMode::Read;
+    const bool reads = mode == FileMode::Read || mode == FileMode::ReadNoLink;
+    writable_ = !reads;
     failed_ = false;
     errno = 0;
     const bool creates = mode == FileMode::Write || mode == FileMode::Append;
     if (injectFault(creates ? IoCall::Create : IoCall::Open)) return failure(systemError("Cannot open", path));
+    if (reads) return openRegular(path, mode == FileMode::Read, handle_);
     handle_ = openStream(path, mode);
     if (!handle_) return failure(systemError("Cannot open", path));
     return success();

@@ -15,7 +15,11 @@ namespace sonkrate::io {
 // Buffer size for streamed copies and block reads.
 inline constexpr std::size_t kCopyBufferSize = 256 * 1024;
 
-enum class FileMode { Read, Write, Append, ReadWrite };
+// Read and ReadNoLink open only a regular file and never wait: a folder, a
+// FIFO, a device or a socket is refused with a sentence saying what it is.
+// ReadNoLink also refuses a symbolic link (a reparse point on Windows) as the
+// last part of the path: for the files of a folder someone else made.
+enum class FileMode { Read, Write, Append, ReadWrite, ReadNoLink };
 
 class File {
 public:

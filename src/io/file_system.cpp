@@ -14,6 +14,7 @@
 #else
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -111,6 +112,60 @@ Outcome createFolders(const std::string& folder) {
 bool pathExists(const std::string& path) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(nativePath(path), ec));
+}
+
+namespace {
+
+#if defined(_WIN32)
+PathKind kindOf(const std::string& path, bool follow) {
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && !follow) return PathKind::Link;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        std::error_code ec;
+        const fs::file_status status = fs::status(nativePath(path), ec);
+        if (ec || !fs::exists(status)) return PathKind::Missing;
+        return fs::is_directory(status) ? PathKind::Folder : PathKind::Regular;
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Folder : PathKind::Regular;
+}
+#else
+PathKind kindOf(const std::string& path, bool follow) {
+    struct stat st {};
+    if ((follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) return PathKind::Missing;
+    if (S_ISREG(st.st_mode)) return PathKind::Regular;
+    if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+    if (S_ISLNK(st.st_mode)) return PathKind::Link;
+    if (S_ISFIFO(st.st_mode)) return PathKind::Fifo;
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return PathKind::Device;
+    if (S_ISSOCK(st.st_mode)) return PathKind::Socket;
+    return PathKind::Other;
+}
+#endif
+
+}  // namespace
+
+PathKind pathKind(const std::string& path) { return kindOf(path, false); }
+PathKind targetKind(const std::string& path) { return kindOf(path, true); }
+
+const char* pathKindText(PathKind kind) {
+    switch (kind) {
+    case PathKind::Missing: return "nothing (there is no such file)";
+    case PathKind::Regular: return "a file";
+    case PathKind::Folder: return "a folder";
+    case PathKind::Link: return "a symbolic link";
+    case PathKind::Fifo: return "a FIFO (named pipe)";
+    case PathKind::Device: return "a device";
+    case PathKind::Socket: return "a socket";
+    case PathKind::Other: break;
+    }
+    return "something other than a file";
+}
+
+Outcome refuseLink(const std::string& path) {
+    if (pathKind(path) != PathKind::Link) return success();
+    return failure(path + " is a symbolic link; links inside a folder are not followed, so that nothing outside "
+                          "it is read");
 }
 
 bool isFolder(const std::string& path) {

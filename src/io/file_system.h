@@ -25,6 +25,18 @@ Outcome renameDurably(const std::string& from, const std::string& to);
 Outcome syncFolder(const std::string& folder);
 
 bool pathExists(const std::string& path);
+
+// What a name is, a link not followed (a reparse point on Windows is a link).
+enum class PathKind { Missing, Regular, Folder, Link, Fifo, Device, Socket, Other };
+PathKind pathKind(const std::string& path);
+// The same with a link followed to what it names (Missing for a broken one).
+PathKind targetKind(const std::string& path);
+// "a folder", "a symbolic link", "a FIFO (named pipe)", "a device" ...
+const char* pathKindText(PathKind kind);
+// Fails with a sentence naming path when it is a symbolic link (a reparse
+// point on Windows): for the folders inside a folder someone else made.
+Outcome refuseLink(const std::string& path);
+
 bool isFolder(const std::string& path);
 bool isRegularFile(const std::string& path);
 

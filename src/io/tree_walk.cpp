@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "io/file_system.h"
 #include "io/unicode_text.h"
 
 namespace sonkrate::io {
@@ -78,6 +79,12 @@ void walkFiles(const std::vector<std::string>& paths, const std::function<bool(c
         }
         if (fs::is_directory(status)) {
             if (!walkFolder(path, onFile, onProblem)) return;
+            continue;
+        }
+        // A FIFO or a device would never end or never give an end of file.
+        if (!fs::is_regular_file(status)) {
+            onProblem("Cannot read " + given + ": it is " + pathKindText(targetKind(given)) +
+                      ", not a regular file or a folder");
             continue;
         }
         std::error_code sizeError;

@@ -1,6 +1,8 @@
 // Every file below a list of paths, folders searched recursively. Links to
 // folders are not followed, so a link back up the tree cannot loop; links to
-// files are read as the files they name.
+// files are read as the files they name. Only regular files are passed on:
+// inside a folder anything else is left out, and a FIFO or a device given
+// itself is a problem.
 #pragma once
 
 #include <cstdint>
