@@ -1,6 +1,7 @@
 #include "archive/pack_sound.h"
 
 #include "archive/image_captions.h"
+#include "audio/caption_sections.h"
 #include "audio/cau_header.h"
 #include "audio/game_ready_ima.h"
 #include "audio/game_ready_wav.h"
@@ -33,6 +34,9 @@ io::Outcome convertChangedWav(const std::string& wavPath, bool ima, WorkFiles& w
 
 io::Outcome recaptionImage(const std::string& imagePath, const std::vector<ManifestSection>& sections,
                            WorkFiles& work, std::string& cauPath) {
+    const std::vector<std::uint8_t> block = sections.empty() ? std::vector<std::uint8_t>{} : sectionsBlock(sections);
+    if (io::Outcome fits = audio::checkCaptionBlock(std::string(block.begin(), block.end()), imagePath); !fits)
+        return fits;
     io::File in;
     if (io::Outcome opened = in.open(imagePath, io::FileMode::Read); !opened) return opened;
     const std::uint64_t size = in.size();
@@ -42,7 +46,6 @@ io::Outcome recaptionImage(const std::string& imagePath, const std::vector<Manif
     audio::CauHeader h = audio::parseCauHeader(bytes, false);
     if (h.dataOffset < audio::kCauHeaderSize || std::uint64_t{h.dataOffset} + h.dataSize > size)
         return io::failure("Cannot give " + imagePath + " new captions: its header places the sound data outside it");
-    const std::vector<std::uint8_t> block = sections.empty() ? std::vector<std::uint8_t>{} : sectionsBlock(sections);
     const std::uint32_t dataOffset = h.dataOffset;
     h.magic = {'W', 'B', 'O', 'R'};
     h.captionOffset = block.empty() ? 0 : audio::kCaptionAtHeaderEnd;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "archive/verify_checks.h"
+#include "audio/caption_sections.h"
 #include "io/byte_order.h"
 
 namespace sonkrate::archive::verify_detail {
@@ -32,6 +33,14 @@ void checkCaption(io::File& file, std::uint64_t fileSize, std::uint64_t at, Find
                                                       num(io::getU32(head)) + " bytes, past the end of the file");
     }
     if (end < at + 8) return sink.error("caption-sections", "the caption block is too short to hold its line count");
+    // Blocks past these limits are not caption text anyone wrote for the game;
+    // Sonkrate reads no more than the first MiB and writes none.
+    if (end - at > audio::kMaxCaptionBytes)
+        sink.warning("caption-size", "the caption block takes " + num(end - at) + " bytes; captions are read to " +
+                                         num(audio::kMaxCaptionBytes) + " bytes and no caption is written larger");
+    if (sections > audio::kMaxCaptionSections)
+        sink.warning("caption-size", "the caption block counts " + num(sections) + " sections; captions are "
+                                         "written with at most " + num(audio::kMaxCaptionSections));
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(kCaptionBuffer, end - at - 8)));
     std::uint64_t pos = at + 8;
     std::uint32_t done = 0, timeBytes = 0;

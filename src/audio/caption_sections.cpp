@@ -94,6 +94,20 @@ std::string encodeCaptionSections(const std::vector<CaptionSection>& sections) {
     return block;
 }
 
+io::Outcome checkCaptionBlock(const std::string& block, const std::string& what) {
+    if (block.size() > kMaxCaptionBytes)
+        return io::failure("The captions of " + what + " take " + std::to_string(block.size()) +
+                           " bytes, and a caption block holds at most " + std::to_string(kMaxCaptionBytes) + ".");
+    if (block.size() >= 8) {
+        const std::uint32_t count = io::getU32(reinterpret_cast<const std::uint8_t*>(block.data()) + 4);
+        if (count > kMaxCaptionSections)
+            return io::failure("The captions of " + what + " have " + std::to_string(count) +
+                               " sections (lines), and a caption holds at most " +
+                               std::to_string(kMaxCaptionSections) + ".");
+    }
+    return io::success();
+}
+
 std::string captionShownText(const std::vector<CaptionSection>& sections) {
     std::string shown;
     for (const CaptionSection& s : sections) {

@@ -8,7 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "io/outcome.h"
+
 namespace sonkrate::audio {
+
+// Longest caption block read, its length word included; anything beyond is
+// ignored. No caption block Sonkrate writes is longer.
+inline constexpr std::uint32_t kMaxCaptionBytes = 1u << 20;
+// Most sections (lines) a caption block Sonkrate writes holds; a voice log
+// of the game holds a handful.
+inline constexpr std::uint32_t kMaxCaptionSections = 1000;
 
 // One section of a caption: how long it stays on screen and its text.
 struct CaptionSection {
@@ -24,6 +33,7 @@ enum class CaptionFault {
     TooManySections,    // the section count cannot fit in the block
     TimeCut,            // a section's time word runs past the block
     TextUnterminated,   // a section's text has no zero inside the block
+    TooLarge,           // the block length passes kMaxCaptionBytes: not read
 };
 
 // The outcome of reading a block: the sections, or the fault and no sections.
@@ -44,6 +54,11 @@ std::string encodeCaptionSections(const std::vector<CaptionSection>& sections);
 std::string captionShownText(const std::vector<CaptionSection>& sections);
 // Length of a block, its 4-byte length word included, that the encoder writes.
 std::size_t captionSectionsBlockSize(const std::vector<CaptionSection>& sections);
+// Fails, naming what (a file, a row), when the block (its length word first)
+// is longer than kMaxCaptionBytes or counts more than kMaxCaptionSections
+// sections: every path that writes a caption block checks it first.
+io::Outcome checkCaptionBlock(const std::string& block, const std::string& what);
+
 // Where a section starts, in fifths from the sound's start (sum of those before it).
 std::uint64_t captionSectionStart(const std::vector<CaptionSection>& sections, std::size_t index);
 

@@ -29,6 +29,11 @@ io::Outcome readCaption(io::File& file, std::uint64_t blockStart, std::uint64_t 
     CaptionSectionsRead sections = readCaptionSections(block.data(), block.size());
     image.captionFault = sections.fault;
     image.captionSections = std::move(sections.sections);
+    // Only the first kMaxCaptionBytes were read: the block is too large, not cut short.
+    if (length > kMaxCaptionBytes && length + std::uint64_t{4} <= end - blockStart) {
+        image.captionFault = CaptionFault::TooLarge;
+        image.captionSections.clear();
+    }
     text = decodeCaptionText(block.data(), block.size());
     return io::success();
 }

@@ -26,9 +26,6 @@ struct CauImage {
     std::uint32_t dataSize = 0;   // header.dataSize, known to lie inside the file
 };
 
-// Longest caption block read; anything beyond is ignored.
-inline constexpr std::uint32_t kMaxCaptionBytes = 1u << 20;
-
 // Where the data of a .cau file starts: at dataOffset.
 inline std::uint64_t cauFileDataStart(const CauHeader& header) { return header.dataOffset; }
 

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 
+#include "audio/caption_sections.h"
 #include "audio/cau_reader.h"
 #include "io/replacement.h"
 
 namespace sonkrate::audio {
 
 io::Outcome recaptionCau(const std::string& source, const std::string& target, const std::string& captionBlock) {
+    if (io::Outcome fits = checkCaptionBlock(captionBlock, target); !fits) return fits;
     io::File in;
     if (io::Outcome opened = in.open(source, io::FileMode::Read); !opened) return opened;
     CauImage image;

@@ -106,9 +106,35 @@ SubRipRead fault(SubRipRead r, SubRipFault f, std::size_t cue, std::size_t line)
     return r;
 }
 
+// Whether the cue that starts at line i is a timing line, or a number
+// followed by one.
+bool startsCue(const std::vector<std::string_view>& lines, std::size_t i) {
+    if (readTiming(lines[i])) return true;
+    return isNumber(lines[i]) && i + 1 < lines.size() && readTiming(lines[i + 1]).has_value();
+}
+
+// Text in an encoding or with line ends the reader does not take.
+std::optional<SubRipRead> refusedText(std::string_view text) {
+    SubRipRead r;
+    const bool utf16Mark = text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF";
+    if (utf16Mark || text.find('\0') != std::string_view::npos) return fault(r, SubRipFault::Utf16, 0, 0);
+    // CR LF, and CR CR LF as some tools write, end lines; a CR before anything else does not.
+    std::size_t line = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') ++line;
+        if (text[i] != '\r') continue;
+        std::size_t next = text.find_first_not_of('\r', i);
+        if (next == std::string_view::npos) break;  // the end of the last line
+        if (text[next] != '\n') return fault(r, SubRipFault::CrLineEnds, 0, line);
+        i = next - 1;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 SubRipRead readSubRip(std::string_view text) {
+    if (std::optional<SubRipRead> refused = refusedText(text)) return *refused;
     SubRipRead r;
     const std::vector<std::string_view> lines = linesOf(text);
     std::uint64_t lastEnd = 0;  // milliseconds
@@ -126,7 +152,7 @@ SubRipRead readSubRip(std::string_view text) {
         std::optional<Timing> t = readTiming(lines[i++]);
         if (!t) return fault(r, SubRipFault::BadTiming, cue, timingLine);
         std::string cueText;
-        for (bool first = true; i < lines.size() && !isBlank(lines[i]); ++i, first = false) {
+        for (bool first = true; i < lines.size() && !isBlank(lines[i]) && !startsCue(lines, i); ++i, first = false) {
             if (!first) cueText += '\n';
             cueText.append(lines[i]);
         }

@@ -20,6 +20,8 @@ enum class SubRipFault {
     TimeTooLarge,   // a time past what a section's 32-bit count of fifths holds
     Backwards,      // a cue that ends before it starts
     Overlapping,    // a cue that starts before the one before it ends
+    CrLineEnds,     // lines ended by a carriage return alone (line: the first)
+    Utf16,          // UTF-16 or UTF-32 text: a byte-order mark of theirs, or zero bytes
 };
 
 struct SubRipRead {
@@ -32,7 +34,9 @@ struct SubRipRead {
 
 // Reads cues (a UTF-8 BOM, CR LF or LF line ends accepted) into sections: a
 // pause for the time before each cue, then the cue, its times rounded to
-// fifths of a second and its lines joined by line feeds.
+// fifths of a second and its lines joined by line feeds. A timing line (with
+// or without its number before it) inside a cue starts the next cue, as
+// players read a file that lacks the blank line between two cues.
 SubRipRead readSubRip(std::string_view text);
 // The sections as SubRip cues one after another from 0, CR LF line ends; a
 // section with an empty text is a pause and gets no cue.

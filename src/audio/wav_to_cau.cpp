@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "audio/caption_sections.h"
 #include "audio/ima_frames.h"
 #include "io/file.h"
 #include "io/paths.h"
@@ -110,6 +111,7 @@ WavToCauResult wavToCau(const std::string& source, const std::string& target, co
 WavToCauResult wavToCauWithCaptionBlock(const std::string& source, const std::string& target,
                                         const std::string& caption) {
     WavToCauResult r;
+    if (io::Outcome fits = checkCaptionBlock(caption, target); !fits) return refuse(r, WavKind::Unsupported, fits.reason);
     io::File in;
     if (!(r.outcome = in.open(source, io::FileMode::Read))) return r;
 

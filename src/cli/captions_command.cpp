@@ -35,6 +35,7 @@ const char* faultText(audio::CaptionFault f) {
     case audio::CaptionFault::TooManySections: return "it claims more sections than it can hold";
     case audio::CaptionFault::TimeCut: return "a section's time runs past its end";
     case audio::CaptionFault::TextUnterminated: return "a section's text runs past its end";
+    case audio::CaptionFault::TooLarge: return "it is larger than the 1 MiB to which captions are read";
     case audio::CaptionFault::None: break;
     }
     return "it reads as sections";

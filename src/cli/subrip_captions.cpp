@@ -20,6 +20,10 @@ std::string faultText(const audio::SubRipRead& r) {
     case audio::SubRipFault::TimeTooLarge: return cue + " ends later than a caption can last";
     case audio::SubRipFault::Backwards: return cue + " ends before it starts";
     case audio::SubRipFault::Overlapping: return cue + " starts before the cue before it ends";
+    case audio::SubRipFault::CrLineEnds:
+        return "line " + std::to_string(r.line) + " ends in a carriage return alone; SubRip files are read with "
+               "CR LF or LF line ends";
+    case audio::SubRipFault::Utf16: return "it is UTF-16 (or UTF-32) text; SubRip files are read as UTF-8";
     case audio::SubRipFault::None: break;
     }
     return "it cannot be read";
@@ -42,9 +46,7 @@ io::Outcome captionBlockFromSubRip(const std::string& path, std::string& block) 
     // Stored in the game's code page where the text fits, as --caption stores it.
     for (audio::CaptionSection& s : subtitles.sections) s.text = io::gameText(s.text);
     block = audio::encodeCaptionSections(subtitles.sections);
-    if (block.size() > audio::kMaxCaptionBytes)
-        return io::failure(path + " holds more caption text than a caption block can.");
-    return io::success();
+    return audio::checkCaptionBlock(block, path);
 }
 
 int captionBlockOf(const Arguments& args, const std::string& commandName, std::string& block) {
@@ -52,7 +54,10 @@ int captionBlockOf(const Arguments& args, const std::string& commandName, std::s
     const auto typed = args.option("caption");
     const auto subtitles = args.option("captions");
     if (typed && subtitles) return usageError(commandName, "give --caption TEXT or --captions FILE.srt, not both");
-    if (typed && !typed->empty()) block = audio::encodeCaptionBlock(io::gameText(*typed));
+    if (typed && !typed->empty()) {
+        block = audio::encodeCaptionBlock(io::gameText(*typed));
+        if (io::Outcome fits = audio::checkCaptionBlock(block, "--caption"); !fits) return failed(fits);
+    }
     if (subtitles) {
         if (io::Outcome made = captionBlockFromSubRip(*subtitles, block); !made) return failed(made);
     }

@@ -91,3 +91,30 @@ TEST(SubRip, RefusalsNameTheCueAndLine) {
     // A cue that starts where the last ended is no overlap.
     EXPECT_TRUE(readSubRip(one + "00:00:02,000 --> 00:00:02,400\nb\n").ok());
 }
+
+// Files as editors and hand-edits leave them: a missing blank line between
+// two cues does not fold the second into the first (with or without its
+// number), while text that merely holds an arrow stays text. Line ends of a
+// lone CR and UTF-16 text are refused, naming them.
+TEST(SubRip, MissingBlankLinesAndForeignTextLayouts) {
+    SubRipRead r = readSubRip("1\n00:00:00,000 --> 00:00:01,000\nOne\n2\n00:00:01,000 --> 00:00:02,000\nTwo\n"
+                              "00:00:03,000 --> 00:00:04,000\nThree\nstill three --> on\n7\n");
+    ASSERT_TRUE(r.ok()) << static_cast<int>(r.fault) << " line " << r.line;
+    ASSERT_EQ(r.sections.size(), 4u);
+    EXPECT_EQ(r.sections[0].text, "One");
+    EXPECT_EQ(r.sections[1].text, "Two");
+    EXPECT_EQ(r.sections[2].text, "");  // the pause before the third cue
+    EXPECT_EQ(r.sections[3].text, "Three\nstill three --> on\n7");
+    EXPECT_EQ(r.sections[1].fifths, 5u);
+
+    SubRipRead cr = readSubRip("1\r00:00:00,000 --> 00:00:01,000\rOne\r\r");
+    EXPECT_EQ(cr.fault, SubRipFault::CrLineEnds);
+    EXPECT_EQ(cr.line, 1u);
+    SubRipRead late = readSubRip("1\r\n00:00:00,000 --> 00:00:01,000\r\nOne\rTwo\r\n");
+    EXPECT_EQ(late.fault, SubRipFault::CrLineEnds);
+    EXPECT_EQ(late.line, 3u);
+    const std::string utf16("\xFF\xFE" "1\0\n\0", 6);
+    EXPECT_EQ(readSubRip(utf16).fault, SubRipFault::Utf16);
+    EXPECT_EQ(readSubRip(std::string("1\0\n\0", 4)).fault, SubRipFault::Utf16);
+    EXPECT_EQ(readSubRip("\xFE\xFF").fault, SubRipFault::Utf16);
+}
