@@ -107,7 +107,7 @@ std::string ContentHash::text() const {
 
 io::Outcome hashFile(const std::string& path, std::string& hash) {
     io::File in;
-    if (io::Outcome opened = in.open(path, io::FileMode::Read); !opened) return opened;
+    if (io::Outcome opened = in.open(path, io::FileMode::ReadNoLink); !opened) return opened;
     std::vector<std::uint8_t> buffer(io::kCopyBufferSize);
     ContentHash h;
     for (;;) {

@@ -28,7 +28,8 @@ private:
     bool started_ = false;
 };
 
-// The hash text of the whole file at path, read in fixed blocks.
+// The hash text of the whole file at path, read in fixed blocks; a link, a
+// FIFO or a device at path is refused.
 io::Outcome hashFile(const std::string& path, std::string& hash);
 
 }  // namespace sonkrate::archive

@@ -20,9 +20,11 @@ constexpr std::uint64_t kMaxManifestSize = 256u << 20;
 constexpr int kMaxDepth = 32;
 
 // The shortest decimal that reads back as the same float, so that 1.5 stays
-// 1.5 and 0.1f is written 0.1.
+// 1.5 and 0.1f is written 0.1. A value beyond a float's range stays as it
+// is (pack refuses it with its row).
 Json floatJson(double value) {
     if (!std::isfinite(value)) return nullptr;
+    if (std::fabs(value) > std::numeric_limits<float>::max()) return value;
     char text[64];
     auto [end, ec] = std::to_chars(text, text + sizeof text, static_cast<float>(value));
     if (ec != std::errc()) return value;
@@ -254,6 +256,16 @@ io::Outcome readTop(const Json& doc, const std::string& path, Manifest& m) {
     r.unsignedValue("soundDataEnd", m.soundDataEnd, true);
     r.unsignedValue("fileSize", m.fileSize, true);
     if (!r.error.empty()) return io::failure(r.error);
+    m.originals.clear();
+    if (auto originals = doc.find("originals"); originals != doc.end() && !originals->is_null()) {
+        if (!originals->is_object())
+            return io::failure(path + ": \"originals\" must be an object of file names and their hashes");
+        for (auto it = originals->begin(); it != originals->end(); ++it) {
+            if (!it.value().is_string())
+                return io::failure(path + ": \"originals\" gives " + it.key() + " a hash that is not a string");
+            m.originals.emplace_back(it.key(), it.value().get<std::string>());
+        }
+    }
     auto sounds = doc.find("sounds");
     if (sounds == doc.end() || !sounds->is_array())
         return io::failure(path + ": \"sounds\" must be an array with one object per sound");
@@ -287,6 +299,11 @@ std::string writeManifestJson(const Manifest& m) {
     Json sounds = Json::array();
     for (const ManifestSound& s : m.sounds) sounds.push_back(soundJson(s));
     doc["sounds"] = std::move(sounds);
+    if (!m.originals.empty()) {
+        Json originals = Json::object();
+        for (const auto& [name, hash] : m.originals) originals[name] = hash;
+        doc["originals"] = std::move(originals);
+    }
     // Text that is not UTF-8 is written with U+FFFD rather than thrown over.
     return doc.dump(2, ' ', false, nlohmann::detail::error_handler_t::replace) + "\n";
 }
@@ -303,7 +320,7 @@ io::Outcome readManifestJson(const std::string& text, const std::string& path, M
 
 io::Outcome readManifestFile(const std::string& path, Manifest& manifest) {
     io::File in;
-    if (io::Outcome opened = in.open(path, io::FileMode::Read); !opened) return opened;
+    if (io::Outcome opened = in.open(path, io::FileMode::ReadNoLink); !opened) return opened;
     const std::uint64_t size = in.size();
     if (size > kMaxManifestSize)
         return io::failure(path + " is " + std::to_string(size) + " bytes long, more than a manifest can be");

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io/outcome.h"
@@ -57,13 +58,16 @@ struct Manifest {
     std::uint32_t soundDataEnd = 0;
     std::uint64_t fileSize = 0;
     std::vector<ManifestSound> sounds;
+    // The files unpack kept in .original (header.bin, table.bin, outside.bin,
+    // <record>.img) and their hashes; written in .original's own copy only.
+    std::vector<std::pair<std::string, std::string>> originals;
 };
 
 std::string writeManifestJson(const Manifest& manifest);
 
 // Reads manifest text; path names the file in every sentence.
 io::Outcome readManifestJson(const std::string& text, const std::string& path, Manifest& manifest);
-// Reads the file at path (at most 256 MiB).
+// Reads the file at path (at most 256 MiB): a regular file, not a link.
 io::Outcome readManifestFile(const std::string& path, Manifest& manifest);
 
 }  // namespace sonkrate::archive

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <optional>
 
@@ -12,6 +13,8 @@
 #include "archive/default_sound.h"
 #include "archive/pack_folder.h"
 #include "archive/pack_sound.h"
+#include "archive/image_captions.h"
+#include "audio/caption_sections.h"
 #include "audio/cau_file_check.h"
 #include "ids/sound_id.h"
 #include "io/file.h"
@@ -44,7 +47,13 @@ struct NewImage {
     std::uint64_t offset = 0;               // in the new archive
 };
 
-bool sameFloat(std::uint32_t bits, double value) { return std::bit_cast<float>(bits) == static_cast<float>(value); }
+// Whether a manifest's number can be stored as the record's 32-bit float:
+// finite, and not beyond the float's range (where it would become infinite).
+bool fitsFloat(double value) { return std::fabs(value) <= std::numeric_limits<float>::max(); }
+
+bool sameFloat(std::uint32_t bits, double value) {
+    return fitsFloat(value) && std::bit_cast<float>(bits) == static_cast<float>(value);
+}
 
 struct Packer {
     const PackedFolder& f;
@@ -95,6 +104,8 @@ io::Outcome Packer::identity(std::size_t i, std::vector<bool>& seen, Row& row) c
 
 namespace {
 
+constexpr double kLargestLevel = std::numeric_limits<float>::max();
+
 // A level as the manifest gives it: 3 and -2.5, not 3.000000 and -2.500000.
 std::string levelText(double value) {
     char text[32];
@@ -116,12 +127,18 @@ io::Outcome Packer::levels(std::size_t i, Row& row) const {
         if (!std::isfinite(*s.attenuation) || *s.attenuation < 0)
             return io::failure(where(i) + " gives the attenuation " + levelText(*s.attenuation) +
                                ", but the game refuses an attenuation below 0 (dB per metre)");
+        if (!fitsFloat(*s.attenuation))
+            return io::failure(where(i) + " gives the attenuation " + levelText(*s.attenuation) +
+                               ", beyond what the record's 32-bit number holds (" + levelText(kLargestLevel) + ")");
         row.auxValue = std::bit_cast<std::uint32_t>(static_cast<float>(*s.attenuation));
     }
     if (s.masterVolume && !(row.record && sameFloat(row.reserved, *s.masterVolume))) {
         if (!std::isfinite(*s.masterVolume) || *s.masterVolume > 0)
             return io::failure(where(i) + " gives the master volume " + levelText(*s.masterVolume) +
                                ", but the game refuses a master volume above 0 dB");
+        if (!fitsFloat(*s.masterVolume))
+            return io::failure(where(i) + " gives the master volume " + levelText(*s.masterVolume) +
+                               ", beyond what the record's 32-bit number holds (" + levelText(-kLargestLevel) + ")");
         row.reserved = std::bit_cast<std::uint32_t>(static_cast<float>(*s.masterVolume));
     }
     return io::success();
@@ -190,7 +207,9 @@ io::Outcome Packer::captionEdit(const NewImage& image, std::optional<std::vector
         by = i;
         edit = wanted;
     }
-    return io::success();
+    if (!by || edit->empty()) return io::success();
+    const std::vector<std::uint8_t> block = sectionsBlock(*edit);
+    return audio::checkCaptionBlock(std::string(block.begin(), block.end()), where(*by));
 }
 
 // The .cau of a file that is not as unpack wrote it.
@@ -228,7 +247,7 @@ io::Outcome Packer::prepare(NewImage& image) const {
     if (io::Outcome ok = captionEdit(image, captions); !ok) return ok;
     std::string source;
     if (image.kept) {
-        source = keptImagePath(f, *image.kept, path);
+        if (io::Outcome found = keptImagePath(f, *image.kept, path, source); !found) return found;
     } else {
         if (io::Outcome made = changedSource(image, path, source); !made) return made;
         // A new recording keeps the captions of its row.
@@ -245,7 +264,8 @@ io::Outcome Packer::prepare(NewImage& image) const {
     if (image.kept) {
         image.length = f.layout.images[*image.kept].length;
         io::File in;
-        if (!in.open(source, io::FileMode::Read) || in.size() != image.length)
+        if (io::Outcome opened = in.open(source, io::FileMode::ReadNoLink); !opened) return opened;
+        if (in.size() != image.length)
             return io::failure(source + " is not the length of the image unpack kept in it; unpack the archive again");
         return io::success();
     }
@@ -360,7 +380,7 @@ PackResult packArchive(const std::string& dir, const std::string& outPath, const
         if (!(result.outcome = packer.prepare(image))) return result;
 
     io::File outside;
-    if (!(result.outcome = outside.open(folder.outsidePath, io::FileMode::Read))) return result;
+    if (!(result.outcome = outside.open(folder.outsidePath, io::FileMode::ReadNoLink))) return result;
     Plan plan;
     std::vector<std::uint64_t> newEnds;
     const std::uint64_t tableEnd = recordOffsetOf(TpaLayout::Retail, packer.rows.size());

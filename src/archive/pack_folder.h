@@ -1,6 +1,8 @@
 // What pack reads from a folder made by unpack: the manifest as edited, the
 // manifest as unpack wrote it, and the archive's own bytes kept in
-// .original/, each checked against the others and against the files' sizes.
+// .original/, each checked against the others, against the files' sizes and
+// against the hashes unpack recorded. Only regular files inside the folder
+// are read: no link is followed, and no FIFO or device opened.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +34,9 @@ io::Outcome loadPackedFolder(const std::string& dir, PackedFolder& folder);
 io::Outcome soundFilePath(const PackedFolder& folder, const std::string& name, std::string& path);
 
 // The bytes of the original image index: .original/<record>.img where unpack
-// kept one, else file, the sound file found unchanged (under any name).
-std::string keptImagePath(const PackedFolder& folder, std::uint32_t image, const std::string& file);
+// kept one (refused, naming it, when its bytes changed since), else file,
+// the sound file found unchanged (under any name).
+io::Outcome keptImagePath(const PackedFolder& folder, std::uint32_t image, const std::string& file,
+                          std::string& path);
 
 }  // namespace sonkrate::archive

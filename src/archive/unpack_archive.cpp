@@ -13,7 +13,9 @@
 #include "archive/image_rewrite.h"
 #include "archive/manifest_json.h"
 #include "audio/cau_header.h"
+#include "audio/cau_reader.h"
 #include "audio/cau_to_pcm_wav.h"
+#include "audio/ima_adpcm.h"
 #include "ids/sound_id.h"
 #include "ids/sound_name_index.h"
 #include "io/file.h"
@@ -73,7 +75,12 @@ struct Unpacker {
     ImageLayout layout;
     std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(io::kCopyBufferSize);
     std::set<std::string> taken;  // lower-cased file names used
+    std::vector<std::string> made;  // every file this run writes, in order
+    std::vector<std::pair<std::string, std::string>> originals;  // .original's files and their hashes
     UnpackResult result;
+
+    // A file of the folder about to be written: a failed run removes it.
+    std::string claim(const std::string& path) { return made.emplace_back(path); }
 
     std::string original(const std::string& name) const {
         return io::joinPath(io::joinPath(dir, kOriginalFolder), name);
@@ -85,29 +92,66 @@ struct Unpacker {
             if (taken.insert(io::toLower(name)).second) return name;
         }
     }
+    io::Outcome keepOriginal(std::uint64_t offset, std::uint64_t length, const std::string& name);
     io::Outcome keepOutside();
+    io::Outcome writeWav(const LaidImage& image, const std::string& stem, std::string& name, std::string& hash,
+                         bool& written);
     io::Outcome writeImage(const LaidImage& image, const std::string& stem, std::string& file, std::string& hash);
     ManifestSound row(std::uint32_t i, const ids::SoundNameIndex& names);
     io::Outcome run();
 };
 
+// Bytes of the archive kept in .original under name, with their hash.
+io::Outcome Unpacker::keepOriginal(std::uint64_t offset, std::uint64_t length, const std::string& name) {
+    std::string hash;
+    if (io::Outcome c = copyHashed(file, offset, length, claim(original(name)), false, buffer, &hash); !c) return c;
+    originals.emplace_back(name, hash);
+    return io::success();
+}
+
 io::Outcome Unpacker::keepOutside() {
-    if (io::Outcome kept = copyHashed(file, 0, kTpaHeaderSize, original(kOriginalHeader), false, buffer, nullptr);
-        !kept)
+    if (io::Outcome kept = keepOriginal(0, kTpaHeaderSize, kOriginalHeader); !kept) return kept;
+    if (io::Outcome kept = keepOriginal(kTpaHeaderSize, layout.tableEnd - kTpaHeaderSize, kOriginalTable); !kept)
         return kept;
-    if (io::Outcome kept = copyHashed(file, kTpaHeaderSize, layout.tableEnd - kTpaHeaderSize,
-                                      original(kOriginalTable), false, buffer, nullptr);
-        !kept)
-        return kept;
+    const std::string path = claim(original(kOriginalOutside));
     io::ReplacementFile out;
-    if (io::Outcome begun = out.begin(original(kOriginalOutside)); !begun) return begun;
+    if (io::Outcome begun = out.begin(path); !begun) return begun;
     std::uint64_t cursor = layout.tableEnd;
     for (const LaidImage& image : layout.images) {
         if (io::Outcome c = io::copyRange(file, cursor, image.gapBefore, out.file()); !c) return c;
         cursor = image.offset + image.length;
     }
     if (io::Outcome c = io::copyRange(file, cursor, layout.trailingGap, out.file()); !c) return c;
-    return out.commit(io::Durability::Scratch);
+    if (io::Outcome done = out.commit(io::Durability::Scratch); !done) return done;
+    std::string hash;
+    if (io::Outcome hashed = hashFile(path, hash); !hashed) return hashed;
+    originals.emplace_back(kOriginalOutside, hash);
+    return io::success();
+}
+
+// Whether a PCM .wav can hold the sound: PCM of any size a .wav holds, or
+// IMA ADPCM the decoder takes.
+bool wavCanHold(const audio::CauHeader& h) {
+    if (h.compression == 0) return h.dataSize <= UINT32_MAX - 52;
+    return h.compression == 1 && (h.channels == 1 || h.channels == 2) && audio::isKnownBlockAlign(h.blockAlign);
+}
+
+// The image as a PCM .wav; written is false when it is no sound a .wav can
+// hold (it is then kept as .cau). A .wav that cannot be written fails.
+io::Outcome Unpacker::writeWav(const LaidImage& image, const std::string& stem, std::string& name,
+                               std::string& hash, bool& written) {
+    written = false;
+    audio::CauImage sound;
+    if (io::Outcome read = audio::readCauEntry(file, image.offset, image.length, sound); !read)
+        return file.failed() ? read : io::success();
+    if (!wavCanHold(sound.header)) return io::success();
+    name = uniqueName(stem, ".wav");
+    const std::string path = claim(io::joinPath(dir, name));
+    audio::CauToWavResult wav =
+        audio::cauToPcmWav(archivePath, image.offset, image.length, path, io::Durability::Scratch);
+    if (!wav.ok()) return wav.outcome;
+    written = true;
+    return hashFile(path, hash);
 }
 
 io::Outcome Unpacker::writeImage(const LaidImage& image, const std::string& stem, std::string& name,
@@ -116,21 +160,18 @@ io::Outcome Unpacker::writeImage(const LaidImage& image, const std::string& stem
     if (image.length >= 4)
         if (io::Outcome read = file.readAt(image.offset, magic, 4); !read) return read;
     const bool wbor = image.length >= 4 && std::equal(magic, magic + 4, "WBOR");
-    const std::string kept = original(originalImageName(image.firstRecord));
+    const std::string kept = originalImageName(image.firstRecord);
     if (!options.cauForm) {
-        if (io::Outcome c = copyHashed(file, image.offset, image.length, kept, false, buffer, nullptr); !c) return c;
-        name = uniqueName(stem, ".wav");
-        const std::string path = io::joinPath(dir, name);
-        audio::CauToWavResult wav =
-            audio::cauToPcmWav(archivePath, image.offset, image.length, path, io::Durability::Scratch);
-        if (wav.ok()) return hashFile(path, hash);
-        taken.erase(io::toLower(name));
+        if (io::Outcome c = keepOriginal(image.offset, image.length, kept); !c) return c;
+        bool written = false;
+        if (io::Outcome wav = writeWav(image, stem, name, hash, written); !wav || written) return wav;
         ++result.kept;  // not decodable: the image itself stands for it
     } else if (!wbor) {
-        if (io::Outcome c = copyHashed(file, image.offset, image.length, kept, false, buffer, nullptr); !c) return c;
+        if (io::Outcome c = keepOriginal(image.offset, image.length, kept); !c) return c;
     }
     name = uniqueName(stem, ".cau");
-    return copyHashed(file, image.offset, image.length, io::joinPath(dir, name), image.length >= 4, buffer, &hash);
+    return copyHashed(file, image.offset, image.length, claim(io::joinPath(dir, name)), image.length >= 4, buffer,
+                      &hash);
 }
 
 std::optional<double> floatValue(std::uint32_t bits) {
@@ -163,7 +204,6 @@ io::Outcome Unpacker::run() {
     if (io::Outcome opened = file.open(archivePath, io::FileMode::Read); !opened) return opened;
     if (io::Outcome read = readEditableTable(file, table); !read) return read;
     if (io::Outcome laid = layOutImages(archivePath, table.entries, table.info.fileSize, layout); !laid) return laid;
-    if (io::Outcome made = io::createFolders(io::joinPath(dir, kOriginalFolder)); !made) return made;
     if (io::Outcome kept = keepOutside(); !kept) return kept;
 
     ids::SoundNameIndex names;
@@ -194,9 +234,11 @@ io::Outcome Unpacker::run() {
         s.file = owner.file, s.hash = owner.hash;
     }
     result.records = static_cast<std::uint32_t>(m.sounds.size());
-    const std::string text = writeManifestJson(m);
-    if (io::Outcome put = writeText(original(kManifestName), text); !put) return put;
-    return writeText(io::joinPath(dir, kManifestName), text);
+    // The folder's manifest is for people to edit; the one in .original also
+    // holds the hashes by which pack knows its kept bytes unchanged.
+    if (io::Outcome put = writeText(claim(io::joinPath(dir, kManifestName)), writeManifestJson(m)); !put) return put;
+    m.originals = originals;
+    return writeText(claim(original(kManifestName)), writeManifestJson(m));
 }
 
 }  // namespace
@@ -221,30 +263,64 @@ std::string safeFileStem(std::string_view name) {
     return stem;
 }
 
+namespace {
+
+// The folders of dir (dir first, then those above it) that do not exist yet.
+std::vector<std::filesystem::path> missingFolders(const std::filesystem::path& dir) {
+    std::vector<std::filesystem::path> missing;
+    std::error_code ec;
+    for (std::filesystem::path p = dir; !p.empty() && !std::filesystem::exists(std::filesystem::symlink_status(p, ec));
+         p = p.parent_path()) {
+        missing.push_back(p);
+        if (p == p.parent_path()) break;
+    }
+    return missing;
+}
+
+// Why dir cannot take the unpack, or success with resolved set: dir as an
+// absolute path with "." and ".." and the links of its existing part resolved,
+// so that "base/new/../victim" is checked as the "base/victim" it writes into.
+io::Outcome resolveTarget(const std::string& dir, std::filesystem::path& resolved) {
+    if (dir.empty()) return io::failure("No folder was given to unpack into; name a new or empty folder");
+    std::error_code ec;
+    resolved = std::filesystem::weakly_canonical(std::filesystem::absolute(io::nativePath(dir), ec), ec);
+    if (ec) return io::failure("Cannot unpack into " + dir + ": " + ec.message());
+    const std::string shown = io::utf8Path(resolved) == dir ? dir : dir + " (" + io::utf8Path(resolved) + ")";
+    const io::PathKind kind = io::targetKind(io::utf8Path(resolved));
+    if (kind == io::PathKind::Missing) return io::success();
+    if (kind != io::PathKind::Folder)
+        return io::failure(shown + " exists and is " + io::pathKindText(kind) + ", not a folder; unpack into a new "
+                                   "or empty folder");
+    if (!std::filesystem::is_empty(resolved, ec) || ec)
+        return io::failure(shown + " is not empty; unpack into a new or empty folder");
+    return io::success();
+}
+
+// Removes, one by one, the files a failed run made and then the folders it
+// made, deepest first; a folder that holds anything else stays.
+void removeMade(const std::vector<std::string>& files, const std::vector<std::filesystem::path>& folders) {
+    std::error_code ec;
+    for (auto it = files.rbegin(); it != files.rend(); ++it) (void)io::removeFile(*it);
+    for (const std::filesystem::path& folder : folders) std::filesystem::remove(folder, ec);
+}
+
+}  // namespace
+
 UnpackResult unpackArchive(const std::string& archivePath, const std::string& dir, const UnpackOptions& options) {
-    Unpacker u{archivePath, dir, options};
-    if (io::pathExists(dir)) {
-        std::error_code ec;
-        const bool folder = io::isFolder(dir);
-        if (!folder || !std::filesystem::is_empty(io::nativePath(dir), ec) || ec) {
-            u.result.outcome = io::failure(dir + (folder ? " is not empty" : " exists and is not a folder") +
-                                           "; unpack into a new or empty folder");
-            return u.result;
-        }
+    std::filesystem::path resolved;
+    if (io::Outcome target = resolveTarget(dir, resolved); !target) {
+        UnpackResult refused;
+        refused.outcome = target;
+        return refused;
     }
-    const bool existed = io::pathExists(dir);
-    u.result.outcome = u.run();
-    if (!u.result.outcome) {
-        // The folder was empty or new: what the failed unpack wrote goes.
-        std::error_code ec;
-        const std::filesystem::path folder = io::nativePath(dir);
-        if (!existed) {
-            std::filesystem::remove_all(folder, ec);
-        } else {
-            for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-                std::filesystem::remove_all(entry.path(), ec);
-        }
-    }
+    const std::string into = io::utf8Path(resolved);
+    Unpacker u{archivePath, into, options};
+    // The folders this run makes: those missing on the way to dir, and .original.
+    const std::filesystem::path originalFolder = resolved / kOriginalFolder;
+    std::vector<std::filesystem::path> made = missingFolders(originalFolder);
+    u.result.outcome = io::createFolders(io::utf8Path(originalFolder));
+    if (u.result.outcome) u.result.outcome = u.run();
+    if (!u.result.outcome) removeMade(u.made, made);
     return u.result;
 }
 

@@ -40,8 +40,11 @@ struct UnpackResult {
 // trailing dot or blank, no device name; empty when nothing usable is left.
 std::string safeFileStem(std::string_view name);
 
-// Fails, writing nothing, when dir exists and is not empty; a failure part
-// of the way removes what it wrote.
+// Fails, writing nothing, when dir (resolved first: "a/new/../b" is "a/b")
+// exists and is not an empty folder, or is empty text. A failure part of the
+// way removes, one by one, the files and folders this run made, and nothing
+// else. A sound that cannot be written as .wav fails the unpack; one that no
+// .wav can hold (not decodable) is written as .cau and counted as kept.
 UnpackResult unpackArchive(const std::string& archivePath, const std::string& dir, const UnpackOptions& options);
 
 }  // namespace sonkrate::archive

@@ -34,7 +34,9 @@ const char* const kPackDetails =
     "(0 or more) and masterVolume (0 or less); captions; a row removed drops its\n"
     "record and the image no other record uses (\"missing\" stays); a row added\n"
     "with a name and a file adds a sound. Rows naming the same file share its\n"
-    "image. Anything wrong is reported naming manifest.json or the file, and\n"
-    "nothing is written.";
+    "image. Only regular files inside DIR are read: a link (a reparse point on\n"
+    "Windows), a FIFO or a device is refused, and so is a file of DIR/.original\n"
+    "that is not as unpack wrote it. Anything wrong is reported naming\n"
+    "manifest.json or the file, and nothing is written.";
 
 }  // namespace sonkrate::cli

@@ -34,7 +34,9 @@ const char* const kUnpackDetails =
     "file names on Windows and Linux. DIR/manifest.json lists every record in\n"
     "table order: identifier, name, file, attenuation, master volume, timed\n"
     "captions, the image it shares, the sound's format and the file's hash.\n"
-    "DIR/.original keeps the archive's own bytes, so that pack gives the same\n"
-    "archive back from a folder left unchanged.";
+    "DIR/.original keeps the archive's own bytes and their hashes, so that pack\n"
+    "gives the same archive back from a folder left unchanged.\n"
+    "DIR is checked as it resolves (a/new/../b is a/b). A failed unpack removes\n"
+    "the files and folders it made, one by one, and nothing else.";
 
 }  // namespace sonkrate::cli

@@ -7,6 +7,7 @@
 
 #include <bit>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "archive/default_sound.h"
@@ -424,4 +425,70 @@ TEST(UnpackPack, AFailureAtAnyCallLeavesNothingBehind) {
         ASSERT_LT(n, 500u);
     }
     testkit::expectGameReads(out);
+}
+
+namespace {
+
+// Every file and folder under root, with the bytes of each file.
+std::map<std::string, Bytes> everything(const std::string& root) {
+    std::map<std::string, Bytes> found;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        found[std::filesystem::relative(e.path(), root).generic_string()] =
+            e.is_regular_file() ? testkit::readFile(e.path().string()) : Bytes{};
+    return found;
+}
+
+}  // namespace
+
+// The folder is checked as the path resolves, however it is written; a
+// failure at any call of an unpack into a folder that existed, or into new
+// folders below one holding the user's files, removes exactly what the run
+// made: the folders and files that were there stay, byte for byte.
+TEST(UnpackPack, AFailedUnpackRemovesOnlyWhatItMade) {
+    testkit::ScratchDir scratch;
+    const std::string tpa = scratch.file("general.tpa"), base = scratch.file("base");
+    testkit::writeFile(tpa, archive_test::retailArchive({{0x11, pcmImage(8000, 1, 10)},
+                                                         {0x22, pcmImage(8000, 2, 20, true)},
+                                                         {0x33, audiotest::imaCau(audiotest::tone(600, 1), 1, 1028)}}));
+    std::filesystem::create_directories(base + "/victim/inner");
+    std::filesystem::create_directories(base + "/empty");
+    testkit::writeText(base + "/victim/notes.txt", "the user's\n");
+    testkit::writeText(base + "/victim/inner/more.txt", "the user's too\n");
+    testkit::writeText(base + "/beside.txt", "beside\n");
+    const auto before = everything(base);
+
+    for (const std::string& dir : {base + "/nx/../victim", base + "/victim/../victim/.", std::string()}) {
+        UnpackResult r = unpackArchive(tpa, dir, {});
+        EXPECT_FALSE(r.outcome) << dir;
+        EXPECT_NE(r.outcome.reason.find(dir.empty() ? "No folder" : "is not empty"), std::string::npos)
+            << r.outcome.reason;
+    }
+    EXPECT_EQ(everything(base), before);
+
+    namespace fault = sonkrate::io::fault;
+    for (const std::string& dir : {base + "/empty", base + "/new/deeper"}) {
+        unsigned failures = 0;
+        for (std::uint64_t n = 1;; ++n) {
+            fault::arm(n);
+            UnpackResult r = unpackArchive(tpa, dir, {});
+            const bool fired = fault::fired();
+            fault::disarm();
+            if (!fired) {
+                ASSERT_TRUE(r.outcome) << r.outcome.reason;
+                EXPECT_EQ(r.kept, 0u);  // every sound, the IMA ADPCM one too, written as .wav
+                break;
+            }
+            if (!r.outcome) {
+                ++failures;
+                ASSERT_EQ(everything(base), before) << dir << ", call " << n << ": " << r.outcome.reason;
+            }
+            std::filesystem::remove_all(base + "/new");
+            for (const auto& e : std::filesystem::directory_iterator(base + "/empty")) std::filesystem::remove_all(e);
+            ASSERT_LT(n, 1000u);
+        }
+        EXPECT_GT(failures, 20u) << dir;
+        std::filesystem::remove_all(base + "/new");
+        for (const auto& e : std::filesystem::directory_iterator(base + "/empty")) std::filesystem::remove_all(e);
+    }
+    EXPECT_EQ(everything(base), before);
 }
