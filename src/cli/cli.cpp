@@ -54,7 +54,7 @@ int failed(const io::Outcome& outcome) { return failed(outcome.reason); }
 
 int usageError(const Command& command, const std::string& problem) {
     print(stderr, "sonkrate-cli %s: %s\nusage: sonkrate-cli %s\n", command.name.c_str(),
-                 problem.c_str(), command.synopsis.c_str());
+                 escapeControls(problem).c_str(), command.synopsis.c_str());
     printJsonError(problem, std::nullopt);
     return kExitUsage;
 }
@@ -62,12 +62,12 @@ int usageError(const Command& command, const std::string& problem) {
 int usageError(const std::string& commandName, const std::string& problem) {
     for (const Command& c : commands())
         if (c.name == commandName) return usageError(c, problem);
-    print(stderr, "sonkrate-cli %s: %s\n", commandName.c_str(), problem.c_str());
+    print(stderr, "sonkrate-cli %s: %s\n", escapeControls(commandName).c_str(), escapeControls(problem).c_str());
     printJsonError(problem, std::nullopt);
     return kExitUsage;
 }
 
-void reportError(const std::string& reason) { print(stderr, "sonkrate-cli: %s\n", reason.c_str()); }
+void reportError(const std::string& reason) { print(stderr, "sonkrate-cli: %s\n", escapeControls(reason).c_str()); }
 
 int failedLeftAsItWas(const io::Outcome& outcome, const std::string& archivePath) {
     return failed(outcome.reason + "; " + archivePath + " was left as it was");
@@ -77,7 +77,7 @@ void setQuiet(bool on) { quietRun = on; }
 bool quiet() { return quietRun; }
 
 void warning(const std::string& text) {
-    if (!quietRun) print(stderr, "sonkrate-cli: warning: %s\n", text.c_str());
+    if (!quietRun) print(stderr, "sonkrate-cli: warning: %s\n", escapeControls(text).c_str());
 }
 
 namespace {
@@ -103,7 +103,7 @@ void print(std::FILE* to, const char* format, ...) {
     va_start(args, format);
     const std::string text = formatted(format, args);
     va_end(args);
-    (void)io::writeText(to, text);
+    (void)io::writeText(to, escapeControls(text, true));
 }
 
 void say(std::FILE* to, const char* format, ...) {
@@ -112,7 +112,34 @@ void say(std::FILE* to, const char* format, ...) {
     va_start(args, format);
     const std::string text = formatted(format, args);
     va_end(args);
-    (void)io::writeText(to, text);
+    (void)io::writeText(to, escapeControls(text, true));
+}
+
+std::string escapeControls(std::string_view text, bool lineEnds) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool crlf = c == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        if (lineEnds && (c == '\n' || c == '\t' || crlf)) {
+            out += static_cast<char>(c);
+        } else if (c == '\n' || c == '\r' || c == '\t') {
+            out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", c);
+            out += escape;
+        } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            // A C1 control in UTF-8 (U+0080 to U+009F): some terminals obey these too.
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(text[++i]));
+            out += escape;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
 }
 
 std::string jsonString(const std::string& text) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/progress_text.h"
@@ -84,7 +85,8 @@ void warning(const std::string& text);
 #endif
 // Text on stdout or stderr, quiet or not (errors, listings, JSON). Every line
 // the tool prints goes through here, so that a Windows console shows the
-// letters of names and paths outside ASCII as they are.
+// letters of names and paths outside ASCII as they are, and control
+// characters (but line ends and tabs) show escaped.
 void print(std::FILE* to, const char* format, ...) __attribute__((format(SONKRATE_PRINTF_FORMAT, 2, 3)));
 // A summary for people (what was written, how much), unless quiet.
 void say(std::FILE* to, const char* format, ...) __attribute__((format(SONKRATE_PRINTF_FORMAT, 2, 3)));
@@ -116,6 +118,12 @@ private:
     std::size_t drawnLength_ = 0;  // 0: nothing on the line
     bool drawn_ = false;
 };
+
+// text with its control characters written as escapes (\x1b, \n, \u009b ...),
+// so that bytes from a file can neither drive the terminal nor, as a zero
+// byte, cut a message short. With lineEnds, "\n", "\r\n" and "\t" stay as
+// they are (listings and SubRip output). Every message goes through it.
+std::string escapeControls(std::string_view text, bool lineEnds = false);
 
 // A JSON string literal for text (quotes included).
 std::string jsonString(const std::string& text);

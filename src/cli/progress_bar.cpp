@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/cli.h"
+#include "io/process_text.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -36,7 +37,8 @@ void Progress::update(std::uint64_t done, std::uint64_t total) {
     const std::size_t length = line.size();
     // Blanks over what is left of a longer line drawn before.
     if (length < drawnLength_) line.append(drawnLength_ - length, ' ');
-    print(stderr, "\r%s", line.c_str());
+    // Written as it is: the carriage return redraws the line in place.
+    (void)io::writeText(stderr, "\r" + escapeControls(line));
     std::fflush(stderr);
     drawnLength_ = length > drawnLength_ ? length : drawnLength_;
     lastDraw_ = now;
@@ -45,7 +47,7 @@ void Progress::update(std::uint64_t done, std::uint64_t total) {
 
 void Progress::finish() {
     if (!drawn_) return;
-    print(stderr, "\r%s\r", std::string(drawnLength_, ' ').c_str());
+    (void)io::writeText(stderr, "\r" + std::string(drawnLength_, ' ') + "\r");
     std::fflush(stderr);
     drawn_ = false;
     drawnLength_ = 0;
