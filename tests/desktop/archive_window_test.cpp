@@ -103,7 +103,7 @@ std::string rowName(const std::string& rowLine) { return rowLine.substr(rowLine.
 
 }  // namespace
 
-TEST(ArchiveWindow, OpensFiftyThousandRowsAtOnceSortsByHeaderAndResizesColumns) {
+TEST(ArchiveWindow, OpensFiftyThousandRowsAtOnceAndGoesToTheEnd) {
     DemoSession s;
     auto started = std::chrono::steady_clock::now();
     START_DEMO_OR_SKIP(s, 50000);
@@ -131,14 +131,36 @@ TEST(ArchiveWindow, OpensFiftyThousandRowsAtOnceSortsByHeaderAndResizesColumns) 
     EXPECT_EQ(d.line("browser-menu-item 103 "), "browser-menu-item 103 1 F5 Verify");
     if (testkit::haveTool("import")) screenshot(s.display(), "archive_window_at_start");
 
+    // Three turns of the wheel move nine rows.
+    auto [wheelX, wheelY] = s.rowPoint(2);
+    xdo(s.display(), "mousemove --window " + std::to_string(s.window) + " " + std::to_string(wheelX) + " " + std::to_string(wheelY) +
+                         " click --repeat 3 --delay 50 5");
+    EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return u.field("browser-table ", "top") == 9; }, 3000, &d))
+        << d.line("browser-table ");
+
+    // End goes to the last of the 50,000 rows at once, scrolled into view.
+    s.clickRow(9);
+    s.key("End");
+    ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return u.field("browser-table ", "focus") == 49999; }, 3000, &d));
+    EXPECT_EQ(d.line("browser-table ").find(" selected=49999 ") != std::string::npos, true) << d.line("browser-table ");
+    int visible = d.numbers("browser-table ").at(3) / d.field("browser-table ", "row-height");
+    EXPECT_GE(d.field("browser-table ", "top"), 49999 - visible);
+    if (testkit::haveTool("import")) screenshot(s.display(), "archive_window_at_the_end");
+}
+
+TEST(ArchiveWindow, SortsByTheClickedHeaderAndSizesColumns) {
+    DemoSession s;
+    START_DEMO_OR_SKIP(s, 3000);
+    UiDump d;
+    std::vector<int> name = s.dump().numbers("browser-column 1 ");
+    ASSERT_EQ(name.size(), 4u);
     // A click on "Name" sorts by it; a second one turns the order round.
-    std::vector<int> name = columns[1];
     s.click(name[0] + name[2] / 2, name[1] + name[3] / 2);
     ASSERT_TRUE(s.waitEvent("header 1"));
     ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return u.line("browser ").find(" sort=Name:asc ") != std::string::npos; }, 5000, &d));
     EXPECT_EQ(d.field("browser-table ", "sort-column"), 1);
-    rows = d.all("browser-row ");
-    ASSERT_EQ(rows.size(), 5000u);
+    std::vector<std::string> rows = d.all("browser-row ");
+    ASSERT_EQ(rows.size(), 3000u);
     EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return rowName(a) < rowName(b); }));
     pause(1100);  // not a double click
     s.clearEvents();
@@ -167,22 +189,6 @@ TEST(ArchiveWindow, OpensFiftyThousandRowsAtOnceSortsByHeaderAndResizesColumns) 
     std::vector<int> fitted = d.numbers("browser-column 1 ");
     EXPECT_GT(fitted[2], 60);
     EXPECT_EQ(d.numbers("browser-column 2 ").at(0), fitted[0] + fitted[2]);
-
-    // Three turns of the wheel move nine rows.
-    auto [wheelX, wheelY] = s.rowPoint(2);
-    xdo(s.display(), "mousemove --window " + w + " " + std::to_string(wheelX) + " " + std::to_string(wheelY) +
-                         " click --repeat 3 --delay 50 5");
-    EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return u.field("browser-table ", "top") == 9; }, 3000, &d))
-        << d.line("browser-table ");
-
-    // End goes to the last of the 50,000 rows at once, scrolled into view.
-    s.clickRow(9);
-    s.key("End");
-    ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return u.field("browser-table ", "focus") == 49999; }, 3000, &d));
-    EXPECT_EQ(d.line("browser-table ").find(" selected=49999 ") != std::string::npos, true) << d.line("browser-table ");
-    int visible = d.numbers("browser-table ").at(3) / d.field("browser-table ", "row-height");
-    EXPECT_GE(d.field("browser-table ", "top"), 49999 - visible);
-    if (testkit::haveTool("import")) screenshot(s.display(), "archive_window_at_the_end");
 }
 
 TEST(ArchiveWindow, SelectsAsADesktopListAndHandsKeysToTheShell) {
@@ -248,7 +254,7 @@ TEST(ArchiveWindow, SelectsAsADesktopListAndHandsKeysToTheShell) {
     EXPECT_EQ(s.app->waitExit(10000), std::optional<int>(0));
 }
 
-TEST(ArchiveWindow, FiltersPlaysFromTheWaveformShowsProgressAndTakesDrops) {
+TEST(ArchiveWindow, FiltersAndMovesBetweenTheFieldAndTheTable) {
     DemoSession s;
     START_DEMO_OR_SKIP(s, 3000);
     s.clickRow(0);
@@ -274,7 +280,12 @@ TEST(ArchiveWindow, FiltersPlaysFromTheWaveformShowsProgressAndTakesDrops) {
     s.key("ctrl+f Escape");
     ASSERT_TRUE(s.waitEvent("key escape filter"));
     EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return u.field("browser ", "shown") == 3000 && u.rest("browser-filter ").empty(); }, 3000));
+}
 
+TEST(ArchiveWindow, PlaysFromAClickInTheWaveformAndFollowsItsWidth) {
+    DemoSession s;
+    START_DEMO_OR_SKIP(s, 3000);
+    UiDump d;
     // The waveform's width reached the shell; a click a quarter of the way
     // in plays from there, and the window's timer moves the cursor on.
     int columns = s.dump().field("browser-waveform ", "columns");
@@ -299,7 +310,13 @@ TEST(ArchiveWindow, FiltersPlaysFromTheWaveformShowsProgressAndTakesDrops) {
     xdo(s.display(), "windowsize " + std::to_string(s.window) + " 1000 700");
     ASSERT_TRUE(s.app->waitFor([&](const UiDump& u) { return u.field("browser-waveform ", "columns") == 1000 - 20; }, 5000));
     EXPECT_TRUE(s.waitEvent("waveform-resized 980"));
+}
 
+TEST(ArchiveWindow, ShowsProgressTakesDropsAndAsksTheShellToClose) {
+    DemoSession s;
+    START_DEMO_OR_SKIP(s, 3000);
+    UiDump d;
+    s.clickRow(0);
     // Long work: the progress line with its Cancel button, gone once cancelled.
     s.key("ctrl+shift+p");
     ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return u.field("browser-progress ", "shown") == 1 && !u.line("browser-area cancel ").empty(); }, 3000, &d));
@@ -331,7 +348,7 @@ TEST(ArchiveWindow, FiltersPlaysFromTheWaveformShowsProgressAndTakesDrops) {
     EXPECT_EQ(s.dump().rest("browser-filter "), "door_101");
     // Nor does the waveform take them.
     s.clearEvents();
-    wave = s.area("waveform");
+    std::vector<int> wave = s.area("waveform");
     ASSERT_TRUE(dropUris(s.display(), s.window, wave[0] + 30, wave[1] + wave[3] / 2, "file://" + dropped + "\r\n", why)) << why;
     EXPECT_TRUE(s.waitEvent("drop -1 " + dropped));
 
