@@ -11,6 +11,7 @@
 #include "archive/entry_frames.h"
 #include "ids/name_pattern.h"
 #include "ids/sound_id_database.h"
+#include "ids/sound_name_index.h"
 #include "io/file_system.h"
 #include "io/game_text.h"
 #include "io/paths.h"
@@ -150,6 +151,9 @@ void ArchiveWindowController::runNames(ids::NameRunRequest request, const std::s
     for (const archive::ArchiveRow& row : rows_)
         if (names_[row.index] == "unknown") sought.insert(row.soundId);
     request.sought.assign(sought.begin(), sought.end());
+    ids::SoundNameIndex database;
+    database.load(shell_.paths().sndIdsDat);
+    request.known = database.names();
     auto result = std::make_shared<ids::NameRunResult>();
     workText_ = what;
     workJob_.start(

@@ -57,7 +57,7 @@ NameRunResult runNameSearch(const NameRunRequest& request, const std::atomic<boo
             for (GuessMatch& m : g.matches) matches.add({m.id, std::move(m.name), NameHow::Guessed, {}, 0});
             result.guessesCut = result.guessesCut || g.matchesCut;
         }
-        if (request.vary && !cancel.load()) (void)varyNames(matches, sought);
+        if (request.vary && !cancel.load()) (void)varyNames(matches, sought, request.known);
     }
     if (cancel.load()) {
         result.cancelled = true;

@@ -20,6 +20,8 @@ struct NameRunRequest {
     std::vector<SoundId> sought;       // identifiers without a name yet
     std::vector<std::string> folders;  // searched with every file below them
     std::vector<NamePattern> patterns;
+    // Names known already (the database's): varied as the names found are.
+    std::vector<std::string> known;
     bool vary = true;
 };
 

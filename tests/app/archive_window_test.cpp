@@ -385,6 +385,25 @@ TEST_F(ArchiveWindowTest, FindNamesReadsAFolderPastUnreadableFilesAndWritesTheDa
     EXPECT_NE(boxes()[0].find("lone"), std::string::npos) << boxes()[0];
 }
 
+TEST_F(ArchiveWindowTest, FindNamesVariesTheNamesTheDatabaseHoldsAsNamesDoes) {
+    start();
+    TestSound known, unknown;
+    known.name = "amb-01";
+    unknown.name = "amb-02";
+    const std::string path = scratch.file("amb.tpa");
+    writeArchive(path, {known, unknown});
+    (void)sonkrate::ids::appendSoundIdRecord(shell->paths().sndIdsDat, "amb-01");
+    shell->openFiles({path});
+    EXPECT_EQ(column(kColName), (std::vector<std::string>{"amb-01", "unknown"}));
+    // A folder with nothing to find: the name comes from varying "amb-01".
+    const std::string empty = scratch.file("empty");
+    std::filesystem::create_directories(empty);
+    w().answerFolder(empty);
+    ASSERT_TRUE(w().chooseCommand(kCmdBrowserFindNames));
+    settle();
+    EXPECT_EQ(column(kColName), (std::vector<std::string>{"amb-01", "amb-02"}));
+}
+
 TEST_F(ArchiveWindowTest, CancelEndsFindNamesWithNothingWritten) {
     start();
     shell->openFiles({writeThree()});
