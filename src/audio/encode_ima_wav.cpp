@@ -1,9 +1,9 @@
 #include "audio/encode_ima_wav.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
+#include "audio/checked_ima_encoder.h"
 #include "audio/ima_adpcm_encoder.h"
 #include "audio/pcm_frame_reader.h"
 #include "audio/wav_headers.h"
@@ -15,37 +15,19 @@ namespace {
 // Blocks encoded between two writes.
 constexpr std::size_t kBlocksPerRun = 64;
 
-// A starting step index per channel that can follow the first frames at
-// once, rather than climbing from the smallest step over dozens of samples.
-void seedStepIndex(ImaAdpcmDecoder* state, const std::int16_t* frames, std::size_t n, unsigned channels) {
-    for (unsigned c = 0; c < channels; ++c) {
-        int largest = 0;
-        for (std::size_t i = 1; i < std::min<std::size_t>(n, 9); ++i)
-            largest = std::max(largest, std::abs(frames[i * channels + c] - frames[(i - 1) * channels + c]));
-        // A code moves the predictor by at most 15/8 of its step.
-        std::uint8_t index = 0;
-        while (index < kImaMaxStepIndex && ImaStepTable[index] * 15 / 8 < largest) ++index;
-        state[c].stepIndex = index;
-    }
-}
-
 // Streams every frame of pcm into blocks on out.
-io::Outcome encodeFrames(PcmFrameReader& pcm, std::uint32_t blockAlign, io::File& out) {
+io::Outcome encodeFrames(PcmFrameReader& pcm, io::File& out) {
     const unsigned channels = pcm.channels();
-    const std::size_t perBlock = imaFramesPerBlock(channels, blockAlign);
-    std::vector<std::int16_t> frames(kBlocksPerRun * perBlock * channels);
+    CheckedImaEncoder encoder(channels);
+    std::vector<std::int16_t> frames(kBlocksPerRun * encoder.framesPerBlock() * channels);
     std::vector<std::uint8_t> blocks;
-    blocks.reserve(kBlocksPerRun * blockAlign);
-    ImaAdpcmDecoder state[2];
+    blocks.reserve(kBlocksPerRun * encoder.blockAlign());
     for (std::uint64_t done = 0; done < pcm.frames();) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(frames.size() / channels,
                                                                                pcm.frames() - done));
         if (io::Outcome got = pcm.read(frames.data(), n); !got) return got;
-        if (done == 0) seedStepIndex(state, frames.data(), n, channels);
         blocks.clear();
-        for (std::size_t first = 0; first < n; first += perBlock)
-            encodeImaBlock(state, frames.data() + first * channels, std::min(perBlock, n - first), channels,
-                           blockAlign, blocks);
+        encoder.encode(frames.data(), n, blocks);
         if (io::Outcome put = out.write(blocks.data(), blocks.size()); !put) return put;
         done += n;
     }
@@ -86,7 +68,7 @@ EncodeImaResult encodeImaWav(const std::string& pcmPath, const std::string& imaP
     auto header = imaWavHeader(r.channels, r.sampleRate, r.blockAlign, static_cast<std::uint32_t>(r.frames),
                                r.dataLength);
     if ((r.outcome = out.file().write(header.data(), header.size())); !r.outcome) return r;
-    if ((r.outcome = encodeFrames(pcm, r.blockAlign, out.file())); !r.outcome) return r;
+    if ((r.outcome = encodeFrames(pcm, out.file())); !r.outcome) return r;
     r.outcome = out.commit();
     return r;
 }

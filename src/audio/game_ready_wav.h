@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "audio/game_frames.h"
 #include "io/outcome.h"
 
 namespace sonkrate::audio {
@@ -17,8 +18,8 @@ struct GameReadyResult {
     std::string after;       // "16-bit PCM, 48000 Hz, stereo"
 };
 
-// "48000 Hz, stereo", "22050 Hz, mono", "48000 Hz, 6 channels".
-std::string describeRateAndChannels(unsigned rate, unsigned channels);
+// Fails, naming path, when the frames of source would not fit a 16-bit .wav.
+io::Outcome checkSixteenBitWavFits(const GameFrameSource& source, const std::string& path);
 
 GameReadyResult makeGameReadyWav(const std::string& source, const std::string& target);
 

@@ -16,16 +16,31 @@ namespace {
 
 constexpr std::size_t kBlocksPerRun = 64;
 
-struct Tally {
-    double signal = 0;  // sum of squared input samples
-    double error = 0;   // sum of squared differences
-    std::uint64_t decoded = 0;   // frames the blocks decode to
-    std::uint64_t compared = 0;  // frames compared with the input
-};
+// Decodes the blocks of one run and compares them with the next frames of pcm.
+io::Outcome compareRun(const std::uint8_t* run, std::size_t len, std::uint32_t blockAlign, PcmFrameReader& pcm,
+                       ImaCheckTally& t) {
+    const unsigned channels = pcm.channels();
+    std::vector<std::int16_t> decoded(2 * blockAlign * channels), input(decoded.size());
+    for (std::size_t at = 0; at < len; at += blockAlign) {
+        const std::size_t frames = decodeGameImaBlock(run + at, std::min<std::size_t>(blockAlign, len - at),
+                                                      channels, decoded.data());
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(frames, pcm.frames() - t.compared));
+        t.decoded += frames;
+        if (n == 0) continue;
+        if (io::Outcome got = pcm.read(input.data(), n); !got) return got;
+        tallyImaFrames(input.data(), decoded.data(), n, channels, t);
+    }
+    return io::success();
+}
 
-// Decodes one block of len bytes the way the game does, every code of it;
-// returns the frames written to out, 0 when not even its header is there.
-std::size_t decodeGameBlock(const std::uint8_t* block, std::size_t len, unsigned channels, std::int16_t* out) {
+ImaRoundTrip refused(ImaRoundTrip r, const std::string& source, const std::string& why) {
+    r.outcome = io::failure("The IMA ADPCM sound made from " + source + " was not written: " + why + ".");
+    return r;
+}
+
+}  // namespace
+
+std::size_t decodeGameImaBlock(const std::uint8_t* block, std::size_t len, unsigned channels, std::int16_t* out) {
     ImaAdpcmDecoder state[2];
     if (len < 4u * channels) return 0;
     out[0] = io::getI16(block);
@@ -40,34 +55,33 @@ std::size_t decodeGameBlock(const std::uint8_t* block, std::size_t len, unsigned
     return 1 + codes;
 }
 
-// Decodes the blocks of one run and compares them with the next frames of pcm.
-io::Outcome compareRun(const std::uint8_t* run, std::size_t len, std::uint32_t blockAlign, PcmFrameReader& pcm,
-                       Tally& t) {
-    const unsigned channels = pcm.channels();
-    std::vector<std::int16_t> decoded(2 * blockAlign * channels), input(decoded.size());
-    for (std::size_t at = 0; at < len; at += blockAlign) {
-        const std::size_t frames = decodeGameBlock(run + at, std::min<std::size_t>(blockAlign, len - at), channels,
-                                                   decoded.data());
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(frames, pcm.frames() - t.compared));
-        t.decoded += frames;
-        if (n == 0) continue;
-        if (io::Outcome got = pcm.read(input.data(), n); !got) return got;
-        for (std::size_t i = 0; i < n * channels; ++i) {
-            const double x = input[i], e = x - decoded[i];
-            t.signal += x * x;
-            t.error += e * e;
-        }
-        t.compared += n;
+void tallyImaFrames(const std::int16_t* input, const std::int16_t* decoded, std::size_t n, unsigned channels,
+                    ImaCheckTally& t) {
+    for (std::size_t i = 0; i < n * channels; ++i) {
+        const double x = input[i], e = x - decoded[i];
+        t.signal += x * x;
+        t.error += e * e;
     }
-    return io::success();
+    t.compared += n;
 }
 
-ImaRoundTrip refused(ImaRoundTrip r, const std::string& source, const std::string& why) {
-    r.outcome = io::failure("The IMA ADPCM sound made from " + source + " was not written: " + why + ".");
+ImaRoundTrip judgeImaRoundTrip(const ImaCheckTally& t, std::uint64_t frames, unsigned channels,
+                               const std::string& shownSource) {
+    ImaRoundTrip r;
+    r.frames = t.compared;
+    // The last block's codes are padded to whole groups of 8: up to 7 frames more.
+    if (t.compared != frames || t.decoded >= t.compared + 8)
+        return refused(r, shownSource,
+                       "it decodes to " + std::to_string(t.decoded) + " frames instead of " + std::to_string(frames));
+    r.snrDb = t.error > 0 ? 10.0 * std::log10(std::max(t.signal, 1.0) / t.error) : 1000.0;
+    r.rmsError = t.compared > 0 ? std::sqrt(t.error / static_cast<double>(t.compared * channels)) : 0.0;
+    if (r.snrDb < kMinImaSnrDb && r.rmsError > kQuietImaError)
+        return refused(r, shownSource,
+                       "decoded back it differs too much from the sound (signal to error " +
+                           std::to_string(static_cast<int>(std::floor(r.snrDb))) + " dB, at least " +
+                           std::to_string(static_cast<int>(kMinImaSnrDb)) + " dB needed)");
     return r;
 }
-
-}  // namespace
 
 ImaRoundTrip checkImaRoundTrip(const std::string& pcmPath, const std::string& imaPath,
                                const std::string& shownSource) {
@@ -83,7 +97,7 @@ ImaRoundTrip checkImaRoundTrip(const std::string& pcmPath, const std::string& im
         w.sampleRate != pcm.layout().sampleRate || !w.hasFact || w.factValue != pcm.frames())
         return refused(r, shownSource, "its header does not describe the sound");
 
-    Tally t;
+    ImaCheckTally t;
     std::vector<std::uint8_t> run(kBlocksPerRun * w.blockAlign);
     if ((r.outcome = ima.seek(w.dataOffset)); !r.outcome) return r;
     for (std::uint64_t left = w.dataLength; left > 0;) {
@@ -92,20 +106,7 @@ ImaRoundTrip checkImaRoundTrip(const std::string& pcmPath, const std::string& im
         if ((r.outcome = compareRun(run.data(), len, w.blockAlign, pcm, t)); !r.outcome) return r;
         left -= len;
     }
-    r.frames = t.compared;
-    // The last block's codes are padded to whole groups of 8: up to 7 frames more.
-    if (t.compared != pcm.frames() || t.decoded >= t.compared + 8)
-        return refused(r, shownSource,
-                       "it decodes to " + std::to_string(t.decoded) + " frames instead of " +
-                           std::to_string(pcm.frames()));
-    r.snrDb = t.error > 0 ? 10.0 * std::log10(std::max(t.signal, 1.0) / t.error) : 1000.0;
-    r.rmsError = t.compared > 0 ? std::sqrt(t.error / static_cast<double>(t.compared * channels)) : 0.0;
-    if (r.snrDb < kMinImaSnrDb && r.rmsError > kQuietImaError)
-        return refused(r, shownSource,
-                       "decoded back it differs too much from the sound (signal to error " +
-                           std::to_string(static_cast<int>(std::floor(r.snrDb))) + " dB, at least " +
-                           std::to_string(static_cast<int>(kMinImaSnrDb)) + " dB needed)");
-    return r;
+    return judgeImaRoundTrip(t, pcm.frames(), channels, shownSource);
 }
 
 }  // namespace sonkrate::audio

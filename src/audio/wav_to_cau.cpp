@@ -104,6 +104,30 @@ WavKind classifyWav(std::uint32_t fmtChunkLength, std::uint16_t blockAlign) {
     return WavKind::Unsupported;
 }
 
+WavToCauResult planWavToCau(const std::string& source, const WavLayout& w, const std::string& caption) {
+    WavToCauResult r;
+    const WavKind kind = classifyWav(w);
+    if (std::string held = unplayable(w, kind); !held.empty()) {
+        const WavKind refusedAs = kind == WavKind::BadBlockAlign ? kind : WavKind::Unsupported;
+        return refuse(r, refusedAs, refusalSentence(source, held, w));
+    }
+    r.kind = kind;
+    r.dataClamped = w.dataClamped;
+    r.declaredDataLength = w.declaredDataLength;
+
+    r.header = headerFor(w, kind);
+    if (!caption.empty()) {
+        r.header.captionOffset = kCaptionAtHeaderEnd;
+        r.header.dataOffset = static_cast<std::uint32_t>(kCauHeaderSize + caption.size());
+    }
+    if (std::uint64_t{r.header.dataOffset} + r.header.dataSize > UINT32_MAX) {
+        r.outcome = io::failure(source + " holds more sound data than a .cau file can.");
+        return r;
+    }
+    r.outcome = io::success();
+    return r;
+}
+
 WavToCauResult wavToCau(const std::string& source, const std::string& target, const std::string& captionText) {
     return wavToCauWithCaptionBlock(source, target, captionText.empty() ? std::string() : encodeCaptionBlock(captionText));
 }
@@ -123,24 +147,7 @@ WavToCauResult wavToCauWithCaptionBlock(const std::string& source, const std::st
         }
         return refuse(r, WavKind::Unsupported, read.reason);
     }
-    const WavKind kind = classifyWav(w);
-    if (std::string held = unplayable(w, kind); !held.empty()) {
-        const WavKind refusedAs = kind == WavKind::BadBlockAlign ? kind : WavKind::Unsupported;
-        return refuse(r, refusedAs, refusalSentence(source, held, w));
-    }
-    r.kind = kind;
-    r.dataClamped = w.dataClamped;
-    r.declaredDataLength = w.declaredDataLength;
-
-    r.header = headerFor(w, kind);
-    if (!caption.empty()) {
-        r.header.captionOffset = kCaptionAtHeaderEnd;
-        r.header.dataOffset = static_cast<std::uint32_t>(kCauHeaderSize + caption.size());
-    }
-    if (std::uint64_t{r.header.dataOffset} + r.header.dataSize > UINT32_MAX) {
-        r.outcome = io::failure(source + " holds more sound data than a .cau file can.");
-        return r;
-    }
+    if (r = planWavToCau(source, w, caption); !r.outcome) return r;
 
     io::ReplacementFile out;
     if (!(r.outcome = out.begin(target))) return r;

@@ -61,6 +61,11 @@ WavToCauResult wavToCau(const std::string& source, const std::string& target, co
 WavToCauResult wavToCauWithCaptionBlock(const std::string& source, const std::string& target,
                                         const std::string& captionBlock);
 
+// What wavToCauWithCaptionBlock decides from the layout w of source before it
+// writes: the header (status Failed, outcome ok) or why w cannot be wrapped
+// (status Refused or Failed, a sentence naming source).
+WavToCauResult planWavToCau(const std::string& source, const WavLayout& w, const std::string& captionBlock);
+
 // How Wav_to_Cau ended. The shell has a text for each; earlier versions
 // numbered them 0, 1 and 3 (see COMPATIBILITY.md).
 enum class WavToCauOutcome {
