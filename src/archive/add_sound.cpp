@@ -152,8 +152,12 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
     result.soundId = ids::computeSoundId(io::toLower(result.name));
 
     audio::CauFileFacts sound;
-    if (io::Outcome ok = audio::inspectCauFile(request.soundPath, sound); !ok)
+    if (request.image != nullptr) {
+        sound.size = request.image->size;
+        sound.header = request.image->header;
+    } else if (io::Outcome ok = audio::inspectCauFile(request.soundPath, sound); !ok) {
         return refused(result, AddOutcome::NothingDone, ok.reason);
+    }
     const std::string archiveName = archiveNameOf(archivePath);
     if (variant == Variant::General && archiveName == "effects")
         return refused(result, AddOutcome::Refused,
@@ -181,8 +185,11 @@ AddSoundResult addSound(Variant variant, const AddSoundRequest& request, const i
     const TpaEntry record = addedRecord(result.soundId, sound, variant, A);
     plan.records.push_back(record);
     // The old data region (with any trailer) unchanged, then the new image.
-    plan.pieces = {ImagePiece::range(archive, tableEnd, A - tableEnd),
-                   ImagePiece::wholeFile(request.soundPath, sound.size)};
+    plan.pieces = {ImagePiece::range(archive, tableEnd, A - tableEnd)};
+    if (request.image != nullptr)
+        plan.pieces.insert(plan.pieces.end(), request.image->pieces.begin(), request.image->pieces.end());
+    else
+        plan.pieces.push_back(ImagePiece::wholeFile(request.soundPath, sound.size));
 
     // Synced before and after the rename (the writer's default): a power cut
     // leaves the old archive or the new one on every file system.

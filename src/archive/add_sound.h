@@ -5,10 +5,13 @@
 // failure at any point leaves the archive byte for byte as it was.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "archive/archive_writer.h"
 #include "ids/sound_id.h"
 #include "io/outcome.h"
 #include "io/progress.h"
@@ -22,9 +25,19 @@ enum class AddOutcome {
     NothingDone,  // nothing written (bad input, or the overwrite failed)
 };
 
+// A sound image made on its way into the archive rather than read from a
+// .cau file: its header and size, and the pieces that write it.
+struct SoundImageSource {
+    std::array<std::uint8_t, 36> header{};
+    std::uint64_t size = 0;
+    std::vector<ImagePiece> pieces;
+};
+
 struct AddSoundRequest {
     std::string archivePath;
     std::string soundPath;      // the .cau appended
+    // When set, the image appended instead; soundPath then only names it.
+    const SoundImageSource* image = nullptr;
     std::string soundName;      // the name typed; ignored when useFileNames is set
     bool useFileNames = false;  // name = soundPath's file name without the four characters from its first "."
     bool updateSndIds = false;  // also append the name record to dbPath

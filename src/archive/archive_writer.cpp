@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "io/replacement.h"
 
@@ -45,6 +46,18 @@ io::Outcome copyPart(io::File& in, std::uint64_t offset, std::uint64_t length, i
     return io::success();
 }
 
+// A piece made as it is written must come to the length it announced.
+io::Outcome writeProduced(const ImagePiece& piece, io::File& out, Counter& counter) {
+    const std::uint64_t start = out.tell();
+    if (io::Outcome made = piece.produce(out); !made) return made;
+    if (out.tell() - start != piece.length)
+        return io::failure("A sound written into " + out.path() + " came to " + std::to_string(out.tell() - start) +
+                           " bytes instead of the " + std::to_string(piece.length) + " announced");
+    counter.done += piece.length;
+    io::reportProgress(*counter.progress, counter.done, counter.total);
+    return io::success();
+}
+
 io::Outcome writePiece(const ImagePiece& piece, io::File& out, Counter& counter) {
     if (piece.bytes != nullptr) {
         if (io::Outcome put = out.write(piece.bytes->data(), piece.bytes->size()); !put) return put;
@@ -53,6 +66,7 @@ io::Outcome writePiece(const ImagePiece& piece, io::File& out, Counter& counter)
         return io::success();
     }
     if (piece.file != nullptr) return copyPart(*piece.file, piece.offset, piece.length, out, counter);
+    if (piece.produce) return writeProduced(piece, out, counter);
     io::File in;
     if (io::Outcome opened = in.open(piece.path, io::FileMode::Read); !opened) return opened;
     if (in.size() != piece.length)
@@ -77,6 +91,13 @@ ImagePiece ImagePiece::range(io::File& file, std::uint64_t offset, std::uint64_t
 ImagePiece ImagePiece::wholeFile(std::string path, std::uint64_t length) {
     ImagePiece piece;
     piece.path = std::move(path);
+    piece.length = length;
+    return piece;
+}
+
+ImagePiece ImagePiece::produced(std::function<io::Outcome(io::File&)> produce, std::uint64_t length) {
+    ImagePiece piece;
+    piece.produce = std::move(produce);
     piece.length = length;
     return piece;
 }

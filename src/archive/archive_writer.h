@@ -1,11 +1,13 @@
 // The one writer of archives: given the new header, the records and the
-// images (ranges of an open file, whole files, or bytes in memory), it
+// images (ranges of an open file, whole files, bytes in memory, or bytes
+// made as they are written, a sound converted on its way in), it
 // writes the archive in one forward pass into a file beside the target and
 // puts it in the target's place only when complete. Every operation that
 // makes or changes an archive is expressed through it.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,10 +25,13 @@ struct ImagePiece {
     std::uint64_t length = 0;
     std::string path;  // or the whole file at path, which must still be length bytes long
     const std::vector<std::uint8_t>* bytes = nullptr;  // or these bytes
+    // or the length bytes this writes to the archive as they are made
+    std::function<io::Outcome(io::File&)> produce;
 
     static ImagePiece range(io::File& file, std::uint64_t offset, std::uint64_t length);
     static ImagePiece wholeFile(std::string path, std::uint64_t length);
     static ImagePiece memory(const std::vector<std::uint8_t>& bytes);
+    static ImagePiece produced(std::function<io::Outcome(io::File&)> produce, std::uint64_t length);
 };
 
 struct ArchivePlan {
