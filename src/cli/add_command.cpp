@@ -52,6 +52,7 @@ int runAdd(const Arguments& args) {
     archive::AddSoundRequest request;
     request.archivePath = archivePath;
     request.soundPath = soundPath;
+    request.image = sound.image();
     request.soundName = name;
     if (auto db = args.option("db")) {
         request.updateSndIds = true;

@@ -25,6 +25,7 @@ int runReplace(const Arguments& args) {
     if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game"), args.has("ima"), captions);
         !prepared)
         return failed(prepared);
+    if (io::Outcome written = sound.writeBeside(); !written) return failed(written);
     if (!sound.change().empty()) say(stdout, "%s: %s\n", given.c_str(), sound.change().c_str());
     // The loader puts the backup beside the archive when the folder given is the archive's own.
     archive::TpaLoad load = archive::loadTpaArchive(archivePath, io::folderOf(archivePath));

@@ -1,8 +1,7 @@
 // sonkrate-cli wav2cau: a .wav's sound data wrapped, unchanged, as a .cau.
 #include <cstdio>
 
-#include "audio/game_ready_ima.h"
-#include "audio/game_ready_wav.h"
+#include "audio/game_sound.h"
 #include "audio/target_names.h"
 #include "audio/wav_to_cau.h"
 #include "cli/cli.h"
@@ -10,6 +9,7 @@
 #include "cli/std_streams.h"
 #include "cli/subrip_captions.h"
 #include "io/paths.h"
+#include "io/replacement.h"
 
 namespace sonkrate::cli {
 
@@ -30,21 +30,24 @@ int runWavToCau(const Arguments& args) {
     if (io::Outcome read = wav.prepare(given, "sound.wav"); !read) return failed(read);
 
     const std::string in = wav.fromStdin() ? "standard input" : given;
-    std::string source = wav.path();
-    ScratchFile gameReady;
+    audio::WavToCauResult r;
     if (args.has("to-game") || ima) {
-        if (io::Outcome made = gameReady.create("game-ready.wav"); !made) return failed(made);
-        audio::GameReadyResult ready = ima ? audio::makeGameReadyImaWav(source, gameReady.path())
-                                           : audio::makeGameReadyWav(source, gameReady.path());
-        if (!ready.outcome) return failed(wav.reword(ready.outcome.reason));
-        if (ready.converted) {
-            source = gameReady.path();
-            say(out.messages(), "%s: %s -> %s\n", in.c_str(), ready.before.c_str(), ready.after.c_str());
-        }
+        // Converted, encoded and checked on the way into OUT.
+        audio::GameSound sound;
+        if (io::Outcome opened = sound.open(wav.path(), {true, ima, caption}); !opened)
+            return failed(out.reword(wav.reword(opened.reason)));
+        if (sound.converted())
+            say(out.messages(), "%s: %s -> %s\n", in.c_str(), sound.before().c_str(), sound.after().c_str());
+        io::ReplacementFile cau;
+        io::Outcome written = cau.begin(out.path());
+        if (written) written = sound.writeImage(cau.file());
+        if (written) written = cau.commit();
+        if (!written) return failed(out.reword(wav.reword(written.reason)));
+        r = sound.image();
+    } else {
+        r = audio::wavToCauWithCaptionBlock(wav.path(), out.path(), caption);
+        if (!r.written()) return failed(out.reword(wav.reword(r.outcome.reason)));
     }
-
-    audio::WavToCauResult r = audio::wavToCauWithCaptionBlock(source, out.path(), caption);
-    if (!r.written()) return failed(out.reword(wav.reword(r.outcome.reason)));
     if (io::Outcome sent = out.finish(); !sent) return failed(sent);
     if (r.dataClamped)
         warning(in + ": its data chunk claims " + std::to_string(r.declaredDataLength) +
