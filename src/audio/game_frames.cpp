@@ -45,11 +45,32 @@ std::int16_t toInt16(double value, bool dither, std::uint64_t& state) {
         const double first = uniform(state);
         noise = first + uniform(state);
     }
-    double scaled = value * 32768.0 + noise;
-    scaled = std::floor(scaled + 0.5);
-    if (scaled > 32767.0) return 32767;
-    if (scaled < -32768.0) return -32768;
-    return static_cast<std::int16_t>(scaled);
+    // Rounded half up and clamped: the floor of scaled + 0.5, taken by
+    // truncation within the 16-bit range (the same value, without a call).
+    const double half = value * 32768.0 + noise + 0.5;
+    if (half >= 32768.0) return 32767;
+    if (half < -32768.0) return -32768;
+    int whole = static_cast<int>(half);
+    if (whole > half) --whole;
+    return static_cast<std::int16_t>(whole);
+}
+
+// One or two channels of samples of one format, each taken as it is.
+template <bool IsFloat, unsigned Bytes>
+void convertPlain(const std::uint8_t* in, std::size_t samples, bool dither, std::uint64_t& state, std::int16_t* out) {
+    for (std::size_t i = 0; i < samples; ++i) out[i] = toInt16(sampleValue(in + i * Bytes, IsFloat, Bytes), dither, state);
+}
+
+using PlainConverter = void (*)(const std::uint8_t*, std::size_t, bool, std::uint64_t&, std::int16_t*);
+
+PlainConverter plainConverter(bool isFloat, unsigned bytes) {
+    if (isFloat) return bytes == 4 ? convertPlain<true, 4> : convertPlain<true, 8>;
+    switch (bytes) {
+    case 1: return convertPlain<false, 1>;
+    case 2: return convertPlain<false, 2>;
+    case 3: return convertPlain<false, 3>;
+    default: return convertPlain<false, 4>;
+    }
 }
 
 std::string describe(bool isFloat, unsigned bytes, unsigned rate, unsigned channels, const char* intWord) {
@@ -120,6 +141,11 @@ io::Outcome GameFrameSource::convert(std::int16_t* out, std::size_t n) {
     const unsigned inChannels = layout_.channels, outChannels = channels();
     const bool dither = isFloat_ || bytes_ > 2;
     if (io::Outcome got = file_.readExact(raw_.data(), n * inFrame); !got) return got;
+    if (inChannels <= 2) {
+        // Nothing to mix: each sample alone, as the mix of one would give it.
+        plainConverter(isFloat_, bytes_)(raw_.data(), n * inChannels, dither, ditherState_, out);
+        return io::success();
+    }
     for (std::size_t i = 0; i < n; ++i) {
         std::fill(mixed_.begin(), mixed_.end(), 0.0);
         for (unsigned c = 0; c < inChannels; ++c)
