@@ -27,7 +27,7 @@ std::int64_t entryHolding(const std::string& archivePath, std::uint32_t soundId)
 
 }  // namespace
 
-int runAdd(const Arguments& args) {
+int runAddCommand(const Arguments& args) {
     const std::string& archivePath = args.positional[0];
     const std::string& given = args.positional[1];
     // The name is hashed as the game hashes its own: in its code page.

@@ -1,6 +1,8 @@
 // What each command file gives the command list (command_list.cpp): the
 // function that runs the command and the longer text of its --help. The rest
 // of the command's row, its synopsis and arguments, is in the list itself.
+// runAddCommand and runNamesCommand carry the suffix so that they are not
+// taken for the window's Shell::runAdd and ArchiveWindowController::runNames.
 #pragma once
 
 #include "cli/cli.h"
@@ -40,7 +42,7 @@ extern const char* const kLookupDetails;
 int runNew(const Arguments& args);
 extern const char* const kNewDetails;
 
-int runAdd(const Arguments& args);
+int runAddCommand(const Arguments& args);
 extern const char* const kAddDetails;
 
 int runReplace(const Arguments& args);
@@ -76,7 +78,7 @@ extern const char* const kDiffDetails;
 int runVerify(const Arguments& args);
 extern const char* const kVerifyDetails;
 
-int runNames(const Arguments& args);
+int runNamesCommand(const Arguments& args);
 extern const char* const kNamesDetails;
 
 }  // namespace sonkrate::cli

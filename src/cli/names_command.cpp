@@ -299,7 +299,7 @@ void printJson(const Run& run) {
 
 }  // namespace
 
-int runNames(const Arguments& args) {
+int runNamesCommand(const Arguments& args) {
     Run run;
     if (int refused = readPatterns(args, run); refused != kExitOk) return refused;
     readArchives(args, run);
