@@ -9,9 +9,13 @@
 
 #include "app/shell.h"
 #include "io/process_text.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    // Before the first window: where the manifest's declaration is not
+    // read, the program declares itself aware of each monitor's DPI.
+    sonkrate::platform::win32::declareDpiAwareness();
     // The wide command line, so that a name outside the code page survives.
     std::vector<std::string> arguments = sonkrate::io::utf8Arguments(__argc, __argv);
     std::vector<std::string> files;

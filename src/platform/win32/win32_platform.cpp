@@ -15,6 +15,9 @@
 #include "io/program_path.h"
 #include "io/unicode_text.h"
 #include "platform/win32/control_styles.h"
+#include "platform/win32/win32_archive_window.h"
+#include "platform/win32/win32_dpi.h"
+#include "platform/win32/win32_text.h"
 
 namespace sonkrate::platform::win32 {
 
@@ -66,9 +69,16 @@ MessageResult messageResult(int answer, MessageButtons buttons) {
 using io::fromWide;
 using io::toWide;
 
-// Text for a control: bytes from files that are not UTF-8 (names and
-// captions in the game's code page) are shown in the ANSI code page.
-std::wstring shownWide(const std::string& text) { return toWide(io::shownText(text)); }
+// The classes of common controls both windows use: the list view and header,
+// the status bar, the trackbar and the progress bar.
+void initCommonControls() {
+    INITCOMMONCONTROLSEX classes = {};
+    classes.dwSize = sizeof classes;
+    classes.dwICC = ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS;
+    if (!InitCommonControlsEx(&classes)) InitCommonControls();
+}
+
+constexpr DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 std::string shellFolder(int folderId) {
     wchar_t buffer[MAX_PATH] = {};
@@ -83,12 +93,14 @@ Win32Platform::Win32Platform(HINSTANCE instance, int showCommand) : instance_(in
 Win32Platform::~Win32Platform() {
     // The shell is gone by now: a window still open is closed without it.
     sink_ = nullptr;
+    archive_.reset();
     if (window_) DestroyWindow(window_);
     // The class goes too, so that another platform of this process may
     // register it again.
     if (classRegistered_) UnregisterClassW(className_.c_str(), instance_);
-    for (HBITMAP b : bitmaps_) DeleteObject(b);
+    for (const auto& [id, b] : bitmaps_) DeleteObject(b);
     if (smallIcon_) DestroyIcon(smallIcon_);
+    if (scaledGuiFont_) DeleteObject(scaledGuiFont_);
 }
 
 // ---- Main window and loop -----------------------------------------------------------
@@ -97,7 +109,8 @@ ScreenSize Win32Platform::screenSize() { return {GetSystemMetrics(SM_CXSCREEN), 
 
 WindowResult Win32Platform::createMainWindow(const WindowDescription& window, EventSink& sink) {
     sink_ = &sink;
-    InitCommonControls();
+    initCommonControls();
+    smallIconId_ = window.smallIconId;
     className_ = toWide(window.className);
     std::wstring title = toWide(window.title);
     smallIcon_ = static_cast<HICON>(
@@ -119,16 +132,26 @@ WindowResult Win32Platform::createMainWindow(const WindowDescription& window, Ev
     if (!RegisterClassExW(&wc)) return WindowResult::RegistrationFailed;
     classRegistered_ = true;
 
+    // Laid out for the DPI of the monitor it opens on, its centre kept
+    // where the shell put it (the menu bar comes with WM_CREATE).
+    width96_ = window.width;
+    height96_ = window.height;
+    dpi_ = dpiAtPoint(POINT{window.x + window.width / 2, window.y + window.height / 2});
+    if (scaledGuiFont_) DeleteObject(scaledGuiFont_);
+    scaledGuiFont_ = stockFontForDpi(DEFAULT_GUI_FONT, dpi_);
+    const SIZE size = outerSizeForDpi(window.width, window.height, kMainWindowStyle, 0, true, dpi_);
     gCreating = this;
-    HWND hwnd = CreateWindowExW(0, className_.c_str(), title.c_str(), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                window.x, window.y, window.width, window.height, nullptr, nullptr, instance_,
-                                nullptr);
+    HWND hwnd = CreateWindowExW(0, className_.c_str(), title.c_str(), kMainWindowStyle,
+                                window.x + (window.width - size.cx) / 2, window.y + (window.height - size.cy) / 2,
+                                size.cx, size.cy, nullptr, nullptr, instance_, nullptr);
     gCreating = nullptr;
     if (!hwnd) {
         window_ = nullptr;
         return WindowResult::CreationFailed;
     }
     window_ = hwnd;
+    // Windows may have put it on a monitor of another DPI.
+    if (dpiOfWindow(hwnd) != dpi_) changeDpi(dpiOfWindow(hwnd), nullptr);
     // Files dropped from Explorer arrive as WM_DROPFILES.
     DragAcceptFiles(hwnd, TRUE);
     return WindowResult::Created;
@@ -145,19 +168,17 @@ void Win32Platform::createControl(const ControlDescription& d) {
     ControlStyles s = controlStyles(d.kind, d.style);
     std::wstring text = toWide(d.text);
     std::wstring className = toWide(s.className);
-    HWND h = CreateWindowExW(s.exStyle, className.c_str(), text.c_str(), s.style, d.x, d.y, d.width, d.height, window_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance_, nullptr);
+    // The table's pixels are at 96 DPI.
+    const RECT r = scaledRect(d.x, d.y, d.width, d.height, dpi_);
+    HWND h = CreateWindowExW(s.exStyle, className.c_str(), text.c_str(), s.style, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)),
+                             instance_, nullptr);
     if (!h) return;
     controls_[d.id] = h;
-    if (d.guiFont) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
-    if (d.kind == ControlKind::Bitmap) {
-        HANDLE image =
-            LoadImageW(instance_, MAKEINTRESOURCEW(d.bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-        if (image) {
-            bitmaps_.push_back(static_cast<HBITMAP>(image));
-            SendMessageW(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
-        }
-    }
+    PlacedControl place{d.x, d.y, d.width, d.height, d.guiFont, d.kind == ControlKind::Bitmap ? d.bitmapId : 0};
+    placed_[d.id] = place;
+    if (d.guiFont) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont()), TRUE);
+    if (place.bitmapId) placeControl(d.id, h, place);
 }
 
 void Win32Platform::installMenu(const std::vector<MenuPopup>& menu) {
@@ -182,6 +203,8 @@ void Win32Platform::installMenu(const std::vector<MenuPopup>& menu) {
 int Win32Platform::runMessageLoop() {
     MSG msg = {};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // The archive window's accelerators and Tab key.
+        if (archive_ && archive_->translate(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -217,26 +240,6 @@ LRESULT CALLBACK Win32Platform::windowProcedure(HWND hwnd, UINT message, WPARAM 
     return self->handleMessage(hwnd, message, wParam, lParam);
 }
 
-namespace {
-
-// The paths of a drop, in UTF-8; the drop's memory is given back.
-std::vector<std::string> droppedFiles(HDROP drop) {
-    std::vector<std::string> paths;
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        if (length == 0) continue;
-        std::wstring path(length + 1, L'\0');
-        const UINT got = DragQueryFileW(drop, i, path.data(), length + 1);
-        path.resize(got);
-        if (!path.empty()) paths.push_back(fromWide(path));
-    }
-    DragFinish(drop);
-    return paths;
-}
-
-}  // namespace
-
 LRESULT Win32Platform::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     EventSink* sink = sink_;
     switch (message) {
@@ -263,6 +266,9 @@ LRESULT Win32Platform::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         if (sink && !paths.empty()) sink->onFilesDropped(paths);
         return 0;
     }
+    case WM_DPICHANGED:
+        changeDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_DESTROY:
         if (sink) sink->onDestroy();
         return 0;
@@ -270,6 +276,7 @@ LRESULT Win32Platform::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         window_ = nullptr;
         controls_.clear();
+        placed_.clear();
         return DefWindowProcW(hwnd, message, wParam, lParam);
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -292,15 +299,7 @@ void Win32Platform::setText(int controlId, const std::string& text) {
     if (HWND h = control(controlId)) SetWindowTextW(h, shownWide(text).c_str());
 }
 
-std::string Win32Platform::text(int controlId) {
-    HWND h = control(controlId);
-    if (!h) return {};
-    int length = GetWindowTextLengthW(h);
-    if (length <= 0) return {};
-    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
-    int got = GetWindowTextW(h, buffer.data(), length + 1);
-    return fromWide(std::wstring_view(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0));
-}
+std::string Win32Platform::text(int controlId) { return windowText(control(controlId)); }
 
 void Win32Platform::setEnabled(int controlId, bool enabled) {
     if (HWND h = control(controlId)) EnableWindow(h, enabled ? TRUE : FALSE);
@@ -311,9 +310,12 @@ void Win32Platform::setShown(int controlId, bool shown) {
 }
 
 void Win32Platform::setMenuItemEnabled(int commandId, bool enabled) {
-    if (!window_) return;
-    if (HMENU menu = GetMenu(window_))
-        EnableMenuItem(menu, static_cast<UINT>(commandId), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    // The command's item in the main window's menu and in the archive window's.
+    const UINT state = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
+    if (window_)
+        if (HMENU menu = GetMenu(window_)) EnableMenuItem(menu, static_cast<UINT>(commandId), state);
+    if (archive_ && archive_->window())
+        if (HMENU menu = GetMenu(archive_->window())) EnableMenuItem(menu, static_cast<UINT>(commandId), state);
 }
 
 void Win32Platform::setTrackbarRange(int controlId, int low, int high) {
@@ -399,7 +401,7 @@ std::optional<std::string> Win32Platform::fileDialog(const FileDialogOptions& op
 
         OPENFILENAMEW ofn = {};
         ofn.lStructSize = sizeof ofn;
-        ofn.hwndOwner = window_;
+        ofn.hwndOwner = dialogOwner();
         ofn.hInstance = nullptr;
         ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
         ofn.nFilterIndex = filter.empty() ? 0 : 1;
@@ -421,6 +423,12 @@ std::optional<std::string> Win32Platform::fileDialog(const FileDialogOptions& op
     }
 }
 
+HWND Win32Platform::dialogOwner() const {
+    HWND archive = archive_ ? archive_->window() : nullptr;
+    if (archive && IsWindowVisible(archive) && GetActiveWindow() == archive) return archive;
+    return window_;
+}
+
 std::optional<std::string> Win32Platform::openFileDialog(const FileDialogOptions& options) {
     return fileDialog(options, false);
 }
@@ -431,7 +439,7 @@ std::optional<std::string> Win32Platform::saveFileDialog(const FileDialogOptions
 
 MessageResult Win32Platform::messageBox(const std::string& text, const std::string& caption, MessageIcon icon,
                                         MessageButtons buttons) {
-    int answer = MessageBoxW(window_, shownWide(text).c_str(), shownWide(caption).c_str(), messageBoxStyle(icon, buttons));
+    int answer = MessageBoxW(dialogOwner(), shownWide(text).c_str(), shownWide(caption).c_str(), messageBoxStyle(icon, buttons));
     return messageResult(answer, buttons);
 }
 
@@ -480,5 +488,16 @@ std::string Win32Platform::userDataFolder() {
 std::uint64_t Win32Platform::milliseconds() { return GetTickCount64(); }
 
 void Win32Platform::sleep(std::uint32_t ms) { Sleep(ms); }
+
+// ---- The archive window -------------------------------------------------------------
+
+ArchiveWindow* Win32Platform::archiveWindow(const ArchiveWindowDescription& description, ArchiveWindowSink& sink) {
+    if (!archive_) {
+        initCommonControls();
+        archive_ = std::make_unique<Win32ArchiveWindow>(instance_, smallIconId_, description, sink);
+        if (!archive_->window()) archive_.reset();
+    }
+    return archive_.get();
+}
 
 }  // namespace sonkrate::platform::win32

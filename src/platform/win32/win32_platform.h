@@ -7,12 +7,15 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 
 namespace sonkrate::platform::win32 {
+
+class Win32ArchiveWindow;
 
 class Win32Platform : public Platform {
 public:
@@ -78,13 +81,32 @@ public:
     std::uint64_t milliseconds() override;
     void sleep(std::uint32_t ms) override;
 
+    ArchiveWindow* archiveWindow(const ArchiveWindowDescription& description, ArchiveWindowSink& sink) override;
+    // The archive window once made, else nullptr.
+    Win32ArchiveWindow* archiveWindowMade() const { return archive_.get(); }
+    // The DPI the main window is laid out for.
+    int mainWindowDpi() const { return dpi_; }
+
 private:
+    // A control's place at 96 DPI and what else changes with the DPI.
+    struct PlacedControl {
+        int x = 0, y = 0, width = 0, height = 0;
+        bool guiFont = false;
+        int bitmapId = 0;
+    };
+
     static LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     // The control of that id, or nullptr before it exists.
     HWND control(int controlId) const;
     LRESULT send(int controlId, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     std::optional<std::string> fileDialog(const FileDialogOptions& options, bool save);
+    // The window boxes and dialogs belong to: the archive window while it is active.
+    HWND dialogOwner() const;
+    // The main window laid out for a DPI (win32_main_dpi.cpp).
+    void changeDpi(int dpi, const RECT* suggested);
+    void placeControl(int controlId, HWND control, const PlacedControl& place);
+    HFONT guiFont() const;
 
     HINSTANCE instance_;
     int showCommand_;
@@ -93,9 +115,17 @@ private:
     HWND window_ = nullptr;
     EventSink* sink_ = nullptr;
     std::map<int, HWND> controls_;
-    // Images loaded for bitmap statics; the statics do not free them.
-    std::vector<HBITMAP> bitmaps_;
+    // Images loaded for bitmap statics, by control; the statics do not free them.
+    std::map<int, HBITMAP> bitmaps_;
     HICON smallIcon_ = nullptr;
+    int smallIconId_ = 0;
+    // The main window's size at 96 DPI, its DPI, its controls' places and
+    // the GUI font at its DPI (nullptr: the stock font is at that DPI).
+    int width96_ = 0, height96_ = 0;
+    int dpi_ = 96;
+    std::map<int, PlacedControl> placed_;
+    HFONT scaledGuiFont_ = nullptr;
+    std::unique_ptr<Win32ArchiveWindow> archive_;
 };
 
 }  // namespace sonkrate::platform::win32
