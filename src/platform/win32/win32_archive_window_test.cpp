@@ -18,6 +18,7 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/command_table.h"
+#include "io/unicode_text.h"
 #include "platform/win32/win32_archive_window.h"
 #include "platform/win32/win32_dialogs.h"
 #include "platform/win32/win32_dpi.h"
@@ -478,6 +479,11 @@ TEST(Waveform, ChannelsAreStackedAndTheCursorDrawn) {
     EXPECT_EQ(GetPixel(dc, 1, 3), white) << "16384 reaches half way up";
     EXPECT_EQ(GetPixel(dc, 3, 5), cursor);
     EXPECT_EQ(GetPixel(dc, 3, 35), cursor);
+    EXPECT_EQ(GetPixel(dc, 2, 35), white);
+    // At 200 % the cursor is two pixels wide, and stays inside the view.
+    paintWaveform(dc, RECT{0, 0, 4, 40}, picture, 300, 2);
+    EXPECT_EQ(GetPixel(dc, 2, 35), cursor);
+    EXPECT_EQ(GetPixel(dc, 3, 35), cursor);
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
@@ -510,6 +516,27 @@ TEST_F(ArchiveWindowTest, AskTextShowsThePromptAndGivesTheTypedLine) {
     EXPECT_NE(gTextDialog, nullptr);
     SetTimer(nullptr, 0, 30, cancelTextDialog);
     EXPECT_FALSE(window->askText("Guess names", "Pattern of names:", "x"));
+}
+
+// The folder dialog, closed by a timer that runs in its loop once it has
+// come up under its title.
+bool gFolderDialogSeen = false;
+void CALLBACK cancelFolderDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = FindWindowW(nullptr, L"Find names in the game's folder");
+    if (!dialog) return;
+    KillTimer(nullptr, timer);
+    gFolderDialogSeen = IsWindowVisible(dialog) != FALSE;
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(ArchiveWindowTest, ChooseFolderComesUpAndGivesNothingWhenCancelled) {
+    window->show();
+    pump();
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    SetTimer(nullptr, 0, 50, cancelFolderDialog);
+    EXPECT_FALSE(window->chooseFolder("Find names in the game's folder", io::fromWide(temp)));
+    EXPECT_TRUE(gFolderDialogSeen);
 }
 
 TEST(Win32Resources, ManifestAsksForCommonControlsSixAndPerMonitorDpi) {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/win32/win32_dpi.h"
+
 
 namespace sonkrate::platform::win32 {
 
@@ -82,7 +84,9 @@ void paintBuffered(HWND view) {
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
     HGDIOBJ old = SelectObject(memory, bitmap);
-    if (WaveformState* state = stateOf(view)) paintWaveform(memory, client, state->picture, state->cursorMs);
+    // The cursor as thick as a pixel at 96 DPI.
+    if (WaveformState* state = stateOf(view))
+        paintWaveform(memory, client, state->picture, state->cursorMs, scaledForDpi(1, dpiOfWindow(view)));
     BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
     SelectObject(memory, old);
     DeleteObject(bitmap);
@@ -131,7 +135,8 @@ LRESULT CALLBACK waveformProcedure(HWND view, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-void paintWaveform(HDC dc, RECT area, const WaveformPicture& picture, std::optional<std::uint64_t> cursorMs) {
+void paintWaveform(HDC dc, RECT area, const WaveformPicture& picture, std::optional<std::uint64_t> cursorMs,
+                   int cursorWidth) {
     fillRect(dc, area, kBackground);
     const int width = area.right - area.left;
     if (width <= 0 || area.bottom <= area.top) return;
@@ -141,7 +146,9 @@ void paintWaveform(HDC dc, RECT area, const WaveformPicture& picture, std::optio
     if (whole) drawColumns(dc, area, picture);
     if (!cursorMs) return;
     const int x = waveformCursorColumn(*cursorMs, picture.durationMs, width);
-    if (x >= 0) fillRect(dc, RECT{area.left + x, area.top, area.left + x + 1, area.bottom}, kCursor);
+    if (x < 0) return;
+    const int left = std::clamp(x - (cursorWidth - 1) / 2, 0, std::max(width - cursorWidth, 0));
+    fillRect(dc, RECT{area.left + left, area.top, area.left + left + cursorWidth, area.bottom}, kCursor);
 }
 
 double waveformFraction(int x, int width) {

@@ -21,7 +21,8 @@ void setWaveformCursorAt(HWND view, std::optional<std::uint64_t> ms);
 void startTellingWaveformWidth(HWND view);
 
 // Drawing and pointing, in a view of width x height pixels.
-void paintWaveform(HDC dc, RECT area, const WaveformPicture& picture, std::optional<std::uint64_t> cursorMs);
+void paintWaveform(HDC dc, RECT area, const WaveformPicture& picture, std::optional<std::uint64_t> cursorMs,
+                   int cursorWidth = 1);
 double waveformFraction(int x, int width);
 // The column of the cursor, or -1 when it is outside the sound.
 int waveformCursorColumn(std::uint64_t ms, std::uint64_t durationMs, int width);
