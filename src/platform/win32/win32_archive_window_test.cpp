@@ -19,6 +19,7 @@
 #include "app/main_window.h"
 #include "app/command_table.h"
 #include "io/unicode_text.h"
+#include "platform/win32/win32_archive_list.h"
 #include "platform/win32/win32_archive_window.h"
 #include "platform/win32/win32_dialogs.h"
 #include "platform/win32/win32_dpi.h"
@@ -176,6 +177,16 @@ TEST_F(ArchiveWindowTest, OpensHiddenThenShowsFiftyThousandRowsAskingOnlyForTheC
     EXPECT_TRUE(window->isOpen());
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 50000);
     UpdateWindow(list);
+    // Row 1 is marked as an error: drawn on its own background, row 0 on the list's.
+    RECT rows[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        rows[i].left = LVIR_BOUNDS;
+        SendMessageW(list, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rows[i]));
+    }
+    HDC dc = GetDC(list);
+    EXPECT_EQ(GetPixel(dc, rows[1].left + 3, (rows[1].top + rows[1].bottom) / 2), rowColours(RowMark::Error).background);
+    EXPECT_EQ(GetPixel(dc, rows[0].left + 3, (rows[0].top + rows[0].bottom) / 2), GetSysColor(COLOR_WINDOW));
+    ReleaseDC(list, dc);
     SendMessageW(list, LVM_ENSUREVISIBLE, 49999, FALSE);
     UpdateWindow(list);
     EXPECT_GT(sink.cellsAsked, 0) << "the rows were drawn";
@@ -411,6 +422,19 @@ TEST_F(ArchiveWindowTest, AcceleratorsOfTheMenuBecomeCommandsInTheMessageLoop) {
     EXPECT_EQ(mainSink.timers, std::vector<int>{kArchiveTimer});
 }
 
+TEST(ArchiveRows, EveryMarkHasItsOwnLook) {
+    std::set<COLORREF> backgrounds;
+    for (RowMark mark : {RowMark::Warning, RowMark::Error, RowMark::Changed, RowMark::Added}) {
+        const RowColours c = rowColours(mark);
+        EXPECT_TRUE(c.own);
+        EXPECT_NE(c.background, GetSysColor(COLOR_WINDOW));
+        backgrounds.insert(c.background);
+    }
+    EXPECT_EQ(backgrounds.size(), 4u);
+    EXPECT_NE(rowColours(RowMark::Removed).text, GetSysColor(COLOR_WINDOWTEXT)) << "removed rows greyed";
+    EXPECT_FALSE(rowColours(RowMark::None).own);
+}
+
 TEST(ArchiveMenus, ShortcutsBecomeAccelerators) {
     auto is = [](std::optional<ACCEL> a, BYTE flags, WORD key) {
         return a && a->fVirt == flags && a->key == key && a->cmd == 7;
@@ -609,8 +633,8 @@ int fontHeight(HFONT font) {
 }
 
 // The main window on a monitor of 200 %: every control twice as far and as
-// large, the GUI font twice as high, the images twice as large; back at
-// 100 % exactly as the table gives them.
+// large, its font twice as high, the images twice as large; back at 100 %
+// exactly as the table gives them.
 TEST(Dpi, MainWindowFollowsItsMonitorsDpi) {
     if (systemDpi() != 96) GTEST_SKIP() << "the stock fonts are at " << systemDpi() << " DPI";
     Win32Platform platform(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE);
@@ -621,6 +645,7 @@ TEST(Dpi, MainWindowFollowsItsMonitorsDpi) {
     for (const auto& c : app::controlTable()) platform.createControl(c);
     HWND main = platform.mainWindow();
     const int stockHeight = fontHeight(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    const int systemHeight = fontHeight(static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
     for (int dpi : {192, 96}) {
         RECT suggested = {10, 20, 10 + 2 * 476, 20 + 2 * 326};
         SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
@@ -645,6 +670,12 @@ TEST(Dpi, MainWindowFollowsItsMonitorsDpi) {
             }
             if (c.guiFont && dpi == 96) {
                 EXPECT_EQ(font, GetStockObject(DEFAULT_GUI_FONT));
+            }
+            if (!c.guiFont && c.kind != ControlKind::Bitmap) {
+                EXPECT_EQ(fontHeight(font), f * systemHeight);
+                if (dpi == 96) {
+                    EXPECT_EQ(font, nullptr) << "the system font itself";
+                }
             }
         }
     }

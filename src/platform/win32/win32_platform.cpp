@@ -101,6 +101,7 @@ Win32Platform::~Win32Platform() {
     for (const auto& [id, b] : bitmaps_) DeleteObject(b);
     if (smallIcon_) DestroyIcon(smallIcon_);
     if (scaledGuiFont_) DeleteObject(scaledGuiFont_);
+    if (scaledSystemFont_) DeleteObject(scaledSystemFont_);
 }
 
 // ---- Main window and loop -----------------------------------------------------------
@@ -137,8 +138,10 @@ WindowResult Win32Platform::createMainWindow(const WindowDescription& window, Ev
     width96_ = window.width;
     height96_ = window.height;
     dpi_ = dpiAtPoint(POINT{window.x + window.width / 2, window.y + window.height / 2});
-    if (scaledGuiFont_) DeleteObject(scaledGuiFont_);
+    for (HFONT font : {scaledGuiFont_, scaledSystemFont_})
+        if (font) DeleteObject(font);
     scaledGuiFont_ = stockFontForDpi(DEFAULT_GUI_FONT, dpi_);
+    scaledSystemFont_ = stockFontForDpi(SYSTEM_FONT, dpi_);
     const SIZE size = outerSizeForDpi(window.width, window.height, kMainWindowStyle, 0, true, dpi_);
     gCreating = this;
     HWND hwnd = CreateWindowExW(0, className_.c_str(), title.c_str(), kMainWindowStyle,
@@ -177,8 +180,7 @@ void Win32Platform::createControl(const ControlDescription& d) {
     controls_[d.id] = h;
     PlacedControl place{d.x, d.y, d.width, d.height, d.guiFont, d.kind == ControlKind::Bitmap ? d.bitmapId : 0};
     placed_[d.id] = place;
-    if (d.guiFont) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont()), TRUE);
-    if (place.bitmapId) placeControl(d.id, h, place);
+    if (d.guiFont || place.bitmapId || scaledSystemFont_) placeControl(d.id, h, place);
 }
 
 void Win32Platform::installMenu(const std::vector<MenuPopup>& menu) {
@@ -222,9 +224,11 @@ void Win32Platform::restoreWindow() {
 }
 
 void Win32Platform::repaint() {
-    // Paints what has changed, in the window and its controls, without
+    // Paints what has changed, in the windows and their controls, without
     // handling any other message.
     if (window_) RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (archive_ && archive_->window())
+        RedrawWindow(archive_->window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 LRESULT CALLBACK Win32Platform::windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

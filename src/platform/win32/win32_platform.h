@@ -120,11 +120,12 @@ private:
     HICON smallIcon_ = nullptr;
     int smallIconId_ = 0;
     // The main window's size at 96 DPI, its DPI, its controls' places and
-    // the GUI font at its DPI (nullptr: the stock font is at that DPI).
+    // the GUI and system fonts at its DPI (nullptr: the stock font is at that DPI).
     int width96_ = 0, height96_ = 0;
     int dpi_ = 96;
     std::map<int, PlacedControl> placed_;
     HFONT scaledGuiFont_ = nullptr;
+    HFONT scaledSystemFont_ = nullptr;
     std::unique_ptr<Win32ArchiveWindow> archive_;
 };
 
