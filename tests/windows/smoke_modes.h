@@ -16,6 +16,9 @@ int checkAutoPlay(const std::string& sonkrateExe, const std::string& hookLibrary
 // sonkrate.exe as the installer left it: an archive given as its argument
 // and one opened through its file type.
 int checkInstalled(const std::string& sonkrateExe);
+// An archive given as the argument: the archive window with its rows and
+// columns, hidden by its close box.
+int checkArchiveWindow(const std::string& sonkrateExe);
 // auto_stop.exe alone: its window, the flag it writes, a flag it cannot write.
 int checkKillSwitch(const std::string& autoStopExe);
 

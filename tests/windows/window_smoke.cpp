@@ -4,6 +4,7 @@
 //   autoplay   PROGRAM = sonkrate.exe (menu_probe.dll beside this program)
 //   killswitch PROGRAM = auto_stop.exe
 //   installed  PROGRAM = sonkrate.exe in the folder the installer made
+//   archive    PROGRAM = sonkrate.exe
 // Exit code 0 when every check held, 1 otherwise, 2 on a wrong command line.
 #include <cstdio>
 #include <string>
@@ -14,7 +15,7 @@
 int main(int argc, char** argv) {
     using namespace sonkrate::wintest;
     if (argc != 3) {
-        std::fprintf(stderr, "usage: window_smoke window|autoplay|killswitch|installed PROGRAM\n");
+        std::fprintf(stderr, "usage: window_smoke window|autoplay|killswitch|installed|archive PROGRAM\n");
         return 2;
     }
     std::string mode = argv[1];
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
         failures = checkKillSwitch(program);
     else if (mode == "installed")
         failures = checkInstalled(program);
+    else if (mode == "archive")
+        failures = checkArchiveWindow(program);
     else {
         std::fprintf(stderr, "window_smoke: unknown mode %s\n", mode.c_str());
         return 2;

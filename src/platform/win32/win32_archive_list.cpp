@@ -23,11 +23,12 @@ HWND createArchiveList(HWND parent, HINSTANCE instance, int id) {
 }
 
 void addArchiveColumns(HWND list, const std::vector<TableColumn>& columns, int dpi) {
-    // The first column of a list view is always left-aligned: a column put
-    // first and taken away afterwards lets "#" be aligned right like the
-    // other numbers.
+    // A list view draws its first column's cells on the left whatever its
+    // format: that column stays empty and without width, so that "#" can be
+    // aligned right like the other numbers. The shell's column c is the list
+    // view's column c + 1.
     LVCOLUMNW placeholder = {};
-    placeholder.mask = LVCF_WIDTH;
+    placeholder.mask = LVCF_WIDTH | LVCF_SUBITEM;
     SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&placeholder));
     for (std::size_t i = 0; i < columns.size(); ++i) {
         std::wstring title = io::toWide(columns[i].title);
@@ -36,17 +37,16 @@ void addArchiveColumns(HWND list, const std::vector<TableColumn>& columns, int d
         column.fmt = columns[i].alignRight ? LVCFMT_RIGHT : LVCFMT_LEFT;
         column.cx = scaledForDpi(columns[i].width, dpi);
         column.pszText = title.data();
-        column.iSubItem = static_cast<int>(i);
+        column.iSubItem = static_cast<int>(i) + 1;
         SendMessageW(list, LVM_INSERTCOLUMNW, i + 1, reinterpret_cast<LPARAM>(&column));
     }
-    SendMessageW(list, LVM_DELETECOLUMN, 0, 0);
 }
 
 void rescaleArchiveColumns(HWND list, int fromDpi, int toDpi) {
     if (fromDpi == toDpi || fromDpi <= 0) return;
     HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
     const int count = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 1; i < count; ++i) {
         const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
         SendMessageW(list, LVM_SETCOLUMNWIDTH, i, MulDiv(width, toDpi, fromDpi));
     }
@@ -98,16 +98,17 @@ void showSortArrow(HWND list, int column, bool descending) {
         item.mask = HDI_FORMAT;
         if (!SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item))) continue;
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (i == column) item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
+        if (column >= 0 && i == column + 1) item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
         SendMessageW(header, HDM_SETITEMW, i, reinterpret_cast<LPARAM>(&item));
     }
 }
 
 int listRowAt(HWND list, POINT client) {
+    // Any column of a row: the row's own hit test covers its first column only.
     LVHITTESTINFO hit = {};
     hit.pt = client;
-    const int row = static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    return (row >= 0 && (hit.flags & LVHT_ONITEM)) ? row : -1;
+    const int row = static_cast<int>(SendMessageW(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return (row >= 0 && (hit.flags & LVHT_ONITEM)) ? hit.iItem : -1;
 }
 
 RowColours rowColours(RowMark mark) {
@@ -126,7 +127,11 @@ namespace {
 
 void fillCell(NMLVDISPINFOW& info, ArchiveWindowSink& sink, std::wstring& cell) {
     if (!(info.item.mask & LVIF_TEXT) || !info.item.pszText || info.item.cchTextMax <= 0) return;
-    cell = io::toWide(io::shownText(sink.archiveCellText(info.item.iItem, info.item.iSubItem)));
+    if (info.item.iSubItem <= 0) {
+        info.item.pszText[0] = L'\0';  // the empty first column
+        return;
+    }
+    cell = io::toWide(io::shownText(sink.archiveCellText(info.item.iItem, info.item.iSubItem - 1)));
     const std::size_t room = static_cast<std::size_t>(info.item.cchTextMax) - 1;
     const std::size_t length = std::min(cell.size(), room);
     std::copy_n(cell.data(), length, info.item.pszText);
@@ -172,7 +177,11 @@ ListOutcome archiveListNotification(const NMHDR& header, ArchiveWindowSink& sink
         if (keyOfTable(reinterpret_cast<NMLVKEYDOWN&>(h).wVKey, key)) sink.onArchiveKey(key, KeyPlace::Table);
         break;
     }
-    case LVN_COLUMNCLICK: sink.onArchiveHeaderClick(reinterpret_cast<NMLISTVIEW&>(h).iSubItem); break;
+    case LVN_COLUMNCLICK: {
+        const int column = reinterpret_cast<NMLISTVIEW&>(h).iSubItem;
+        if (column > 0) sink.onArchiveHeaderClick(column - 1);
+        break;
+    }
     case NM_DBLCLK: {
         const int row = reinterpret_cast<NMITEMACTIVATE&>(h).iItem;
         if (row >= 0) sink.onArchiveRowActivated(row);
@@ -184,6 +193,17 @@ ListOutcome archiveListNotification(const NMHDR& header, ArchiveWindowSink& sink
     default: break;
     }
     return outcome;
+}
+
+LRESULT archiveHeaderNotification(const NMHDR& header) {
+    switch (header.code) {
+    // The empty first column keeps no width: its divider does not move.
+    case HDN_BEGINTRACKW:
+    case HDN_BEGINTRACKA:
+    case HDN_DIVIDERDBLCLICKW:
+    case HDN_DIVIDERDBLCLICKA: return reinterpret_cast<const NMHEADERW&>(header).iItem == 0 ? TRUE : FALSE;
+    default: return 0;
+    }
 }
 
 }  // namespace sonkrate::platform::win32

@@ -45,5 +45,7 @@ struct ListOutcome {
 // clicks, double clicks and selection changes. cell is the buffer the cell
 // texts are made in.
 ListOutcome archiveListNotification(const NMHDR& header, ArchiveWindowSink& sink, std::wstring& cell);
+// One notification of the list's header, passed on by the list.
+LRESULT archiveHeaderNotification(const NMHDR& header);
 
 }  // namespace sonkrate::platform::win32

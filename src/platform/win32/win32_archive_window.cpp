@@ -196,7 +196,10 @@ LRESULT Win32ArchiveWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NOTIFY: {
         const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
-        if (header.idFrom != kArchiveList) break;
+        HWND list = child(kArchiveList);
+        if (header.hwndFrom == reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)))
+            return archiveHeaderNotification(header);
+        if (header.hwndFrom != list) break;
         ListOutcome outcome = archiveListNotification(header, sink_, cellText_);
         if (outcome.selectionMoved && !quiet_) selectionMoved();
         return outcome.result;

@@ -192,25 +192,27 @@ TEST_F(ArchiveWindowTest, OpensHiddenThenShowsFiftyThousandRowsAskingOnlyForTheC
     EXPECT_GT(sink.cellsAsked, 0) << "the rows were drawn";
     EXPECT_LT(sink.askedRows.size(), 200u) << "only the rows on screen are asked for";
 
-    // Every column's cells are the sink's, the first one included.
-    for (int column : {0, 1, 12}) {
-        wchar_t text[64] = {};
+    // Every column's cells are the sink's, behind the list view's empty first one.
+    for (int column : {-1, 0, 1, 12}) {
+        wchar_t text[64] = L"?";
         LVITEMW cell = {};
-        cell.iSubItem = column;
+        cell.iSubItem = column + 1;
         cell.pszText = text;
         cell.cchTextMax = 64;
         SendMessageW(list, LVM_GETITEMTEXTW, 49999, reinterpret_cast<LPARAM>(&cell));
-        EXPECT_EQ(std::wstring(text), L"r49999c" + std::to_wstring(column));
+        EXPECT_EQ(std::wstring(text), column < 0 ? L"" : L"r49999c" + std::to_wstring(column));
     }
-    // The columns: titles, widths at 96 DPI, "#" aligned right although it is first.
-    ASSERT_EQ(SendMessageW(header(), HDM_GETITEMCOUNT, 0, 0), 13);
+    // The columns: titles, widths at 96 DPI, "#" aligned right; the empty one without width.
+    ASSERT_EQ(SendMessageW(header(), HDM_GETITEMCOUNT, 0, 0), 14);
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 0);
     for (int i : {0, 1, 3, 12}) {
         wchar_t title[32] = {};
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
         column.pszText = title;
         column.cchTextMax = 32;
-        ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column)));
+        ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, i + 1, reinterpret_cast<LPARAM>(&column)));
+        EXPECT_EQ(std::wstring(title), io::toWide(description().columns[static_cast<std::size_t>(i)].title));
         EXPECT_EQ(column.cx, scaledForDpi(40 + 10 * i, made->dpi()));
         EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, (i == 0 || i == 3) ? LVCFMT_RIGHT : LVCFMT_LEFT) << i;
     }
@@ -229,7 +231,7 @@ TEST_F(ArchiveWindowTest, HeaderClicksKeysAndDoubleClicksReachTheShellAndSortArr
     sink.events.clear();
     HWND list = item(kArchiveList);
     RECT third = {};
-    SendMessageW(header(), HDM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&third));
+    SendMessageW(header(), HDM_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&third));
     const LPARAM at = MAKELPARAM((third.left + third.right) / 2, (third.top + third.bottom) / 2);
     SendMessageW(header(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageW(header(), WM_LBUTTONUP, 0, at);
@@ -248,7 +250,7 @@ TEST_F(ArchiveWindowTest, HeaderClicksKeysAndDoubleClicksReachTheShellAndSortArr
     auto sortFlags = [&](int i) {
         HDITEMW h = {};
         h.mask = HDI_FORMAT;
-        SendMessageW(header(), HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&h));
+        SendMessageW(header(), HDM_GETITEMW, i + 1, reinterpret_cast<LPARAM>(&h));
         return h.fmt & (HDF_SORTUP | HDF_SORTDOWN);
     };
     window->setSortIndicator(3, true);
@@ -258,6 +260,14 @@ TEST_F(ArchiveWindowTest, HeaderClicksKeysAndDoubleClicksReachTheShellAndSortArr
     EXPECT_EQ(sortFlags(3), 0) << "one arrow at a time";
     window->setSortIndicator(-1, false);
     EXPECT_EQ(sortFlags(1), 0);
+
+    // The empty first column's divider does not move; the others' do.
+    NMHEADERW track = {};
+    track.hdr.hwndFrom = header();
+    track.hdr.code = HDN_BEGINTRACKW;
+    EXPECT_EQ(SendMessageW(made->window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&track)), TRUE);
+    track.iItem = 2;
+    EXPECT_EQ(SendMessageW(made->window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&track)), FALSE);
 }
 
 TEST_F(ArchiveWindowTest, UsersSelectionIsToldOnceAndTheShellsOwnIsNot) {
@@ -671,7 +681,9 @@ TEST(Dpi, MainWindowFollowsItsMonitorsDpi) {
             if (c.guiFont && dpi == 96) {
                 EXPECT_EQ(font, GetStockObject(DEFAULT_GUI_FONT));
             }
-            if (!c.guiFont && c.kind != ControlKind::Bitmap) {
+            const bool textless = c.kind == ControlKind::Bitmap || c.kind == ControlKind::Trackbar ||
+                                  c.kind == ControlKind::ProgressBar;
+            if (!c.guiFont && !textless) {
                 EXPECT_EQ(fontHeight(font), f * systemHeight);
                 if (dpi == 96) {
                     EXPECT_EQ(font, nullptr) << "the system font itself";
@@ -688,7 +700,7 @@ TEST_F(ArchiveWindowTest, ArchiveWindowFollowsItsMonitorsDpi) {
     HWND list = item(kArchiveList);
     const int filterHeight = rectIn(item(kArchiveFilter), made->window()).bottom -
                              rectIn(item(kArchiveFilter), made->window()).top;
-    const int nameWidth = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0));
+    const int nameWidth = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0));
     const int font96 = fontHeight(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     RECT suggested = {0, 0, 1800, 1200};
     SendMessageW(made->window(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
@@ -698,7 +710,8 @@ TEST_F(ArchiveWindowTest, ArchiveWindowFollowsItsMonitorsDpi) {
     EXPECT_EQ(filter.left, 16 + 80 + 12) << "margin, label and gap at 200 %";
     const RECT wave = rectIn(item(kArchiveWaveform), made->window());
     EXPECT_EQ(wave.bottom - wave.top, 200);
-    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0), 2 * nameWidth);
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0), 2 * nameWidth);
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 0);
     const int font192 = fontHeight(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     EXPECT_NEAR(font192, 2 * font96, 1);
 }
