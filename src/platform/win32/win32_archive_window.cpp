@@ -212,6 +212,7 @@ LRESULT Win32ArchiveWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (lParam == 0) sink_.onArchiveCommand(LOWORD(wParam));  // a menu item or an accelerator
         else onCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case WM_ACTIVATE: onActivate(LOWORD(wParam) != WA_INACTIVE); return 0;
     case WM_DROPFILES: onDrop(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_CLOSE: sink_.onArchiveCloseRequest(); return 0;
     case WM_DPICHANGED:
@@ -235,6 +236,17 @@ void Win32ArchiveWindow::onCommand(int id, int code) {
     if (id == kArchivePlayOnSelect && code == BN_CLICKED)
         sink_.onPlayOnSelectToggled(SendMessageW(child(id), BM_GETCHECK, 0, 0) == BST_CHECKED);
     if (id == kArchiveCancel && code == BN_CLICKED) sink_.onArchiveCancel();
+}
+
+void Win32ArchiveWindow::onActivate(bool active) {
+    // The control that had the keys has them again when the window comes back.
+    HWND focus = GetFocus();
+    if (!active) {
+        if (focus && IsChild(window_, focus)) lastFocus_ = focus;
+        return;
+    }
+    const bool known = lastFocus_ && IsWindow(lastFocus_) && IsChild(window_, lastFocus_);
+    SetFocus(known ? lastFocus_ : child(kArchiveList));
 }
 
 void Win32ArchiveWindow::onDrop(HDROP drop) {

@@ -88,6 +88,7 @@ private:
     void layout();
     void applyDpi(int dpi);
     void onCommand(int id, int code);
+    void onActivate(bool active);
     void onDrop(HDROP drop);
     void selectionMoved();
     bool filterKey(WPARAM key);
@@ -113,6 +114,8 @@ private:
     // Set while the window is destroyed with the program: nothing reaches the shell.
     bool dying_ = false;
     std::wstring cellText_;
+    // The control that had the keyboard when the window was last left.
+    HWND lastFocus_ = nullptr;
 };
 
 // Posted to the archive window when the selection has moved.

@@ -344,6 +344,13 @@ TEST_F(ArchiveWindowTest, FilterFieldCheckBoxProgressAndTextsWork) {
     EXPECT_FALSE(IsWindowVisible(item(kArchiveCancel)));
     EXPECT_EQ(rectIn(item(kArchiveList), made->window()).bottom, tableBefore.bottom);
 
+    // Leaving the window and coming back gives the keys to the same field.
+    window->focusFilter();
+    SendMessageW(made->window(), WM_ACTIVATE, WA_INACTIVE, 0);
+    SetFocus(nullptr);
+    SendMessageW(made->window(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(GetFocus(), filter);
+
     window->setStatus("27 sounds, 26 named, 1 unknown, 1.7 MB");
     wchar_t status[64] = {};
     SendMessageW(item(kArchiveStatus), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
