@@ -21,7 +21,6 @@
 #include "io/unicode_text.h"
 #include "platform/win32/win32_archive_list.h"
 #include "platform/win32/win32_archive_window.h"
-#include "platform/win32/win32_dialogs.h"
 #include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_platform.h"

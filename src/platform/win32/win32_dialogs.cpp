@@ -126,22 +126,6 @@ INT_PTR CALLBACK textDialogProcedure(HWND dialog, UINT message, WPARAM wParam, L
     return FALSE;
 }
 
-}  // namespace
-
-std::optional<std::string> chooseFolderDialog(HWND owner, const std::string& title, const std::string& initial) {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    IFileOpenDialog* dialog = nullptr;
-    std::optional<std::string> folder;
-    if (SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) {
-        folder = pickedFolder(dialog, owner, title, initial);
-        dialog->Release();
-    } else {
-        folder = browsedFolder(owner, title, initial);
-    }
-    if (SUCCEEDED(com)) CoUninitialize();
-    return folder;
-}
-
 std::vector<WORD> textDialogTemplate(const std::wstring& title) {
     std::vector<WORD> out;
     // DLGTEMPLATE: the dialog's font is the shell's (DS_SHELLFONT), and
@@ -160,6 +144,22 @@ std::vector<WORD> textDialogTemplate(const std::wstring& title) {
     putItem(out, WS_TABSTOP | BS_DEFPUSHBUTTON, 129, 49, 50, 14, IDOK, 0x0080, L"OK");
     putItem(out, WS_TABSTOP | BS_PUSHBUTTON, 183, 49, 50, 14, IDCANCEL, 0x0080, L"Cancel");
     return out;
+}
+
+}  // namespace
+
+std::optional<std::string> chooseFolderDialog(HWND owner, const std::string& title, const std::string& initial) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    IFileOpenDialog* dialog = nullptr;
+    std::optional<std::string> folder;
+    if (SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) {
+        folder = pickedFolder(dialog, owner, title, initial);
+        dialog->Release();
+    } else {
+        folder = browsedFolder(owner, title, initial);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return folder;
 }
 
 std::optional<std::string> askTextDialog(HWND owner, const std::string& title, const std::string& prompt,

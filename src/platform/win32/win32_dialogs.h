@@ -7,15 +7,11 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace sonkrate::platform::win32 {
 
 std::optional<std::string> chooseFolderDialog(HWND owner, const std::string& title, const std::string& initial);
 std::optional<std::string> askTextDialog(HWND owner, const std::string& title, const std::string& prompt,
                                          const std::string& initial);
-
-// The dialog template of askTextDialog; the test reads it back.
-std::vector<WORD> textDialogTemplate(const std::wstring& title);
 
 }  // namespace sonkrate::platform::win32
