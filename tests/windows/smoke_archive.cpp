@@ -56,7 +56,9 @@ int checkArchiveWindow(const std::string& sonkrateExe) {
     if (!c.expect(window != nullptr, "no sonkrate window within 30 s")) return c.failures();
     HWND archive = waitForTopWindow(process.id(), "SonkrateArchiveWindow", "ambient.tpa - Sonkrate", 30000);
     if (c.expect(archive != nullptr, "no archive window titled \"ambient.tpa - Sonkrate\" within 30 s")) {
-        c.expect(IsWindowVisible(archive) != FALSE, "the archive window is hidden");
+        // Made hidden, then shown once the archive is read.
+        c.expect(waitUntil([&] { return IsWindowVisible(archive) != FALSE; }, 10000, 100),
+                 "the archive window is still hidden 10 s after it was made");
         checkTable(c, archive);
         PostMessageW(archive, WM_CLOSE, 0, 0);
         c.expect(waitUntil([&] { return !IsWindowVisible(archive); }, 10000, 100),
