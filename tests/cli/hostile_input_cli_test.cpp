@@ -210,13 +210,13 @@ TEST(HostileInput, AChangedOriginalOrOneWithoutItsHashIsRefused) {
     Bytes kept = testkit::readFile(img), changed = kept;
     changed[100] ^= 0xFF;
     testkit::writeFile(img, changed);
-    r.expectRefused({img, "not as unpack wrote it"});
+    r.expectRefused({"3.img is not as unpack wrote it"});
     testkit::writeFile(img, kept);
     const Bytes table = testkit::readFile(r.original("table.bin"));
     Bytes other = table;
     other[56 + 12] ^= 1;
     testkit::writeFile(r.original("table.bin"), other);
-    r.expectRefused({r.original("table.bin"), "not as unpack wrote it"});
+    r.expectRefused({"table.bin is not as unpack wrote it"});
     testkit::writeFile(r.original("table.bin"), table);
 
     // A folder whose .original keeps no hashes cannot be told unchanged.
@@ -226,7 +226,7 @@ TEST(HostileInput, AChangedOriginalOrOneWithoutItsHashIsRefused) {
     ASSERT_TRUE(archive::readManifestFile(reference, m));
     m.originals.clear();
     testkit::writeText(reference, archive::writeManifestJson(m));
-    r.expectRefused({reference, "keeps no hashes", "unpack the archive again"});
+    r.expectRefused({"manifest.json keeps no hashes", "unpack the archive again"});
     testkit::writeText(reference, text);
     auto packed = run(cli("pack " + quote(r.dir) + " " + quote(r.out)));
     ASSERT_EQ(packed.exitCode, 0) << packed.err;
