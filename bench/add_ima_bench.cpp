@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/game_sound.h"
-#include "audio/wav_headers.h"
+#include "audio/convert/game_sound.h"
+#include "audio/wav/wav_headers.h"
 #include "child_process.h"
 #include "io/byte_order.h"
 #include "io/file.h"

@@ -22,8 +22,8 @@
 #include <system_error>
 #include <vector>
 
-#include "archive/tpa_format.h"
-#include "audio/cau_header.h"
+#include "archive/format/tpa_format.h"
+#include "audio/cau/cau_header.h"
 #include "child_process.h"
 #include "io/file.h"
 

@@ -19,11 +19,11 @@
 
 #include <time.h>
 
-#include "audio/decode_adpcm_wav.h"
-#include "audio/ima_adpcm.h"
-#include "audio/ima_adpcm_encoder.h"
-#include "audio/wav_headers.h"
-#include "audio/wav_to_cau.h"
+#include "audio/convert/decode_adpcm_wav.h"
+#include "audio/codec/ima_adpcm.h"
+#include "audio/codec/ima_adpcm_encoder.h"
+#include "audio/wav/wav_headers.h"
+#include "audio/convert/wav_to_cau.h"
 #include "child_process.h"
 #include "io/file.h"
 

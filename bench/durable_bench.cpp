@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/tpa_format.h"
-#include "audio/cau_header.h"
+#include "archive/format/tpa_format.h"
+#include "audio/cau/cau_header.h"
 #include "child_process.h"
 #include "io/byte_order.h"
 #include "io/file.h"

@@ -1,7 +1,7 @@
 # sonkrate_core_library(NAME DEPS...): the static library sonkrate_NAME from
 # src/NAME/*.cpp, linked to sonkrate_DEP for every DEP that exists.
 function(sonkrate_core_library name)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${name}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${name}/*.cpp)
   if(NOT sources)
     return()
   endif()

@@ -4,9 +4,9 @@
 // add either completes with a loadable archive or leaves it byte for byte.
 #include <filesystem>
 
-#include "archive/add_sound.h"
-#include "archive/tpa_loader.h"
-#include "audio/add_wav_conversion.h"
+#include "archive/edit/add_sound.h"
+#include "archive/format/tpa_loader.h"
+#include "audio/convert/add_wav_conversion.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace sonkrate;

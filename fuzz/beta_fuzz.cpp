@@ -1,8 +1,8 @@
 // The conversion of a beta archive (24- or 16-byte records) to the retail
 // layout: a copy reported as made must load with every entry inside it.
-#include "archive/beta_to_retail.h"
-#include "archive/entry_reader.h"
-#include "archive/tpa_loader.h"
+#include "archive/edit/beta_to_retail.h"
+#include "archive/format/entry_reader.h"
+#include "archive/format/tpa_loader.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace sonkrate;

@@ -1,9 +1,9 @@
 // The .cau reader: header, caption and data position, then the .wav made of
 // it and, for IMA ADPCM, its decoding.
-#include "audio/cau_reader.h"
-#include "audio/cau_to_wav.h"
-#include "audio/decode_adpcm_wav.h"
-#include "audio/wav_reader.h"
+#include "audio/cau/cau_reader.h"
+#include "audio/convert/cau_to_wav.h"
+#include "audio/convert/decode_adpcm_wav.h"
+#include "audio/wav/wav_reader.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace sonkrate;

@@ -1,7 +1,7 @@
 // Two hostile archives compared. Input: archive A, then archive B. An archive
 // holds the same sounds as itself, and the diff of B with A mirrors that of A
 // with B.
-#include "archive/archive_diff.h"
+#include "archive/check/archive_diff.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace sonkrate;

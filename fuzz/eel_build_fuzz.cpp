@@ -1,11 +1,11 @@
 // Building an archive from a hostile .eel list whose listings name a sound
 // .cau, a hostile .cau and files that do not exist. Input: the list, then the
 // hostile .cau. Every path line is confined to the scratch folder.
-#include "archive/tpa_loader.h"
-#include "audio/missing_sound.h"
+#include "archive/format/tpa_loader.h"
+#include "audio/cau/missing_sound.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/sample_files.h"
-#include "archive/build_from_list.h"
+#include "archive/edit/build_from_list.h"
 #include "lists/build_listings.h"
 #include "lists/eel_list.h"
 

@@ -3,8 +3,8 @@
 // folder. Input: a control byte, the archive, then the database.
 #include <filesystem>
 
-#include "archive/export_all.h"
-#include "archive/tpa_loader.h"
+#include "archive/folder/export_all.h"
+#include "archive/format/tpa_loader.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace sonkrate;

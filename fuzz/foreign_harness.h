@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "audio/wav_reader.h"
+#include "audio/wav/wav_reader.h"
 #include "fuzz/fuzz_support.h"
 #include "import/playable_wav.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/wav_headers.h"
+#include "audio/wav/wav_headers.h"
 #include "fuzz/sample_files.h"
 #include "io/byte_order.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
-#include "ids/name_pattern.h"
-#include "ids/name_search.h"
+#include "ids/search/name_pattern.h"
+#include "ids/search/name_search.h"
 #include "ids/sound_id.h"
 #include "io/byte_order.h"
 

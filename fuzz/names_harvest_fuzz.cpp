@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
-#include "ids/name_harvest.h"
+#include "ids/search/name_harvest.h"
 #include "ids/sound_id.h"
 
 using namespace sonkrate;

@@ -3,8 +3,8 @@
 // whose size it reported, or refuses and writes nothing.
 #include <filesystem>
 
-#include "archive/archive_reader.h"
-#include "archive/pack_archive.h"
+#include "archive/format/archive_reader.h"
+#include "archive/folder/pack_archive.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/sample_files.h"
 

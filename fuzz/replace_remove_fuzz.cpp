@@ -2,9 +2,9 @@
 // the new sound. Input: a control byte choosing the record whose identifier
 // is used, the archive, then the sound. An edit either leaves an archive
 // whose table reads back or leaves the archive byte for byte.
-#include "archive/archive_reader.h"
-#include "archive/remove_sounds.h"
-#include "archive/replace_sound.h"
+#include "archive/format/archive_reader.h"
+#include "archive/edit/remove_sounds.h"
+#include "archive/edit/replace_sound.h"
 #include "fuzz/fuzz_support.h"
 #include "io/byte_order.h"
 

@@ -1,8 +1,8 @@
 #include "fuzz/sample_files.h"
 
-#include "archive/unpack_archive.h"
-#include "audio/cau_header.h"
-#include "audio/wav_headers.h"
+#include "archive/folder/unpack_archive.h"
+#include "audio/cau/cau_header.h"
+#include "audio/wav/wav_headers.h"
 #include "ids/sound_id.h"
 #include "io/byte_order.h"
 

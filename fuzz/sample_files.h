@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/tpa_format.h"
+#include "archive/format/tpa_format.h"
 #include "fuzz/fuzz_support.h"
 
 namespace sonkrate::fuzz {

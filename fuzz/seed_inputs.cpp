@@ -1,7 +1,7 @@
 #include "fuzz/sample_files.h"
 
-#include "archive/default_sound.h"
-#include "audio/missing_sound.h"
+#include "archive/edit/default_sound.h"
+#include "audio/cau/missing_sound.h"
 #include "ids/id_log.h"
 #include "ids/sound_id.h"
 #include "io/byte_order.h"

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/caption_sections.h"
-#include "audio/cau_header.h"
-#include "audio/subrip.h"
+#include "audio/cau/caption_sections.h"
+#include "audio/cau/cau_header.h"
+#include "audio/cau/subrip.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace sonkrate;

@@ -1,7 +1,7 @@
 // The archive loader and the record reader in all three layouts: every entry
 // that reads back must lie inside the file.
-#include "archive/entry_reader.h"
-#include "archive/tpa_loader.h"
+#include "archive/format/entry_reader.h"
+#include "archive/format/tpa_loader.h"
 #include "fuzz/fuzz_support.h"
 #include "io/file.h"
 

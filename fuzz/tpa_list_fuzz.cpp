@@ -1,11 +1,11 @@
 // What the list and extract commands read: every entry's header and caption
 // with its name from the database, then the first entries saved as .cau and
 // as .wav. Input: the archive, then the database.
-#include "archive/entry_reader.h"
-#include "archive/tpa_loader.h"
-#include "audio/cau_export.h"
-#include "audio/cau_to_wav.h"
-#include "audio/wav_reader.h"
+#include "archive/format/entry_reader.h"
+#include "archive/format/tpa_loader.h"
+#include "audio/cau/cau_export.h"
+#include "audio/convert/cau_to_wav.h"
+#include "audio/wav/wav_reader.h"
 #include "fuzz/fuzz_support.h"
 #include "ids/sound_id_database.h"
 

@@ -1,9 +1,9 @@
 // The archive and sound checks on hostile files: every finding a sentence,
 // and a file passed without errors readable by the loader and the readers.
-#include "archive/entry_reader.h"
-#include "archive/tpa_loader.h"
-#include "archive/verify.h"
-#include "audio/cau_reader.h"
+#include "archive/format/entry_reader.h"
+#include "archive/format/tpa_loader.h"
+#include "archive/check/verify.h"
+#include "audio/cau/cau_reader.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace sonkrate;

@@ -1,12 +1,12 @@
 // The RIFF walker and what stands on it: .wav to .cau, the IMA ADPCM
 // decoder, the add's conversion, the .wav played as it is and the desktop
 // player's sample stream.
-#include "audio/add_wav_conversion.h"
-#include "audio/cau_reader.h"
-#include "audio/decode_adpcm_wav.h"
-#include "audio/wav_reader.h"
-#include "audio/wav_source.h"
-#include "audio/wav_to_cau.h"
+#include "audio/convert/add_wav_conversion.h"
+#include "audio/cau/cau_reader.h"
+#include "audio/convert/decode_adpcm_wav.h"
+#include "audio/wav/wav_reader.h"
+#include "audio/wav/wav_source.h"
+#include "audio/convert/wav_to_cau.h"
 #include "fuzz/fuzz_support.h"
 #include "import/playable_wav.h"
 

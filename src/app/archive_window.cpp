@@ -7,7 +7,7 @@
 #include "app/archive_window_texts.h"
 #include "app/command_ids.h"
 #include "app/shell.h"
-#include "archive/entry_reader.h"
+#include "archive/format/entry_reader.h"
 #include "ids/sound_id.h"
 #include "ids/sound_name_index.h"
 #include "io/file_system.h"

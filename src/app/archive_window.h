@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "app/background_job.h"
-#include "archive/archive_rows.h"
-#include "archive/export_all.h"
-#include "archive/tpa_loader.h"
-#include "archive/verify.h"
-#include "audio/waveform_peaks.h"
-#include "ids/name_run.h"
+#include "archive/format/archive_rows.h"
+#include "archive/folder/export_all.h"
+#include "archive/format/tpa_loader.h"
+#include "archive/check/verify.h"
+#include "audio/convert/waveform_peaks.h"
+#include "ids/search/name_run.h"
 #include "platform/platform.h"
 
 namespace sonkrate::app {

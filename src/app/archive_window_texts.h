@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive_rows.h"
-#include "archive/verify.h"
-#include "audio/caption_sections.h"
+#include "archive/format/archive_rows.h"
+#include "archive/check/verify.h"
+#include "audio/cau/caption_sections.h"
 
 namespace sonkrate::app {
 

@@ -7,7 +7,7 @@
 #include "app/shell.h"
 #include "io/game_text.h"
 #include "io/paths.h"
-#include "archive/build_from_list.h"
+#include "archive/edit/build_from_list.h"
 #include "lists/build_listings.h"
 #include "lists/eel_format.h"
 #include "lists/make_eel.h"

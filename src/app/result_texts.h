@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "archive/add_sound.h"
-#include "archive/tpa_loader.h"
-#include "audio/wav_to_cau.h"
+#include "archive/edit/add_sound.h"
+#include "archive/format/tpa_loader.h"
+#include "audio/convert/wav_to_cau.h"
 #include "import/play_foreign.h"
 
 namespace sonkrate::app {

@@ -6,7 +6,7 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/command_table.h"
-#include "audio/missing_sound.h"
+#include "audio/cau/missing_sound.h"
 #include "io/file_system.h"
 
 namespace sonkrate::app {

@@ -10,8 +10,8 @@
 
 #include "app/command_table.h"
 #include "app/shell_state.h"
-#include "archive/add_sound.h"
-#include "archive/tpa_loader.h"
+#include "archive/edit/add_sound.h"
+#include "archive/format/tpa_loader.h"
 #include "import/play_foreign.h"
 #include "lists/eel_list.h"
 #include "app/status_line.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "audio/cau_recaption.h"
+#include "audio/cau/cau_recaption.h"
 #include "io/file_system.h"
 #include "io/paths.h"
 #include "io/replacement.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/add_sound.h"
-#include "audio/game_sound.h"
+#include "archive/edit/add_sound.h"
+#include "audio/convert/game_sound.h"
 #include "io/outcome.h"
 
 namespace sonkrate::cli {

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "audio/caption_sections.h"
-#include "audio/cau_header.h"
-#include "audio/cau_reader.h"
-#include "audio/subrip.h"
+#include "audio/cau/caption_sections.h"
+#include "audio/cau/cau_header.h"
+#include "audio/cau/cau_reader.h"
+#include "audio/cau/subrip.h"
 #include "io/file.h"
 #include "io/game_text.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <utility>
 
-#include "audio/decode_adpcm_wav.h"
+#include "audio/convert/decode_adpcm_wav.h"
 #include "import/aiff_reader.h"
 #include "import/au_reader.h"
 #include "import/caf_reader.h"

@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-#include "audio/wav_reader.h"
+#include "audio/wav/wav_reader.h"
 #include "import/conversion.h"
 
 namespace sonkrate::import {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "audio/decode_adpcm_wav.h"
+#include "audio/convert/decode_adpcm_wav.h"
 #include "io/copy_replacing.h"
 #include "io/file.h"
 #include "io/file_system.h"

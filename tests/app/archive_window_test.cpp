@@ -10,7 +10,7 @@
 #include "app/archive_window.h"
 #include "app/shell_fixture.h"
 #include "app/sound_maker.h"
-#include "audio/cau_to_pcm_wav.h"
+#include "audio/convert/cau_to_pcm_wav.h"
 #include "ids/sound_id.h"
 #include "ids/sound_id_database.h"
 

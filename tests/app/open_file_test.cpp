@@ -8,7 +8,7 @@
 #include "app/open_file.h"
 #include "app/shell_fixture.h"
 #include "app/sound_maker.h"
-#include "audio/cau_to_wav.h"
+#include "audio/convert/cau_to_wav.h"
 
 using namespace shelltest;
 using namespace sonkrate::app;

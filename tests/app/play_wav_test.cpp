@@ -4,7 +4,7 @@
 
 #include "app/shell_fixture.h"
 #include "app/sound_maker.h"
-#include "audio/wav_headers.h"
+#include "audio/wav/wav_headers.h"
 
 using namespace shelltest;
 using namespace sonkrate::app;

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "archive/tpa_format.h"
-#include "audio/cau_header.h"
-#include "audio/ima_adpcm_encoder.h"
+#include "archive/format/tpa_format.h"
+#include "audio/cau/cau_header.h"
+#include "audio/codec/ima_adpcm_encoder.h"
 #include "ids/sound_id.h"
 
 namespace shelltest {

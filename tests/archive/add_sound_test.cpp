@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <map>
 
-#include "archive/add_sound.h"
-#include "archive/default_sound.h"
-#include "archive/tpa_loader.h"
+#include "archive/edit/add_sound.h"
+#include "archive/edit/default_sound.h"
+#include "archive/format/tpa_loader.h"
 #include "archive_builder.h"
 #include "archive_check.h"
 #include "ids/sound_id.h"

@@ -3,8 +3,8 @@
 // beta layouts, and records whose sound cannot be decoded.
 #include <gtest/gtest.h>
 
-#include "archive/archive_rows.h"
-#include "archive/tpa_loader.h"
+#include "archive/format/archive_rows.h"
+#include "archive/format/tpa_loader.h"
 #include "archive_builder.h"
 
 using namespace sonkrate::archive;

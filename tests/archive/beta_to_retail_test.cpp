@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "archive/beta_to_retail.h"
-#include "archive/tpa_loader.h"
+#include "archive/edit/beta_to_retail.h"
+#include "archive/format/tpa_loader.h"
 #include "archive_builder.h"
 #include "archive_check.h"
 #include "testkit/game_reader.h"

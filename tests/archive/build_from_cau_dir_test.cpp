@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "archive/build_from_cau_dir.h"
-#include "archive/default_sound.h"
+#include "archive/edit/build_from_cau_dir.h"
+#include "archive/edit/default_sound.h"
 #include "archive_builder.h"
 #include "archive_check.h"
 #include "ids/sound_id.h"

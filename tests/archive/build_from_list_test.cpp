@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "archive/add_sound.h"
-#include "archive/build_from_list.h"
-#include "archive/create_archive.h"
+#include "archive/edit/add_sound.h"
+#include "archive/edit/build_from_list.h"
+#include "archive/edit/create_archive.h"
 #include "archive_builder.h"
 #include "archive_check.h"
-#include "audio/missing_sound.h"
+#include "audio/cau/missing_sound.h"
 #include "ids/sound_id.h"
 #include "io/paths.h"
 #include "testkit/game_reader.h"

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 
-#include "archive/remove_sounds.h"
-#include "archive/replace_sound.h"
+#include "archive/edit/remove_sounds.h"
+#include "archive/edit/replace_sound.h"
 #include "archive_builder.h"
 #include "ids/sound_id.h"
 #include "testkit/game_reader.h"

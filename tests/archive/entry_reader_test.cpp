@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "archive/entry_reader.h"
-#include "archive/tpa_loader.h"
+#include "archive/format/entry_reader.h"
+#include "archive/format/tpa_loader.h"
 #include "archive_builder.h"
 #include "testkit/testkit.h"
 

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "archive/export_all.h"
-#include "archive/tpa_loader.h"
+#include "archive/folder/export_all.h"
+#include "archive/format/tpa_loader.h"
 #include "archive_builder.h"
 #include "ids/sound_id.h"
 #include "ids/sound_id_database.h"

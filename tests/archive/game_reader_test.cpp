@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "archive/create_archive.h"
+#include "archive/edit/create_archive.h"
 #include "archive_builder.h"
 #include "testkit/game_reader.h"
 

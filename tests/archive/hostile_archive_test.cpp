@@ -5,10 +5,10 @@
 
 #include <filesystem>
 
-#include "archive/add_sound.h"
-#include "archive/beta_to_retail.h"
-#include "archive/export_all.h"
-#include "archive/tpa_loader.h"
+#include "archive/edit/add_sound.h"
+#include "archive/edit/beta_to_retail.h"
+#include "archive/folder/export_all.h"
+#include "archive/format/tpa_loader.h"
 #include "archive_builder.h"
 
 using namespace sonkrate::archive;

@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <random>
 
-#include "archive/default_sound.h"
-#include "archive/entry_reader.h"
-#include "archive/tpa_loader.h"
+#include "archive/edit/default_sound.h"
+#include "archive/format/entry_reader.h"
+#include "archive/format/tpa_loader.h"
 #include "archive_builder.h"
 #include "io/paths.h"
 #include "testkit/testkit.h"

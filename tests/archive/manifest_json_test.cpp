@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "archive/content_hash.h"
-#include "archive/manifest_json.h"
+#include "archive/folder/content_hash.h"
+#include "archive/folder/manifest_json.h"
 
 using namespace sonkrate::archive;
 

@@ -5,7 +5,7 @@
 #include <numbers>
 #include <regex>
 
-#include "archive/default_sound.h"
+#include "archive/edit/default_sound.h"
 #include "ids/sound_id.h"
 #include "testkit/testkit.h"
 #include "testkit/game_reader.h"

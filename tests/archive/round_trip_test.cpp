@@ -8,16 +8,16 @@
 
 #include <filesystem>
 
-#include "archive/add_sound.h"
-#include "archive/create_archive.h"
-#include "archive/export_all.h"
-#include "archive/tpa_loader.h"
+#include "archive/edit/add_sound.h"
+#include "archive/edit/create_archive.h"
+#include "archive/folder/export_all.h"
+#include "archive/format/tpa_loader.h"
 #include "archive_builder.h"
 #include "archive_check.h"
-#include "audio/ima_adpcm_encoder.h"
-#include "audio/wav_headers.h"
-#include "audio/wav_reader.h"
-#include "audio/wav_to_cau.h"
+#include "audio/codec/ima_adpcm_encoder.h"
+#include "audio/wav/wav_headers.h"
+#include "audio/wav/wav_reader.h"
+#include "audio/convert/wav_to_cau.h"
 #include "testkit/game_reader.h"
 
 using namespace sonkrate::archive;

@@ -10,11 +10,11 @@
 #include <map>
 #include <set>
 
-#include "archive/default_sound.h"
-#include "archive/manifest_json.h"
-#include "archive/pack_archive.h"
-#include "archive/tpa_format.h"
-#include "archive/unpack_archive.h"
+#include "archive/edit/default_sound.h"
+#include "archive/folder/manifest_json.h"
+#include "archive/folder/pack_archive.h"
+#include "archive/format/tpa_format.h"
+#include "archive/folder/unpack_archive.h"
 #include "archive_builder.h"
 #include "io/fault_hook.h"
 #include "audio/audio_fixtures.h"

@@ -9,12 +9,12 @@
 #include <functional>
 #include <random>
 
-#include "archive/add_sound.h"
-#include "archive/build_from_cau_dir.h"
-#include "archive/create_archive.h"
-#include "archive/verify.h"
+#include "archive/edit/add_sound.h"
+#include "archive/edit/build_from_cau_dir.h"
+#include "archive/edit/create_archive.h"
+#include "archive/check/verify.h"
 #include "archive_builder.h"
-#include "audio/missing_sound.h"
+#include "audio/cau/missing_sound.h"
 
 using namespace sonkrate::archive;
 using archive_test::Bytes;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "audio/ima_adpcm_encoder.h"
+#include "audio/codec/ima_adpcm_encoder.h"
 
 namespace audiotest {
 

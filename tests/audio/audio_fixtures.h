@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/cau_header.h"
+#include "audio/cau/cau_header.h"
 #include "testkit/testkit.h"
 
 namespace audio = sonkrate::audio;

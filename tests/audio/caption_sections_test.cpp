@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "audio/caption_sections.h"
-#include "audio/cau_reader.h"
-#include "audio/cau_to_wav.h"
+#include "audio/cau/caption_sections.h"
+#include "audio/cau/cau_reader.h"
+#include "audio/convert/cau_to_wav.h"
 #include "audio_fixtures.h"
 
 using namespace sonkrate::audio;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "audio/cau_export.h"
-#include "audio/cau_reader.h"
-#include "audio/cau_to_wav.h"
-#include "audio/missing_sound.h"
+#include "audio/cau/cau_export.h"
+#include "audio/cau/cau_reader.h"
+#include "audio/convert/cau_to_wav.h"
+#include "audio/cau/missing_sound.h"
 #include "audio_fixtures.h"
 
 using namespace sonkrate::audio;

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "audio/cau_to_wav.h"
-#include "audio/decode_adpcm_wav.h"
-#include "audio/ima_adpcm.h"
-#include "audio/ima_adpcm_encoder.h"
-#include "audio/missing_sound.h"
-#include "audio/wav_headers.h"
+#include "audio/convert/cau_to_wav.h"
+#include "audio/convert/decode_adpcm_wav.h"
+#include "audio/codec/ima_adpcm.h"
+#include "audio/codec/ima_adpcm_encoder.h"
+#include "audio/cau/missing_sound.h"
+#include "audio/wav/wav_headers.h"
 #include "audio_fixtures.h"
 #include "io/byte_order.h"
 

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <tuple>
 
-#include "audio/dir_to_caus.h"
-#include "audio/ima_adpcm_encoder.h"
-#include "audio/wav_headers.h"
+#include "audio/convert/dir_to_caus.h"
+#include "audio/codec/ima_adpcm_encoder.h"
+#include "audio/wav/wav_headers.h"
 #include "audio_fixtures.h"
 
 using namespace sonkrate::audio;

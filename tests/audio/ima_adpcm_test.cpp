@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "audio/ima_adpcm.h"
+#include "audio/codec/ima_adpcm.h"
 
 using namespace sonkrate::audio;
 

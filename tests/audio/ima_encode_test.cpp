@@ -5,11 +5,11 @@
 #include <cmath>
 #include <filesystem>
 
-#include "audio/encode_ima_wav.h"
-#include "audio/game_ready_ima.h"
-#include "audio/ima_adpcm_encoder.h"
-#include "audio/ima_round_trip.h"
-#include "audio/wav_headers.h"
+#include "audio/convert/encode_ima_wav.h"
+#include "audio/convert/game_ready_ima.h"
+#include "audio/codec/ima_adpcm_encoder.h"
+#include "audio/convert/ima_round_trip.h"
+#include "audio/wav/wav_headers.h"
 #include "audio_fixtures.h"
 
 using namespace sonkrate::audio;

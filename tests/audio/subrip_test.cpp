@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "audio/subrip.h"
+#include "audio/cau/subrip.h"
 
 using namespace sonkrate::audio;
 

@@ -5,12 +5,12 @@
 
 #include <cstring>
 
-#include "audio/a_law.h"
-#include "audio/ima_wav_block.h"
-#include "audio/ms_adpcm.h"
-#include "audio/mu_law.h"
-#include "audio/wav_headers.h"
-#include "audio/wav_source.h"
+#include "audio/codec/a_law.h"
+#include "audio/codec/ima_wav_block.h"
+#include "audio/codec/ms_adpcm.h"
+#include "audio/codec/mu_law.h"
+#include "audio/wav/wav_headers.h"
+#include "audio/wav/wav_source.h"
 #include "testkit/testkit.h"
 
 using sonkrate::audio::SampleType;

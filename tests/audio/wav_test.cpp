@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "audio/wav_headers.h"
-#include "audio/wav_reader.h"
+#include "audio/wav/wav_headers.h"
+#include "audio/wav/wav_reader.h"
 #include "audio_fixtures.h"
 
 using namespace sonkrate::audio;

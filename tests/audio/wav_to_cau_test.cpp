@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
-#include "audio/add_wav_conversion.h"
-#include "audio/cau_reader.h"
-#include "audio/cau_to_wav.h"
-#include "audio/ima_adpcm_encoder.h"
-#include "audio/target_names.h"
-#include "audio/wav_headers.h"
-#include "audio/wav_to_cau.h"
+#include "audio/convert/add_wav_conversion.h"
+#include "audio/cau/cau_reader.h"
+#include "audio/convert/cau_to_wav.h"
+#include "audio/codec/ima_adpcm_encoder.h"
+#include "audio/convert/target_names.h"
+#include "audio/wav/wav_headers.h"
+#include "audio/convert/wav_to_cau.h"
 #include "io/paths.h"
 #include "audio_fixtures.h"
 

@@ -3,12 +3,12 @@
 // per-column extremes on signals whose extremes are known exactly.
 #include <gtest/gtest.h>
 
-#include "audio/decode_adpcm_wav.h"
-#include "audio/frames_to_wav.h"
-#include "audio/ima_adpcm_encoder.h"
-#include "audio/sound_frames.h"
-#include "audio/waveform_peaks.h"
-#include "audio/wav_headers.h"
+#include "audio/convert/decode_adpcm_wav.h"
+#include "audio/wav/frames_to_wav.h"
+#include "audio/codec/ima_adpcm_encoder.h"
+#include "audio/cau/sound_frames.h"
+#include "audio/convert/waveform_peaks.h"
+#include "audio/wav/wav_headers.h"
 #include "audio_fixtures.h"
 
 using namespace sonkrate::audio;

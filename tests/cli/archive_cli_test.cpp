@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/archive_builder.h"
-#include "archive/default_sound.h"
+#include "archive/edit/default_sound.h"
 #include "ids/sound_id.h"
 #include "testkit/game_reader.h"
 #include "testkit/testkit.h"

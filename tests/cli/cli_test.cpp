@@ -1,7 +1,7 @@
 // The command-line tool driven as a user would: real files, exit codes, output.
 #include <gtest/gtest.h>
 
-#include "archive/default_sound.h"
+#include "archive/edit/default_sound.h"
 #include "testkit/testkit.h"
 
 using testkit::Bytes;

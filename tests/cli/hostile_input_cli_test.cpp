@@ -11,8 +11,8 @@
 #include <map>
 
 #include "archive/archive_builder.h"
-#include "archive/manifest_json.h"
-#include "audio/caption_sections.h"
+#include "archive/folder/manifest_json.h"
+#include "audio/cau/caption_sections.h"
 #include "testkit/testkit.h"
 
 #if !defined(_WIN32)

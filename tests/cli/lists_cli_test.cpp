@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "archive/default_sound.h"
-#include "audio/ima_adpcm_encoder.h"
-#include "audio/missing_sound.h"
-#include "audio/wav_headers.h"
+#include "archive/edit/default_sound.h"
+#include "audio/codec/ima_adpcm_encoder.h"
+#include "audio/cau/missing_sound.h"
+#include "audio/wav/wav_headers.h"
 #include "testkit/game_reader.h"
 #include "testkit/testkit.h"
 

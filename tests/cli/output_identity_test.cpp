@@ -13,7 +13,7 @@
 #include <map>
 
 #include "archive/archive_builder.h"
-#include "archive/content_hash.h"
+#include "archive/folder/content_hash.h"
 #include "testkit/testkit.h"
 
 #ifndef _WIN32

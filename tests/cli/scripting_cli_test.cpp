@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "archive/default_sound.h"
+#include "archive/edit/default_sound.h"
 #include "testkit/testkit.h"
 
 using testkit::Bytes;

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "archive/add_sound.h"
-#include "archive/default_sound.h"
-#include "audio/cau_header.h"
+#include "archive/edit/add_sound.h"
+#include "archive/edit/default_sound.h"
+#include "audio/cau/cau_header.h"
 
 namespace desktop_test {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "audio/wav_headers.h"
+#include "audio/wav/wav_headers.h"
 #include "platform/fltk/sound_player.h"
 #include "testkit/testkit.h"
 

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "ids/crc32_fast.h"
-#include "ids/name_candidates.h"
-#include "ids/name_choice.h"
-#include "ids/name_harvest.h"
-#include "ids/name_pattern.h"
-#include "ids/name_search.h"
-#include "ids/name_variations.h"
+#include "ids/search/name_candidates.h"
+#include "ids/search/name_choice.h"
+#include "ids/search/name_harvest.h"
+#include "ids/search/name_pattern.h"
+#include "ids/search/name_search.h"
+#include "ids/search/name_variations.h"
 #include "ids/sound_id.h"
 #include "testkit/testkit.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "audio/wav_headers.h"
+#include "audio/wav/wav_headers.h"
 #include "import/play_foreign.h"
 #include "import/playable_wav.h"
 #include "import_testing.h"

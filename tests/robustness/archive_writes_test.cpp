@@ -5,13 +5,13 @@
 
 #include <filesystem>
 
-#include "archive/add_sound.h"
+#include "archive/edit/add_sound.h"
 #include "archive/archive_builder.h"
-#include "archive/beta_to_retail.h"
-#include "archive/build_from_cau_dir.h"
-#include "archive/build_from_list.h"
-#include "archive/create_archive.h"
-#include "archive/tpa_loader.h"
+#include "archive/edit/beta_to_retail.h"
+#include "archive/edit/build_from_cau_dir.h"
+#include "archive/edit/build_from_list.h"
+#include "archive/edit/create_archive.h"
+#include "archive/format/tpa_loader.h"
 #include "robustness/fault_walk.h"
 
 using namespace sonkrate;

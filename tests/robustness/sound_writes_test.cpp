@@ -9,15 +9,15 @@
 #include <filesystem>
 
 #include "archive/archive_builder.h"
-#include "archive/export_all.h"
-#include "archive/tpa_loader.h"
+#include "archive/folder/export_all.h"
+#include "archive/format/tpa_loader.h"
 #include "audio/audio_fixtures.h"
-#include "audio/cau_export.h"
-#include "audio/cau_to_pcm_wav.h"
-#include "audio/cau_to_wav.h"
-#include "audio/dir_to_caus.h"
-#include "audio/game_ready_ima.h"
-#include "audio/wav_to_cau.h"
+#include "audio/cau/cau_export.h"
+#include "audio/convert/cau_to_pcm_wav.h"
+#include "audio/convert/cau_to_wav.h"
+#include "audio/convert/dir_to_caus.h"
+#include "audio/convert/game_ready_ima.h"
+#include "audio/convert/wav_to_cau.h"
 #include "import/playable_wav.h"
 #include "robustness/fault_walk.h"
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "archive/add_sound.h"
-#include "archive/create_archive.h"
-#include "audio/missing_sound.h"
+#include "archive/edit/add_sound.h"
+#include "archive/edit/create_archive.h"
+#include "audio/cau/missing_sound.h"
 #include "io/paths.h"
 #include "lists/eel_list.h"
 #include "smoke_modes.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "audio/wav_source.h"
+#include "audio/wav/wav_source.h"
 
 namespace sonkrate::platform::desktop {
 

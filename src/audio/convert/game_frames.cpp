@@ -1,0 +1,161 @@
+#include "audio/convert/game_frames.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "io/byte_order.h"
+
+namespace sonkrate::audio {
+namespace {
+
+// Frames converted between two reads of the source.
+constexpr std::size_t kFramesPerRead = 4096;
+
+// One sample as a value in [-1, 1).
+double sampleValue(const std::uint8_t* p, bool isFloat, unsigned bytes) {
+    if (isFloat) {
+        if (bytes == 4) {
+            std::uint32_t bits = io::getU32(p);
+            float v;
+            std::memcpy(&v, &bits, 4);
+            return std::isfinite(v) ? v : 0.0;
+        }
+        std::uint64_t bits = io::getU32(p) | (static_cast<std::uint64_t>(io::getU32(p + 4)) << 32);
+        double v;
+        std::memcpy(&v, &bits, 8);
+        return std::isfinite(v) ? v : 0.0;
+    }
+    if (bytes == 1) return (p[0] - 128) / 128.0;
+    std::uint32_t raw = 0;
+    for (unsigned i = 0; i < bytes; ++i) raw |= static_cast<std::uint32_t>(p[i]) << (8 * (4 - bytes + i));
+    return static_cast<std::int32_t>(raw) / 2147483648.0;
+}
+
+// One uniform value in [-0.5, 0.5) of the dither's generator.
+double uniform(std::uint64_t& state) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5;
+}
+
+std::int16_t toInt16(double value, bool dither, std::uint64_t& state) {
+    // Triangular dither from two uniform values, in units of the 16-bit step.
+    double noise = 0.0;
+    if (dither) {
+        const double first = uniform(state);
+        noise = first + uniform(state);
+    }
+    // Rounded half up and clamped: the floor of scaled + 0.5, taken by
+    // truncation within the 16-bit range (the same value, without a call).
+    const double half = value * 32768.0 + noise + 0.5;
+    if (half >= 32768.0) return 32767;
+    if (half < -32768.0) return -32768;
+    int whole = static_cast<int>(half);
+    if (whole > half) --whole;
+    return static_cast<std::int16_t>(whole);
+}
+
+// One or two channels of samples of one format, each taken as it is.
+template <bool IsFloat, unsigned Bytes>
+void convertPlain(const std::uint8_t* in, std::size_t samples, bool dither, std::uint64_t& state, std::int16_t* out) {
+    for (std::size_t i = 0; i < samples; ++i) out[i] = toInt16(sampleValue(in + i * Bytes, IsFloat, Bytes), dither, state);
+}
+
+using PlainConverter = void (*)(const std::uint8_t*, std::size_t, bool, std::uint64_t&, std::int16_t*);
+
+PlainConverter plainConverter(bool isFloat, unsigned bytes) {
+    if (isFloat) return bytes == 4 ? convertPlain<true, 4> : convertPlain<true, 8>;
+    switch (bytes) {
+    case 1: return convertPlain<false, 1>;
+    case 2: return convertPlain<false, 2>;
+    case 3: return convertPlain<false, 3>;
+    default: return convertPlain<false, 4>;
+    }
+}
+
+std::string describe(bool isFloat, unsigned bytes, unsigned rate, unsigned channels, const char* intWord) {
+    return std::to_string(bytes * 8) + "-bit " + (isFloat ? "float" : intWord) + ", " +
+           describeRateAndChannels(rate, channels);
+}
+
+}  // namespace
+
+std::string describeRateAndChannels(unsigned rate, unsigned channels) {
+    return std::to_string(rate) + " Hz, " +
+           (channels == 1 ? "mono" : channels == 2 ? "stereo" : std::to_string(channels) + " channels");
+}
+
+io::Outcome GameFrameSource::open(const std::string& path) {
+    path_ = path;
+    if (io::Outcome opened = file_.open(path, io::FileMode::Read); !opened) return opened;
+    if (io::Outcome read = readWavLayout(file_, layout_); !read) return read;
+    const WavLayout& w = layout_;
+    if (w.formatTag == kWavFormatImaAdpcm) {
+        ima_ = true;
+        return io::success();
+    }
+    const std::uint16_t code = w.formatTag == kWavFormatExtensible ? w.subFormat : w.formatTag;
+    if ((code == kWavFormatPcm || code == kWavFormatFloat) && w.channels != 0 && w.blockAlign % w.channels == 0) {
+        const unsigned bytes = w.blockAlign / w.channels;
+        const bool isFloat = code == kWavFormatFloat;
+        if (isFloat ? (bytes == 4 || bytes == 8) : (bytes >= 1 && bytes <= 4)) isFloat_ = isFloat, bytes_ = bytes;
+    }
+    if (bytes_ == 0)
+        return io::failure(path + " holds neither integer nor float samples (format " + std::to_string(w.formatTag) +
+                           "), so it cannot be made ready for the game.");
+    converts_ = !(w.formatTag == kWavFormatPcm && w.fmtChunkLength == 16 && bytes_ <= 2 && w.channels <= 2);
+    return io::success();
+}
+
+unsigned GameFrameSource::channels() const { return layout_.channels > 2 ? 2 : layout_.channels; }
+
+std::string GameFrameSource::before() const {
+    return describe(isFloat_, bytes_, layout_.sampleRate, layout_.channels, "integer");
+}
+
+std::string GameFrameSource::after() const { return describe(false, 2, layout_.sampleRate, channels(), "PCM"); }
+
+io::Outcome GameFrameSource::start() {
+    if (!converts_) {
+        (void)file_.close();
+        return plain_.open(path_);
+    }
+    raw_.resize(kFramesPerRead * layout_.blockAlign);
+    mixed_.assign(channels(), 0.0);
+    return file_.seek(layout_.dataOffset);
+}
+
+io::Outcome GameFrameSource::read(std::int16_t* out, std::size_t n) {
+    if (!converts_) return plain_.read(out, n);
+    for (std::size_t done = 0; done < n;) {
+        const std::size_t part = std::min(kFramesPerRead, n - done);
+        if (io::Outcome got = convert(out + done * channels(), part); !got) return got;
+        done += part;
+    }
+    return io::success();
+}
+
+// Beyond two channels, even channels go left and odd ones right, averaged.
+io::Outcome GameFrameSource::convert(std::int16_t* out, std::size_t n) {
+    const std::size_t inFrame = layout_.blockAlign;
+    const unsigned inChannels = layout_.channels, outChannels = channels();
+    const bool dither = isFloat_ || bytes_ > 2;
+    if (io::Outcome got = file_.readExact(raw_.data(), n * inFrame); !got) return got;
+    if (inChannels <= 2) {
+        // Nothing to mix: each sample alone, as the mix of one would give it.
+        plainConverter(isFloat_, bytes_)(raw_.data(), n * inChannels, dither, ditherState_, out);
+        return io::success();
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        std::fill(mixed_.begin(), mixed_.end(), 0.0);
+        for (unsigned c = 0; c < inChannels; ++c)
+            mixed_[c % outChannels] += sampleValue(&raw_[i * inFrame + c * bytes_], isFloat_, bytes_);
+        for (unsigned o = 0; o < outChannels; ++o) {
+            const unsigned share = (inChannels + outChannels - 1 - o) / outChannels;
+            *out++ = toInt16(mixed_[o] / share, dither, ditherState_);
+        }
+    }
+    return io::success();
+}
+
+}  // namespace sonkrate::audio

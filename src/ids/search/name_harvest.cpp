@@ -1,0 +1,339 @@
+#include "ids/search/name_harvest.h"
+
+#include <algorithm>
+#include <array>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "ids/crc32_fast.h"
+#include "io/file.h"
+#include "io/tree_walk.h"
+
+namespace sonkrate::ids {
+
+namespace {
+
+// Longer runs are tried in segments of about this size, each cut after a delimiter.
+constexpr std::size_t kSegment = 16 * 1024;
+
+// Low bytes of UTF-16LE characters kept: printable ASCII, tab and Latin-1 letters.
+constexpr std::array<bool, 256> makeWide() {
+    std::array<bool, 256> wide{};
+    for (int b = 0; b < 256; ++b) wide[b] = b == '\t' || (b >= 0x20 && b < 0x7F) || b >= 0xA0;
+    return wide;
+}
+
+constexpr std::array<bool, 256> kWide = makeWide();
+
+// Bit i of breaks: byte i ends a run; of cutting: byte i gives a run pieces
+// (a delimiter, blank, path separator or dot); of zeros: byte i is zero. n is
+// at most 64.
+inline void blockMasks(const std::uint8_t* p, std::size_t n, std::uint64_t& breaks, std::uint64_t& cutting,
+                       std::uint64_t& zeros) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+    auto below = [&](__m128i x, int limit) {  // x < limit, unsigned
+        return _mm_cmplt_epi8(_mm_xor_si128(x, bias), _mm_set1_epi8(static_cast<char>(limit ^ 0x80)));
+    };
+    auto within = [&](__m128i x, int low, int high) {
+        return below(_mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>(low))), high - low + 1);
+    };
+    auto is = [](__m128i x, int c) { return _mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(c))); };
+    for (; i + 16 <= n; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i tab = is(x, '\t');
+        const __m128i stop = _mm_or_si128(_mm_andnot_si128(tab, below(x, 0x20)), is(x, 0x7F));
+        __m128i cut = _mm_or_si128(_mm_or_si128(tab, is(x, ' ')), _mm_or_si128(is(x, '"'), is(x, ',')));
+        cut = _mm_or_si128(cut, _mm_or_si128(is(x, '{'), is(x, '}')));
+        cut = _mm_or_si128(cut, _mm_or_si128(within(x, '\'', ')'), within(x, '.', '/')));
+        cut = _mm_or_si128(cut, _mm_or_si128(within(x, ':', '>'), within(x, '[', ']')));
+        breaks |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(stop))) << i;
+        cutting |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(cut))) << i;
+        zeros |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(is(x, 0)))) << i;
+    }
+#endif
+    const std::uint8_t(&kinds)[256] = detail::kKinds.of;
+    for (; i < n; ++i) {
+        const std::uint8_t k = kinds[p[i]];
+        breaks |= static_cast<std::uint64_t>(!(k & kRunByte)) << i;
+        cutting |= static_cast<std::uint64_t>((k & kCutting) != 0) << i;
+        zeros |= static_cast<std::uint64_t>(p[i] == 0) << i;
+    }
+}
+
+}  // namespace
+
+NameScanner::NameScanner(const SoughtIds& sought, NameMatches& matches)
+    : sought_(sought), matches_(matches), shortCrc_(fastestShortCrc()), shortCrc32_(fastestShortCrc32()) {
+    carry_.reserve(3 * kSegment);
+}
+
+void NameScanner::begin(std::string sourcePath) {
+    path_ = std::move(sourcePath);
+    position_ = 0;
+    carry_.clear();
+    carryIsRunStart_ = true;
+    previous_ = -1;
+    for (WideRun& w : wide_) w.bytes.clear();
+}
+
+void NameScanner::feed(const std::uint8_t* data, std::size_t size) {
+    std::size_t base = 0;
+    std::size_t runStart = 0;  // where the run being read started (in data)
+    if (!carry_.empty()) {
+        // The run carried from the last piece goes on to the first break.
+        while (base < size) {
+            const std::size_t n = std::min<std::size_t>(64, size - base);
+            std::uint64_t breaks = 0, cutting = 0, zeros = 0;
+            blockMasks(data + base, n, breaks, cutting, zeros);
+            if (breaks == 0) {
+                base += n;
+                continue;
+            }
+            const std::size_t end = base + static_cast<unsigned>(__builtin_ctzll(breaks));
+            runEnds(data, 0, end, true);
+            runStart = end + 1;
+            break;
+        }
+    }
+    if (base < size) scanRuns(data, size, base, runStart);
+    else if (size > 0) carry(data, size, position_, kindsOf(data, size));
+    if (size > 0) previous_ = data[size - 1];
+    position_ += size;
+}
+
+// Runs of data from the block at base on, the one that starts at runStart
+// first. Only the breaks that end a run of two bytes or more, or a zero after
+// a character (which may end a UTF-16 character), are looked at. A run that
+// is short, has nothing to cut and whose hash the filter of the sought
+// identifiers rejects is passed over without a branch; the others are noted
+// and then handled in order, so that names are found in the stream's order.
+void NameScanner::scanRuns(const std::uint8_t* data, std::size_t size, std::size_t base, std::size_t runStart) {
+    static constexpr std::uint8_t kZeros[16] = {};
+    std::int64_t lastCutting = -1;  // the last byte seen that gives a run pieces
+    std::int64_t lastBreak = static_cast<std::int64_t>(runStart) - 1;
+    std::uint64_t runBytesBefore = 0;  // bits 62 and 63: the two bytes before the block are run bytes
+    struct Noted {
+        std::uint32_t start, end;
+        bool cutting;
+    };
+    Noted noted[65];
+    for (; base < size; base += 64) {
+        const std::size_t n = std::min<std::size_t>(64, size - base);
+        std::uint64_t breaks = 0, cutting = 0, zeros = 0;
+        blockMasks(data + base, n, breaks, cutting, zeros);
+        if (runStart > base) breaks &= runStart - base >= 64 ? 0 : ~std::uint64_t{0} << (runStart - base);
+        const std::uint64_t runBytes = ~breaks & (n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1);
+        const std::uint64_t after1 = (runBytes << 1) | (runBytesBefore >> 63);
+        const std::uint64_t after2 = (runBytes << 2) | (runBytesBefore >> 62);
+        std::uint64_t visit = breaks & after1 & (after2 | zeros);
+        std::size_t count = 0;
+        for (; visit != 0; visit &= visit - 1) {
+            const unsigned bit = static_cast<unsigned>(__builtin_ctzll(visit));
+            const std::size_t end = base + bit;
+            const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
+            const std::uint64_t breaksBefore = breaks & below, cuttingBefore = cutting & below;
+            const std::int64_t top = static_cast<std::int64_t>(base + 63);
+            const std::int64_t start = 1 + (breaksBefore ? top - __builtin_clzll(breaksBefore) : lastBreak);
+            const bool cuts = cuttingBefore ? top - __builtin_clzll(cuttingBefore) >= start : lastCutting >= start;
+            const std::size_t length = end - static_cast<std::size_t>(start);
+            const std::uint8_t* last16 = end >= 16 ? data + end - 16 : kZeros;
+            const bool maybe = sought_.mayContain(shortCrc_(last16, length)) | (end < 16) | (length > 16) | cuts;
+            const int character = end > 0 ? data[end - 1] : previous_;
+            const bool wide = (data[end] == 0) & (character >= 0) & kWide[static_cast<std::uint8_t>(character)];
+            noted[count] = {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end), cuts};
+            count += ((length >= kMinNameLength) & maybe) | wide;
+        }
+        if (breaks) lastBreak = static_cast<std::int64_t>(base + 63) - __builtin_clzll(breaks);
+        if (cutting) lastCutting = static_cast<std::int64_t>(base + 63) - __builtin_clzll(cutting);
+        runBytesBefore = runBytes << (64 - n);
+        for (std::size_t i = 0; i < count; ++i) runEnds(data, noted[i].start, noted[i].end, noted[i].cutting);
+    }
+    runStart = static_cast<std::size_t>(lastBreak + 1);
+    if (runStart < size) {
+        const std::uint8_t* rest = data + runStart;
+        carry(rest, size - runStart, position_ + runStart, kindsOf(rest, size - runStart));
+    }
+}
+
+// The run [start, end) of data ends at data[end]; a zero there after a
+// character may also go on a UTF-16 run.
+void NameScanner::runEnds(const std::uint8_t* data, std::size_t start, std::size_t end, bool cutting) {
+    const std::uint8_t* run = data + start;
+    const std::size_t size = end - start;
+    if (!carry_.empty()) {
+        carry(run, size, position_ + start, kindsOf(run, size));
+        flushCarry();
+    } else if (size >= kMinNameLength && size <= kMaxNameLength && !cutting) {
+        ++candidates_;  // the common case, inline: the run is its one candidate
+        const SoundId id = crcUpdateLower(kCrcStart, run, size) ^ kCrcStart;
+        if (sought_.contains(id)) keep(id, run, size, position_ + start);
+    } else if (size >= kMinNameLength) {
+        readable_ = data;
+        // Runs of up to 64 bytes are cut from masks of their bytes, without their kinds.
+        const std::uint8_t kinds = !cutting ? std::uint8_t{kRunByte} : size <= 64 ? kCutting : kindsOf(run, size);
+        narrowRun(run, size, position_ + start, kinds);
+        readable_ = nullptr;
+    }
+    if (data[end] == 0) {
+        const int before = end > 0 ? data[end - 1] : previous_;
+        if (before >= 0 && kWide[static_cast<std::uint8_t>(before)]) wideCharacter(static_cast<std::uint8_t>(before), position_ + end - 1);
+    }
+}
+
+void NameScanner::finish() {
+    if (!carry_.empty()) flushCarry();
+    for (WideRun& w : wide_) flushWide(w);
+}
+
+void NameScanner::narrowRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, std::uint8_t kinds) {
+    if (size <= kMaxNameLength && !(kinds & kCutting)) {
+        tryWhole(run, size, offset);
+        return;
+    }
+    if (size <= kSegment) {
+        tryRun(run, size, offset, 1, true, kinds);
+        return;
+    }
+    std::size_t at = 0;
+    while (size - at > kSegment) {
+        std::size_t cut = at + kSegment;
+        while (cut > at && !isNameDelimiter(run[cut - 1])) --cut;
+        if (cut == at) cut = at + kSegment;  // no delimiter: nothing in it is short enough to matter
+        tryRun(run + at, cut - at, offset + at, 1, false, kindsOf(run + at, cut - at));
+        at = cut;
+    }
+    tryRun(run + at, size - at, offset + at, 1, false, kindsOf(run + at, size - at));
+}
+
+void NameScanner::carry(const std::uint8_t* data, std::size_t size, std::uint64_t offset, std::uint8_t kinds) {
+    if (carry_.empty()) {
+        carryOffset_ = offset;
+        carryKinds_ = 0;
+    }
+    carryKinds_ |= kinds;
+    carry_.insert(carry_.end(), data, data + size);
+    if (carry_.size() <= 2 * kSegment) return;
+    // Too long to keep: the segments up to the last delimiter are tried now.
+    std::size_t cut = carry_.size() - kSegment;
+    while (cut > 0 && !isNameDelimiter(carry_[cut - 1])) --cut;
+    if (cut == 0) cut = carry_.size() - kSegment;
+    tryRun(carry_.data(), cut, carryOffset_, 1, false, kindsOf(carry_.data(), cut));
+    carry_.erase(carry_.begin(), carry_.begin() + static_cast<std::ptrdiff_t>(cut));
+    carryOffset_ += cut;
+    carryIsRunStart_ = false;
+    carryKinds_ = kindsOf(carry_.data(), carry_.size());
+}
+
+void NameScanner::flushCarry() {
+    if (carryIsRunStart_) narrowRun(carry_.data(), carry_.size(), carryOffset_, carryKinds_);
+    else tryRun(carry_.data(), carry_.size(), carryOffset_, 1, false, carryKinds_);
+    carry_.clear();
+    carryIsRunStart_ = true;
+}
+
+void NameScanner::wideCharacter(std::uint8_t low, std::uint64_t offset) {
+    WideRun& run = wide_[offset & 1];
+    if (!run.bytes.empty() && run.offset + 2 * run.bytes.size() != offset) flushWide(run);
+    if (run.bytes.empty()) run.offset = offset;
+    run.bytes.push_back(low);
+    if (run.bytes.size() >= kSegment) flushWide(run);
+}
+
+void NameScanner::flushWide(WideRun& run) {
+    if (run.bytes.size() >= kMinNameLength)
+        tryRun(run.bytes.data(), run.bytes.size(), run.offset, 2, true, kindsOf(run.bytes.data(), run.bytes.size()));
+    run.bytes.clear();
+}
+
+void NameScanner::tryRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, unsigned stride,
+                         bool wholeRun, std::uint8_t kinds) {
+    if (size < kMinNameLength) return;
+    auto tryOne = [&](std::size_t start, std::size_t length) {
+        const SoundId id = hash(run + start, length);
+        if (sought_.contains(id)) keep(id, run + start, length, offset + std::uint64_t{start} * stride);
+    };
+    // A span that comes twice (a file name seen from two splits) is only hashed twice.
+    auto each = [&](std::size_t start, std::size_t length) {
+        ++candidates_;
+        tryOne(start, length);
+    };
+    if (wholeRun && stride == 1 && size <= 64) forEachCandidateSpanOfShortRun(run, size, each);
+    else forEachCandidateSpan(run, size, wholeRun, kinds, each);
+}
+
+void NameScanner::tryWhole(const std::uint8_t* run, std::size_t size, std::uint64_t offset) {
+    ++candidates_;
+    const SoundId id = hash(run, size);
+    if (sought_.contains(id)) keep(id, run, size, offset);
+}
+
+SoundId NameScanner::hash(const std::uint8_t* name, std::size_t length) const {
+    const std::uint8_t* end = name + length;
+    const std::ptrdiff_t readable = readable_ ? end - readable_ : 0;
+    if (length <= 16 && readable >= 16) return shortCrc_(end - 16, length);
+    if (length <= 32 && readable >= 32) return shortCrc32_(end - 32, length);
+    return crcUpdateLower(kCrcStart, name, length) ^ kCrcStart;
+}
+
+void NameScanner::keep(SoundId id, const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) {
+    std::string name(reinterpret_cast<const char*>(bytes), size);
+    for (char& c : name) c = static_cast<char>(lowerAsciiByte(static_cast<std::uint8_t>(c)));
+    if (matches_.add({id, std::move(name), NameHow::Found, path_, offset})) ++added_;
+}
+
+namespace {
+
+void noteProblem(HarvestResult& result, const std::string& sentence,
+                 const std::function<void(const std::string&)>& onProblem) {
+    if (result.problems.size() < kMaxProblemsKept) result.problems.push_back(sentence);
+    ++result.problemCount;
+    if (onProblem) onProblem(sentence);
+}
+
+}  // namespace
+
+HarvestResult harvestNames(const std::vector<std::string>& paths, const SoughtIds& sought, NameMatches& matches,
+                           const std::function<void(const HarvestProgress&)>& progress,
+                           const std::function<void(const std::string&)>& onProblem) {
+    HarvestResult result;
+    HarvestProgress shown;
+    if (progress)
+        io::walkFiles(paths, [&](const io::WalkedFile& f) { shown.bytesTotal += f.size; return true; },
+                      [](const std::string&) {});
+    NameScanner scanner(sought, matches);
+    std::vector<std::uint8_t> buffer(io::kCopyBufferSize);
+    auto scanFile = [&](const io::WalkedFile& f) {
+        io::File file;
+        if (io::Outcome opened = file.open(f.path, io::FileMode::Read); !opened) {
+            noteProblem(result, opened.reason, onProblem);
+            return true;
+        }
+        scanner.begin(f.path);
+        for (;;) {
+            const std::size_t got = file.readSome(buffer.data(), buffer.size());
+            if (got == 0) break;
+            scanner.feed(buffer.data(), got);
+            result.bytesRead += got;
+            shown.bytesDone += got;
+            shown.namesFound = matches.count();
+            if (progress) progress(shown);
+        }
+        scanner.finish();
+        if (file.failed()) noteProblem(result, io::systemError("Cannot read", f.path), onProblem);
+        ++result.filesRead;
+        ++shown.filesDone;
+        return true;
+    };
+    io::walkFiles(paths, scanFile, [&](const std::string& s) { noteProblem(result, s, onProblem); });
+    result.candidates = scanner.candidates();
+    result.namesFound = scanner.matchesAdded();
+    shown.namesFound = matches.count();
+    if (progress) progress(shown);
+    return result;
+}
+
+}  // namespace sonkrate::ids

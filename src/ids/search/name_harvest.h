@@ -1,0 +1,97 @@
+// Names found in files: every run of printable bytes (and of UTF-16LE
+// characters) of any file is cut into candidates, each hashed as the game
+// hashes names and kept when its identifier is sought. Files are streamed in
+// fixed buffers; only the matches are kept.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ids/crc32_fast.h"
+#include "ids/search/name_candidates.h"
+#include "ids/search/name_matches.h"
+
+namespace sonkrate::ids {
+
+// The scanner of one stream of bytes, fed in pieces of any size: a run that
+// crosses the end of one piece goes on in the next.
+class NameScanner {
+public:
+    NameScanner(const SoughtIds& sought, NameMatches& matches);
+    // Starts a new stream; offsets count from its first byte.
+    void begin(std::string sourcePath);
+    void feed(const std::uint8_t* data, std::size_t size);
+    // Ends the stream: the runs still open are tried.
+    void finish();
+    std::uint64_t candidates() const { return candidates_; }
+    std::uint64_t matchesAdded() const { return added_; }
+
+private:
+    struct WideRun {
+        std::vector<std::uint8_t> bytes;  // the low bytes of the characters
+        std::uint64_t offset = 0;         // of the first character
+    };
+    void scanRuns(const std::uint8_t* data, std::size_t size, std::size_t base, std::size_t runStart);
+    void runEnds(const std::uint8_t* data, std::size_t start, std::size_t end, bool cutting);
+    void narrowRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, std::uint8_t kinds);
+    void carry(const std::uint8_t* data, std::size_t size, std::uint64_t offset, std::uint8_t kinds);
+    void flushCarry();
+    void wideCharacter(std::uint8_t low, std::uint64_t offset);
+    void flushWide(WideRun& run);
+    void tryRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, unsigned stride, bool wholeRun,
+                std::uint8_t kinds);
+    // A run with nothing to cut: the run is its one candidate.
+    void tryWhole(const std::uint8_t* run, std::size_t size, std::uint64_t offset);
+    // The identifier of a candidate, by the quickest way its buffer allows.
+    SoundId hash(const std::uint8_t* name, std::size_t length) const;
+    void keep(SoundId id, const std::uint8_t* bytes, std::size_t size, std::uint64_t offset);
+
+    const SoughtIds& sought_;
+    NameMatches& matches_;
+    ShortCrc shortCrc_, shortCrc32_;
+    std::string path_;
+    std::uint64_t position_ = 0;  // stream offset of the next byte fed
+    std::vector<std::uint8_t> carry_;
+    std::uint64_t carryOffset_ = 0;
+    bool carryIsRunStart_ = true;
+    std::uint8_t carryKinds_ = 0;
+    int previous_ = -1;  // the byte before the next one fed, or -1
+    // While a run of the piece fed is tried: its first byte, before which the
+    // short names' hash may read. Null for runs in other buffers.
+    const std::uint8_t* readable_ = nullptr;
+    WideRun wide_[2];    // by the parity of their offsets
+    std::uint64_t candidates_ = 0;
+    std::uint64_t added_ = 0;
+};
+
+struct HarvestProgress {
+    std::uint64_t bytesDone = 0;
+    std::uint64_t bytesTotal = 0;
+    std::uint64_t filesDone = 0;
+    std::uint64_t namesFound = 0;
+};
+
+struct HarvestResult {
+    std::uint64_t bytesRead = 0;
+    std::uint64_t filesRead = 0;
+    std::uint64_t candidates = 0;
+    std::uint64_t namesFound = 0;
+    // A sentence naming the file or folder for each that could not be read
+    // (the first kMaxProblemsKept), and how many there were in all.
+    std::vector<std::string> problems;
+    std::uint64_t problemCount = 0;
+};
+
+inline constexpr std::size_t kMaxProblemsKept = 1000;
+
+// Scans every file below paths (recursively) once. The total for progress
+// is measured first by a walk that only asks for sizes. onProblem, when
+// given, hears each problem as it happens.
+HarvestResult harvestNames(const std::vector<std::string>& paths, const SoughtIds& sought, NameMatches& matches,
+                           const std::function<void(const HarvestProgress&)>& progress = {},
+                           const std::function<void(const std::string&)>& onProblem = {});
+
+}  // namespace sonkrate::ids
