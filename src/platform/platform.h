@@ -238,12 +238,8 @@ public:
 
     // The archive window, made hidden on the first call and kept until the
     // program ends (later calls return the same window and ignore their
-    // arguments); nullptr where the backend has none.
-    virtual ArchiveWindow* archiveWindow(const ArchiveWindowDescription& description, ArchiveWindowSink& sink) {
-        (void)description;
-        (void)sink;
-        return nullptr;
-    }
+    // arguments).
+    virtual ArchiveWindow* archiveWindow(const ArchiveWindowDescription& description, ArchiveWindowSink& sink) = 0;
 };
 
 }  // namespace sonkrate::platform
