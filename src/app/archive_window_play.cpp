@@ -7,8 +7,8 @@
 #include "app/archive_window.h"
 #include "app/archive_window_texts.h"
 #include "app/shell.h"
-#include "archive/format/entry_frames.h"
-#include "audio/wav/frames_to_wav.h"
+#include "archive/folder/entry_frames.h"
+#include "audio/convert/frames_to_wav.h"
 
 namespace sonkrate::app {
 

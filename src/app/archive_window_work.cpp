@@ -8,7 +8,7 @@
 #include "app/archive_window.h"
 #include "app/archive_window_texts.h"
 #include "app/shell.h"
-#include "archive/format/entry_frames.h"
+#include "archive/folder/entry_frames.h"
 #include "ids/search/name_pattern.h"
 #include "ids/sound_id_database.h"
 #include "ids/sound_name_index.h"

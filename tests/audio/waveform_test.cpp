@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "audio/convert/decode_adpcm_wav.h"
-#include "audio/wav/frames_to_wav.h"
+#include "audio/convert/frames_to_wav.h"
 #include "audio/codec/ima_adpcm_encoder.h"
 #include "audio/cau/sound_frames.h"
 #include "audio/convert/waveform_peaks.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "audio/codec/checked_ima_encoder.h"
+#include "audio/convert/checked_ima_encoder.h"
 #include "audio/codec/ima_adpcm_encoder.h"
 #include "audio/wav/pcm_frame_reader.h"
 #include "audio/wav/wav_headers.h"

@@ -4,7 +4,7 @@
 
 #include "audio/cau/caption_sections.h"
 #include "audio/cau/cau_header.h"
-#include "audio/codec/checked_ima_encoder.h"
+#include "audio/convert/checked_ima_encoder.h"
 #include "audio/convert/encode_ima_wav.h"
 #include "audio/convert/game_ready_wav.h"
 #include "audio/wav/wav_headers.h"

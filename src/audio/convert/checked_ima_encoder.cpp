@@ -1,4 +1,4 @@
-#include "audio/codec/checked_ima_encoder.h"
+#include "audio/convert/checked_ima_encoder.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "archive/format/entry_frames.h"
+#include "archive/folder/entry_frames.h"
 
 #include "archive/format/archive_class.h"
 #include "archive/format/entry_reader.h"

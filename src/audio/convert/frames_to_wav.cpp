@@ -1,4 +1,4 @@
-#include "audio/wav/frames_to_wav.h"
+#include "audio/convert/frames_to_wav.h"
 
 #include <algorithm>
 #include <vector>
