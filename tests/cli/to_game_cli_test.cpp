@@ -116,3 +116,30 @@ TEST(CliToGame, AddAndReplaceTakeEditorWavFilesIntoAnArchive) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
+
+// A name held by two records on two images: both images become the one
+// converted sound, the bytes a .cau made by wav2cau --to-game would give
+// (the dither starts again for the second image).
+TEST(CliToGame, ReplaceOfANameOnTwoImagesPutsTheSameSoundInBoth) {
+    if (!testkit::haveTool("sox")) GTEST_SKIP() << "needs sox";
+    testkit::ScratchDir dir;
+    auto path = [&](const char* name) { return quote(dir.file(name)); };
+    ASSERT_EQ(run(cli("new " + path("a.tpa"))).exitCode, 0);
+    ASSERT_EQ(run("sox -n -r 22050 -c 1 -b 16 " + path("door.wav") + " synth 0.1 sine 300").exitCode, 0);
+    ASSERT_EQ(run("sox -n -r 48000 -c 2 -b 24 " + path("slam.wav") + " synth 0.2 sine 300 sine 500 vol 0.5").exitCode,
+              0);
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(run(cli("add " + path("a.tpa") + " " + path("door.wav"))).exitCode, 0);
+    std::filesystem::copy_file(dir.file("a.tpa"), dir.file("b.tpa"));
+
+    for (const char* how : {"--to-game", "--ima"}) {
+        auto made = run(cli("wav2cau " + std::string(how) + " " + path("slam.wav") + " " + path("slam.cau")));
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        auto direct = run(cli("replace " + path("a.tpa") + " door " + path("slam.wav") + " " + how));
+        ASSERT_EQ(direct.exitCode, 0) << direct.err;
+        EXPECT_NE(direct.out.find("in 2 entries (1, 2)"), std::string::npos) << direct.out;
+        auto viaCau = run(cli("replace " + path("b.tpa") + " door " + path("slam.cau")));
+        ASSERT_EQ(viaCau.exitCode, 0) << viaCau.err;
+        EXPECT_EQ(testkit::readFile(dir.file("a.tpa")), testkit::readFile(dir.file("b.tpa"))) << how;
+    }
+    EXPECT_EQ(run(cli("verify " + path("a.tpa"))).exitCode, 0);
+}

@@ -101,7 +101,9 @@ ImageRewriteResult rewriteImages(io::File& in, const ArchiveTable& table, const 
             ++result.imagesDropped;
         } else if (auto r = edit.replace.find(static_cast<std::uint32_t>(image.offset)); r != edit.replace.end()) {
             length = r->second.facts.size;
-            plan.pieces.push_back(ImagePiece::wholeFile(r->second.path, length));
+            const std::vector<ImagePiece>& made = r->second.pieces;
+            if (made.empty()) plan.pieces.push_back(ImagePiece::wholeFile(r->second.path, length));
+            plan.pieces.insert(plan.pieces.end(), made.begin(), made.end());
         } else {
             plan.pieces.push_back(ImagePiece::range(in, image.offset, image.length));
         }

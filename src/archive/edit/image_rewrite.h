@@ -1,5 +1,5 @@
 // Rewriting an archive whose images change: some images replaced by .cau
-// files, some records dropped with the images no kept record uses. The bytes
+// files or images made as they are written, some records dropped with the images no kept record uses. The bytes
 // between images (a gap after the table, the effects archive's collision
 // table) are kept, every offset behind a change moves with it, and each
 // record keeps its other fields byte for byte.
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "archive/format/archive_reader.h"
+#include "archive/format/archive_writer.h"
 #include "audio/cau/cau_file_check.h"
 #include "io/file.h"
 #include "io/outcome.h"
@@ -21,6 +22,8 @@ namespace sonkrate::archive {
 struct ImageReplacement {
     std::string path;  // the .cau put in place of the image
     audio::CauFileFacts facts;
+    // When not empty, the image's bytes written in its place instead of path's.
+    std::vector<ImagePiece> pieces;
 };
 
 struct ImageRewrite {

@@ -6,12 +6,12 @@
 
 namespace sonkrate::archive {
 
-ReplaceSoundResult replaceSound(const std::string& archivePath, std::uint32_t soundId, const std::string& cauPath,
-                                const std::string& backupPath, const io::ProgressCallback& progress) {
+namespace {
+
+ReplaceSoundResult replaceWith(const std::string& archivePath, std::uint32_t soundId,
+                               const ImageReplacement& replacement, const std::string& backupPath,
+                               const io::ProgressCallback& progress) {
     ReplaceSoundResult result;
-    ImageReplacement replacement;
-    replacement.path = cauPath;
-    if (!(result.outcome = audio::inspectCauFile(cauPath, replacement.facts))) return result;
     io::File in;
     ArchiveTable table;
     if (!(result.outcome = in.open(archivePath, io::FileMode::Read))) return result;
@@ -39,6 +39,28 @@ ReplaceSoundResult replaceSound(const std::string& archivePath, std::uint32_t so
     result.newLength = static_cast<std::uint32_t>(replacement.facts.size);
     result.fileSize = written.fileSize;
     return result;
+}
+
+}  // namespace
+
+ReplaceSoundResult replaceSound(const std::string& archivePath, std::uint32_t soundId, const std::string& cauPath,
+                                const std::string& backupPath, const io::ProgressCallback& progress) {
+    ImageReplacement replacement;
+    replacement.path = cauPath;
+    ReplaceSoundResult result;
+    if (!(result.outcome = audio::inspectCauFile(cauPath, replacement.facts))) return result;
+    return replaceWith(archivePath, soundId, replacement, backupPath, progress);
+}
+
+ReplaceSoundResult replaceSound(const std::string& archivePath, std::uint32_t soundId, const std::string& soundPath,
+                                const SoundImageSource& image, const std::string& backupPath,
+                                const io::ProgressCallback& progress) {
+    ImageReplacement replacement;
+    replacement.path = soundPath;
+    replacement.facts.size = image.size;
+    replacement.facts.header = image.header;
+    replacement.pieces = image.pieces;
+    return replaceWith(archivePath, soundId, replacement, backupPath, progress);
 }
 
 }  // namespace sonkrate::archive

@@ -1,5 +1,5 @@
 // Replacing the sound of an identifier in a retail archive: the image of the
-// records holding it becomes a .cau file, every record that shared that image
+// records holding it becomes a .cau file (or an image made on its way in), every record that shared that image
 // follows, attenuation and volume are kept, every other entry and the
 // collision table stay byte for byte (their offsets moved).
 #pragma once
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/edit/add_sound.h"
 #include "io/outcome.h"
 #include "io/progress.h"
 
@@ -25,5 +26,10 @@ struct ReplaceSoundResult {
 // backupPath as for the general add: made only when no file is there yet.
 ReplaceSoundResult replaceSound(const std::string& archivePath, std::uint32_t soundId, const std::string& cauPath,
                                 const std::string& backupPath, const io::ProgressCallback& progress = {});
+// The same with an image made as it is written (a .wav converted on its way
+// in); soundPath only names it.
+ReplaceSoundResult replaceSound(const std::string& archivePath, std::uint32_t soundId, const std::string& soundPath,
+                                const SoundImageSource& image, const std::string& backupPath,
+                                const io::ProgressCallback& progress = {});
 
 }  // namespace sonkrate::archive

@@ -35,7 +35,8 @@ double sampleValue(const std::uint8_t* p, bool isFloat, unsigned bytes) {
 // One uniform value in [-0.5, 0.5) of the dither's generator.
 double uniform(std::uint64_t& state) {
     state = state * 6364136223846793005ull + 1442695040888963407ull;
-    return static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5;
+    // Below 2^53, so the signed conversion gives the same value in one instruction.
+    return static_cast<double>(static_cast<std::int64_t>(state >> 11)) / 9007199254740992.0 - 0.5;
 }
 
 std::int16_t toInt16(double value, bool dither, std::uint64_t& state) {
@@ -50,9 +51,10 @@ std::int16_t toInt16(double value, bool dither, std::uint64_t& state) {
     const double half = value * 32768.0 + noise + 0.5;
     if (half >= 32768.0) return 32767;
     if (half < -32768.0) return -32768;
-    int whole = static_cast<int>(half);
-    if (whole > half) --whole;
-    return static_cast<std::int16_t>(whole);
+    // Truncation rounds a negative fraction up; one less then, without a
+    // branch, as the sign of a noisy sample is a coin toss.
+    const int truncated = static_cast<int>(half);
+    return static_cast<std::int16_t>(truncated - (static_cast<double>(truncated) > half ? 1 : 0));
 }
 
 // One or two channels of samples of one format, each taken as it is.
@@ -122,6 +124,7 @@ io::Outcome GameFrameSource::start() {
     }
     raw_.resize(kFramesPerRead * layout_.blockAlign);
     mixed_.assign(channels(), 0.0);
+    ditherState_ = kDitherSeed;
     return file_.seek(layout_.dataOffset);
 }
 

@@ -39,7 +39,8 @@ public:
     std::string before() const;
     std::string after() const;
 
-    // Goes to the first frame; for a source read as it is, fails as
+    // Goes to the first frame, the dither as it was at the start, so that
+    // every pass gives the same frames; for a source read as it is, fails as
     // PcmFrameReader does when it is not 8- or 16-bit PCM of one or two channels.
     io::Outcome start();
     // The next n frames (n x channels() samples) into out.
@@ -56,7 +57,8 @@ private:
     bool converts_ = false;
     bool isFloat_ = false;
     unsigned bytes_ = 0;  // container bytes per sample
-    std::uint64_t ditherState_ = 0x5EED;
+    static constexpr std::uint64_t kDitherSeed = 0x5EED;
+    std::uint64_t ditherState_ = kDitherSeed;
     std::vector<std::uint8_t> raw_;
     std::vector<double> mixed_;
 };

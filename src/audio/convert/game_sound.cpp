@@ -99,6 +99,10 @@ std::vector<std::uint8_t> GameSound::head() const {
 std::uint64_t GameSound::imageSize() const { return std::uint64_t{image_.header.dataOffset} + image_.header.dataSize; }
 
 io::Outcome GameSound::writeData(io::File& out) {
+    if (written_ && form_ != Form::AsIs) {
+        if (io::Outcome started = frames_.start(); !started) return started;
+    }
+    written_ = true;
     switch (form_) {
     case Form::AsIs: return io::copyRange(file_, layout_.dataOffset, image_.header.dataSize, out);
     case Form::Pcm16: return writePcm16(out);

@@ -43,7 +43,7 @@ public:
 
     // Writes the sound data (image().header.dataSize bytes) to out: copied,
     // converted, or encoded and checked. Fails, after writing, when the
-    // check does.
+    // check does. Each call writes the same bytes.
     io::Outcome writeData(io::File& out);
     // The whole image: head() then the data.
     io::Outcome writeImage(io::File& out);
@@ -61,6 +61,7 @@ private:
     io::File file_;  // the source read as it is
     WavLayout layout_;
     GameFrameSource frames_;
+    bool written_ = false;  // the frames were read once and must be started again
     WavToCauResult image_;
     std::string before_, after_;
 };

@@ -3,12 +3,12 @@
 #include <cstdio>
 
 #include "archive/edit/add_sound.h"
+#include "archive/edit/incoming_sound.h"
 #include "archive/format/archive_reader.h"
 #include "archive/format/tpa_loader.h"
 #include "audio/convert/wav_to_cau.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
-#include "cli/sound_file.h"
 #include "cli/subrip_captions.h"
 #include "ids/sound_id.h"
 #include "io/game_text.h"
@@ -37,8 +37,8 @@ int runAddCommand(const Arguments& args) {
         return usageError("add", "--ima encodes a .wav; " + given + " is not one");
     std::string captions;
     if (int code = captionBlockOf(args, "add", captions); code != kExitOk) return code;
-    SoundFile sound;
-    if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game"), args.has("ima"), captions);
+    archive::IncomingSound sound;
+    if (io::Outcome prepared = sound.prepare(given, args.has("to-game"), args.has("ima"), captions);
         !prepared)
         return failed(prepared);
     if (!sound.change().empty()) say(stdout, "%s: %s\n", given.c_str(), sound.change().c_str());

@@ -2,12 +2,12 @@
 // a .cau (or a .wav, converted first).
 #include <cstdio>
 
+#include "archive/edit/incoming_sound.h"
 #include "archive/edit/replace_sound.h"
 #include "archive/format/tpa_loader.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/sound_argument.h"
-#include "cli/sound_file.h"
 #include "cli/subrip_captions.h"
 #include "io/paths.h"
 
@@ -21,11 +21,9 @@ int runReplace(const Arguments& args) {
         return usageError("replace", "--ima encodes a .wav; " + given + " is not one");
     std::string captions;
     if (int code = captionBlockOf(args, "replace", captions); code != kExitOk) return code;
-    SoundFile sound;
-    if (io::Outcome prepared = sound.prepare(given, archivePath, args.has("to-game"), args.has("ima"), captions);
-        !prepared)
+    archive::IncomingSound sound;
+    if (io::Outcome prepared = sound.prepare(given, args.has("to-game"), args.has("ima"), captions); !prepared)
         return failed(prepared);
-    if (io::Outcome written = sound.writeBeside(); !written) return failed(written);
     if (!sound.change().empty()) say(stdout, "%s: %s\n", given.c_str(), sound.change().c_str());
     // The loader puts the backup beside the archive when the folder given is the archive's own.
     archive::TpaLoad load = archive::loadTpaArchive(archivePath, io::folderOf(archivePath));
@@ -34,7 +32,10 @@ int runReplace(const Arguments& args) {
 
     Progress progress("replacing", ProgressUnit::Bytes);
     archive::ReplaceSoundResult r =
-        archive::replaceSound(archivePath, target.soundId, sound.path(), backup, progress.callback());
+        sound.image() != nullptr
+            ? archive::replaceSound(archivePath, target.soundId, sound.path(), *sound.image(), backup,
+                                    progress.callback())
+            : archive::replaceSound(archivePath, target.soundId, sound.path(), backup, progress.callback());
     progress.finish();
     if (!r.outcome) return failedLeftAsItWas(r.outcome, archivePath);
     std::string entries;
