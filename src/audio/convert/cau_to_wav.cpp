@@ -48,24 +48,28 @@ void fillSoundInfo(CauToWavResult& r, bool fromEntry) {
     r.decodedSize = h.decodedSize;
 }
 
-CauToWavResult writeWav(io::File& in, const CauImage& image, const std::string& wavPath, bool fromEntry,
-                        io::Durability durability) {
+}  // namespace
+
+CauToWavResult cauWavFacts(const std::string& name, const CauImage& image, bool fromEntry) {
     CauToWavResult r;
     r.header = image.header;
     r.hasCaption = image.hasCaption;
     r.captionText = image.captionText;
     fillSoundInfo(r, fromEntry);
     const CauHeader& h = image.header;
-    if (h.compression > 1) {
-        r.outcome = io::failure(in.path() + " holds sound of an unknown kind (compression " +
+    if (h.compression > 1)
+        r.outcome = io::failure(name + " holds sound of an unknown kind (compression " +
                                 std::to_string(h.compression) + "); only PCM and IMA ADPCM can be converted.");
-        return r;
-    }
-    if (h.dataSize > UINT32_MAX - 52) {
-        r.outcome = io::failure(in.path() + " holds more sound data than a .wav file can.");
-        return r;
-    }
+    else if (h.dataSize > UINT32_MAX - 52)
+        r.outcome = io::failure(name + " holds more sound data than a .wav file can.");
+    return r;
+}
 
+CauToWavResult cauImageToWav(io::File& in, const CauImage& image, const std::string& wavPath, bool fromEntry,
+                             io::Durability durability) {
+    CauToWavResult r = cauWavFacts(in.path(), image, fromEntry);
+    if (!r.ok()) return r;
+    const CauHeader& h = image.header;
     io::ReplacementFile out;
     if ((r.outcome = out.begin(wavPath)).ok) {
         if (h.compression == 0) {
@@ -85,15 +89,13 @@ CauToWavResult writeWav(io::File& in, const CauImage& image, const std::string& 
     return r;
 }
 
-}  // namespace
-
 CauToWavResult cauToWav(const std::string& cauPath, const std::string& wavPath, io::Durability durability) {
     CauToWavResult r;
     io::File in;
     CauImage image;
     if (!(r.outcome = in.open(cauPath, io::FileMode::Read)).ok) return r;
     if (!(r.outcome = readCauFile(in, image)).ok) return r;
-    return writeWav(in, image, wavPath, false, durability);
+    return cauImageToWav(in, image, wavPath, false, durability);
 }
 
 CauToWavResult cauToWav(const std::string& archivePath, std::uint64_t imageOffset, std::uint64_t imageLength,
@@ -103,7 +105,7 @@ CauToWavResult cauToWav(const std::string& archivePath, std::uint64_t imageOffse
     CauImage image;
     if (!(r.outcome = in.open(archivePath, io::FileMode::Read)).ok) return r;
     if (!(r.outcome = readCauEntry(in, imageOffset, imageLength, image)).ok) return r;
-    return writeWav(in, image, wavPath, true, durability);
+    return cauImageToWav(in, image, wavPath, true, durability);
 }
 
 }  // namespace sonkrate::audio

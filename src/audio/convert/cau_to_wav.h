@@ -7,6 +7,8 @@
 #include <string>
 
 #include "audio/cau/cau_header.h"
+#include "audio/cau/cau_reader.h"
+#include "io/file.h"
 #include "io/outcome.h"
 #include "io/replacement.h"
 
@@ -44,5 +46,14 @@ CauToWavResult cauToWav(const std::string& cauPath, const std::string& wavPath,
 // From the image of imageLength bytes at imageOffset of an archive to wavPath.
 CauToWavResult cauToWav(const std::string& archivePath, std::uint64_t imageOffset, std::uint64_t imageLength,
                         const std::string& wavPath, io::Durability durability = io::Durability::Scratch);
+
+// The facts of an image read, nothing written; the outcome fails, naming
+// name, for a sound no .wav can hold (an unknown compression, too long).
+CauToWavResult cauWavFacts(const std::string& name, const CauImage& image, bool fromEntry);
+
+// The image read from in (a .cau file, or an archive entry when fromEntry)
+// written to wavPath as the two above write it.
+CauToWavResult cauImageToWav(io::File& in, const CauImage& image, const std::string& wavPath, bool fromEntry,
+                             io::Durability durability);
 
 }  // namespace sonkrate::audio

@@ -75,26 +75,61 @@ io::Outcome decodeData(io::File& in, io::File& out, const AdpcmBlockLayout& layo
     return io::success();
 }
 
-// The refusal of a .wav the decoder cannot take, if it is one.
-std::optional<DecodeAdpcmResult> refusal(const std::string& inputPath, const WavLayout& wav,
+// The refusal of IMA ADPCM the decoder cannot take, if it is.
+std::optional<DecodeAdpcmResult> refusal(const std::string& name, std::uint32_t blockAlign, unsigned channels,
                                          const DecodeAdpcmResult& r) {
-    if (!isKnownBlockAlign(wav.blockAlign))
+    if (!isKnownBlockAlign(blockAlign))
         return failed(r, DecodeStatus::UnknownBlockAlign,
-                      inputPath + " holds IMA ADPCM in blocks of " + std::to_string(wav.blockAlign) +
-                          " bytes; only blocks of " + std::to_string(kMinBlockAlign) + " to " +
-                          std::to_string(kMaxBlockAlign) + " bytes can be decoded.");
-    if (wav.formatTag != kWavFormatImaAdpcm)
+                      name + " holds IMA ADPCM in blocks of " + std::to_string(blockAlign) + " bytes; only blocks of " +
+                          std::to_string(kMinBlockAlign) + " to " + std::to_string(kMaxBlockAlign) +
+                          " bytes can be decoded.");
+    if (channels != 1 && channels != 2)
         return failed(r, DecodeStatus::Failed,
-                      inputPath + " is not an IMA ADPCM .wav file (its format tag is " +
-                          std::to_string(wav.formatTag) + ").");
-    if (wav.channels != 1 && wav.channels != 2)
-        return failed(r, DecodeStatus::Failed,
-                      inputPath + " has " + std::to_string(wav.channels) +
+                      name + " has " + std::to_string(channels) +
                           " channels; only mono and stereo IMA ADPCM sounds can be decoded.");
     return std::nullopt;
 }
 
 }  // namespace
+
+DecodeAdpcmResult decodeImaData(io::File& in, const ImaData& data, const std::string& name,
+                                const std::string& outputPath, io::Durability durability) {
+    DecodeAdpcmResult r;
+    r.channels = static_cast<std::uint16_t>(data.channels);
+    r.sampleRate = data.sampleRate;
+    r.blockAlign = data.blockAlign;
+    if (std::optional<DecodeAdpcmResult> refused = refusal(name, data.blockAlign, data.channels, r)) return *refused;
+
+    const unsigned channels = data.channels;
+    const AdpcmBlockLayout layout = adpcmBlockLayout(channels, data.blockAlign);
+    const std::size_t align = layout.blockBytes;
+    const std::uint64_t fullBlocks = data.length / align;
+    const std::size_t lastLength = data.length % align;
+    const std::uint64_t frames =
+        fullBlocks * (layout.codesPerChannel + 1) + partialBlockFrames(layout, channels, lastLength);
+    const std::uint64_t pcmBytes = frames * channels * 2;
+    if (pcmBytes > UINT32_MAX - 36)
+        return failed(r, DecodeStatus::Failed,
+                      name + " decodes to more sound than a .wav file can hold (" + std::to_string(pcmBytes) +
+                          " bytes).");
+
+    io::ReplacementFile out;
+    if (io::Outcome begun = out.begin(outputPath); !begun) return failed(r, DecodeStatus::Failed, begun.reason);
+    auto header = pcmWavHeader(static_cast<std::uint16_t>(channels), data.sampleRate, 16,
+                               static_cast<std::uint32_t>(pcmBytes));
+    if (io::Outcome put = out.file().write(header.data(), header.size()); !put)
+        return failed(r, DecodeStatus::Failed, put.reason);
+
+    if (io::Outcome sought = in.seek(data.offset); !sought) return failed(r, DecodeStatus::Failed, sought.reason);
+    if (io::Outcome decoded = decodeData(in, out.file(), layout, channels, data.length, r); !decoded)
+        return failed(r, DecodeStatus::Failed, decoded.reason);
+    (void)in.close();  // read only; closed since the output may replace it
+    if (r.framesWritten != frames)
+        return failed(r, DecodeStatus::Failed, name + " changed while it was being decoded.");
+    if (io::Outcome done = out.commit(durability); !done) return failed(r, DecodeStatus::Failed, done.reason);
+    r.status = DecodeStatus::Ok;
+    return r;
+}
 
 DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string& outputPath,
                                  io::Durability durability) {
@@ -108,38 +143,18 @@ DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string
     r.sampleRate = wav.sampleRate;
     r.blockAlign = wav.blockAlign;
     r.dataClamped = wav.dataClamped;
-
-    if (std::optional<DecodeAdpcmResult> refused = refusal(inputPath, wav, r)) return *refused;
-
-    const unsigned channels = wav.channels;
-    const AdpcmBlockLayout layout = adpcmBlockLayout(channels, wav.blockAlign);
-    const std::size_t align = layout.blockBytes;
-    const std::uint64_t fullBlocks = wav.dataLength / align;
-    const std::size_t lastLength = wav.dataLength % align;
-    const std::uint64_t frames =
-        fullBlocks * (layout.codesPerChannel + 1) + partialBlockFrames(layout, channels, lastLength);
-    const std::uint64_t pcmBytes = frames * channels * 2;
-    if (pcmBytes > UINT32_MAX - 36)
+    // An unknown block alignment is told before a format tag that is not IMA ADPCM.
+    if (!isKnownBlockAlign(wav.blockAlign))
+        return *refusal(inputPath, wav.blockAlign, wav.channels, r);
+    if (wav.formatTag != kWavFormatImaAdpcm)
         return failed(r, DecodeStatus::Failed,
-                      inputPath + " decodes to more sound than a .wav file can hold (" + std::to_string(pcmBytes) +
-                          " bytes).");
-
-    io::ReplacementFile out;
-    if (io::Outcome begun = out.begin(outputPath); !begun) return failed(r, DecodeStatus::Failed, begun.reason);
-    auto header = pcmWavHeader(static_cast<std::uint16_t>(channels), wav.sampleRate, 16,
-                               static_cast<std::uint32_t>(pcmBytes));
-    if (io::Outcome put = out.file().write(header.data(), header.size()); !put)
-        return failed(r, DecodeStatus::Failed, put.reason);
-
-    if (io::Outcome sought = in.seek(wav.dataOffset); !sought) return failed(r, DecodeStatus::Failed, sought.reason);
-    if (io::Outcome decoded = decodeData(in, out.file(), layout, channels, wav.dataLength, r); !decoded)
-        return failed(r, DecodeStatus::Failed, decoded.reason);
-    (void)in.close();  // read only; closed since the output may replace it
-    if (r.framesWritten != frames)
-        return failed(r, DecodeStatus::Failed, inputPath + " changed while it was being decoded.");
-    if (io::Outcome done = out.commit(durability); !done) return failed(r, DecodeStatus::Failed, done.reason);
-    r.status = DecodeStatus::Ok;
-    return r;
+                      inputPath + " is not an IMA ADPCM .wav file (its format tag is " +
+                          std::to_string(wav.formatTag) + ").");
+    DecodeAdpcmResult decoded =
+        decodeImaData(in, {wav.dataOffset, wav.dataLength, wav.channels, wav.sampleRate, wav.blockAlign}, inputPath,
+                      outputPath, durability);
+    decoded.dataClamped = wav.dataClamped;
+    return decoded;
 }
 
 }  // namespace sonkrate::audio

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "io/file.h"
 #include "io/outcome.h"
 #include "io/replacement.h"
 
@@ -37,5 +38,20 @@ struct DecodeAdpcmResult {
 // user keeps; working files and bulk outputs are only replaced atomically.
 DecodeAdpcmResult decodeAdpcmWav(const std::string& inputPath, const std::string& outputPath,
                                  io::Durability durability = io::Durability::Scratch);
+
+// IMA ADPCM blocks lying in an open file: a .wav's data chunk, a .cau's data.
+struct ImaData {
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+    unsigned channels = 0;
+    std::uint32_t sampleRate = 0;
+    std::uint32_t blockAlign = 0;
+};
+
+// Decodes data of in into the PCM .wav at outputPath, as decodeAdpcmWav
+// does; name stands for in in the reasons. in is closed before the output
+// is put in place.
+DecodeAdpcmResult decodeImaData(io::File& in, const ImaData& data, const std::string& name,
+                                const std::string& outputPath, io::Durability durability);
 
 }  // namespace sonkrate::audio
