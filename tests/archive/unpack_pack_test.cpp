@@ -15,6 +15,11 @@
 #include "archive/folder/pack_archive.h"
 #include "archive/format/tpa_format.h"
 #include "archive/folder/unpack_archive.h"
+#include "archive/folder/image_captions.h"
+#include "audio/cau/cau_recaption.h"
+#include "audio/convert/game_ready_ima.h"
+#include "audio/convert/game_ready_wav.h"
+#include "audio/convert/wav_to_cau.h"
 #include "archive_builder.h"
 #include "io/fault_hook.h"
 #include "audio/audio_fixtures.h"
@@ -280,6 +285,43 @@ TEST(UnpackPack, ChangedWavOverImaEntryStaysImaInTheGamesBlocks) {
     EXPECT_LE(u32(now, r + 20), 24001u * 4);
     for (std::size_t i : {0u, 1u, 2u, 5u}) EXPECT_EQ(imageOf(now, i), imageOf(u.fixture.bytes, i)) << i;
     EXPECT_EQ(slice(now, u32(now, 16), u.fixture.trailer.size()), u.fixture.trailer);
+}
+
+// A changed .wav goes into the archive as the chain of files made it: the
+// game-ready .wav, wrapped as a .cau, given the captions of its row.
+TEST(UnpackPack, ChangedWavsAreTheImagesTheConversionsMake) {
+    if (!testkit::haveTool("sox")) GTEST_SKIP() << "sox is not installed";
+    Unpacked u;
+    Manifest m = u.manifest();
+    const std::vector<ManifestSection> said{{12, "Close it."}, {4, ""}};
+    m.sounds[4].captions = said;
+    u.save(m);
+    const std::string pcm = u.dir + "/" + m.sounds[2].file, ima = u.dir + "/" + m.sounds[4].file;
+    ASSERT_EQ(testkit::run("sox -n -r 48000 -c 2 -b 24 " + testkit::quote(pcm) + " synth 0.3 sine 300 vol 0.5").exitCode, 0);
+    ASSERT_EQ(testkit::run("sox -n -r 44100 -c 1 -b 32 -e floating-point " + testkit::quote(ima) +
+                           " synth 0.4 sine 500 vol 0.5").exitCode, 0);
+    const Bytes now = u.pack();
+
+    auto expected = [&](const std::string& wav, bool toIma, const std::vector<ManifestSection>& sections) {
+        const std::string ready = u.scratch.file("ready.wav"), cau = u.scratch.file("plain.cau"),
+                          captioned = u.scratch.file("captioned.cau");
+        const auto made = toIma ? sonkrate::audio::makeGameReadyImaWav(wav, ready)
+                                : sonkrate::audio::makeGameReadyWav(wav, ready);
+        EXPECT_TRUE(made.outcome && made.converted) << made.outcome.reason;
+        EXPECT_TRUE(sonkrate::audio::wavToCau(ready, cau, "").written());
+        const std::vector<std::uint8_t> block = sectionsBlock(sections);
+        EXPECT_TRUE(sonkrate::audio::recaptionCau(cau, captioned, std::string(block.begin(), block.end())));
+        return testkit::readFile(captioned);
+    };
+    ASSERT_TRUE(m.sounds[2].captions.has_value());
+    EXPECT_EQ(imageOf(now, 2), expected(pcm, false, *m.sounds[2].captions));
+    EXPECT_EQ(imageOf(now, 3), imageOf(now, 2));
+    EXPECT_EQ(imageOf(now, 4), expected(ima, true, said));
+    for (std::size_t i : {0u, 1u, 5u}) EXPECT_EQ(imageOf(now, i), imageOf(u.fixture.bytes, i)) << i;
+    // Nothing but the archive is left beside it.
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(u.scratch.path())) files += entry.is_regular_file();
+    EXPECT_EQ(files, 5u) << "effects.tpa, out.tpa and the three files made here";
 }
 
 TEST(UnpackPack, RefusalsNameTheManifestOrFileAndWriteNothing) {

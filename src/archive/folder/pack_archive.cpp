@@ -1,5 +1,6 @@
 #include "archive/folder/pack_archive.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -42,6 +43,7 @@ struct NewImage {
     bool slotChosen = false;
     std::optional<std::uint32_t> kept;  // that unpacked image, written unchanged
     std::string path;                   // the bytes to write
+    std::optional<PackImage> made;      // or these, made as they are written
     std::uint64_t length = 0;
     std::array<std::uint8_t, 36> header{};  // of a changed image
     std::uint64_t offset = 0;               // in the new archive
@@ -57,7 +59,6 @@ bool sameFloat(std::uint32_t bits, double value) {
 
 struct Packer {
     const PackedFolder& f;
-    WorkFiles& work;
     std::vector<Row> rows;
     std::vector<NewImage> images;
 
@@ -72,7 +73,8 @@ struct Packer {
     io::Outcome checkIdentifiers() const;
     void groupImages();
     io::Outcome captionEdit(const NewImage& image, std::optional<std::vector<ManifestSection>>& edit) const;
-    io::Outcome changedSource(const NewImage& image, const std::string& path, std::string& source) const;
+    io::Outcome changedSource(const NewImage& image, const std::string& path, std::string& source,
+                              std::optional<PackImage>& made) const;
     io::Outcome prepare(NewImage& image) const;
 };
 
@@ -212,8 +214,9 @@ io::Outcome Packer::captionEdit(const NewImage& image, std::optional<std::vector
     return audio::checkCaptionBlock(std::string(block.begin(), block.end()), where(*by));
 }
 
-// The .cau of a file that is not as unpack wrote it.
-io::Outcome Packer::changedSource(const NewImage& image, const std::string& path, std::string& source) const {
+// The .cau of a file that is not as unpack wrote it, or the image made of its .wav.
+io::Outcome Packer::changedSource(const NewImage& image, const std::string& path, std::string& source,
+                                  std::optional<PackImage>& made) const {
     const std::string lower = io::toLower(image.file);
     if (io::endsWith(lower, ".cau")) {
         audio::CauFileFacts facts;
@@ -231,7 +234,8 @@ io::Outcome Packer::changedSource(const NewImage& image, const std::string& path
         ima = format && format->compression == "ima-adpcm";
         break;
     }
-    return convertChangedWav(path, ima, work, source);
+    source = path;
+    return convertChangedWav(path, ima, made.emplace());
 }
 
 io::Outcome Packer::prepare(NewImage& image) const {
@@ -246,21 +250,28 @@ io::Outcome Packer::prepare(NewImage& image) const {
     std::optional<std::vector<ManifestSection>> captions;
     if (io::Outcome ok = captionEdit(image, captions); !ok) return ok;
     std::string source;
+    std::optional<PackImage>& made = image.made;
     if (image.kept) {
         if (io::Outcome found = keptImagePath(f, *image.kept, path, source); !found) return found;
     } else {
-        if (io::Outcome made = changedSource(image, path, source); !made) return made;
+        if (io::Outcome changed = changedSource(image, path, source, made); !changed) return changed;
         // A new recording keeps the captions of its row.
         const ManifestSound& first = f.edited.sounds[image.rows.front()];
         if (!captions && first.captions && !io::endsWith(io::toLower(image.file), ".cau")) captions = first.captions;
     }
     if (captions) {
-        std::string captioned;
-        if (io::Outcome made = recaptionImage(source, *captions, work, captioned); !made) return made;
-        source = captioned;
+        if (!made) {
+            if (io::Outcome read = imageOfFile(source, made.emplace()); !read) return read;
+        }
+        if (io::Outcome recaptioned = recaptionImage(*made, *captions, source); !recaptioned) return recaptioned;
         image.kept.reset();
     }
     image.path = source;
+    if (made) {
+        image.length = made->size();
+        std::copy_n(made->head.begin(), image.header.size(), image.header.begin());
+        return io::success();
+    }
     if (image.kept) {
         image.length = f.layout.images[*image.kept].length;
         io::File in;
@@ -313,7 +324,14 @@ void planPieces(const PackedFolder& f, std::vector<NewImage>& images, io::File& 
     };
     auto put = [&](NewImage& image) {
         image.offset = at;
-        plan.archive.pieces.push_back(ImagePiece::wholeFile(image.path, image.length));
+        if (image.made) {
+            const PackImage& made = *image.made;
+            plan.archive.pieces.push_back(ImagePiece::memory(made.head));
+            plan.archive.pieces.push_back(
+                ImagePiece::produced([&made](io::File& out) { return writeImageData(made, out); }, made.dataSize));
+        } else {
+            plan.archive.pieces.push_back(ImagePiece::wholeFile(image.path, image.length));
+        }
         at += image.length;
     };
     for (std::size_t k = 0; k < f.layout.images.size(); ++k) {
@@ -372,8 +390,7 @@ PackResult packArchive(const std::string& dir, const std::string& outPath, const
     PackResult result;
     PackedFolder folder;
     if (!(result.outcome = loadPackedFolder(dir, folder))) return result;
-    WorkFiles work(outPath);
-    Packer packer{folder, work, {}, {}};
+    Packer packer{folder, {}, {}};
     if (!(result.outcome = packer.resolveRows())) return result;
     packer.groupImages();
     for (NewImage& image : packer.images)
