@@ -6,25 +6,64 @@
 
 namespace sonkrate::audio {
 
+namespace {
+
+// The code that brings predictor closest to sample with the step of row
+// (step index x 16): the sign, then the step, its half and its quarter taken
+// while they fit. Without branches: on noise each test goes either way at
+// random, where a branch would be mispredicted.
+inline unsigned nearestCode(int sample, int predictor, unsigned row) {
+    int step = ImaStepTable[row >> 4];
+    int diff = sample - predictor;
+    const unsigned sign = diff < 0 ? 8u : 0u;
+    diff = diff < 0 ? -diff : diff;
+    const unsigned b2 = diff >= step ? 1u : 0u;
+    diff -= step & -static_cast<int>(b2);
+    step >>= 1;
+    const unsigned b1 = diff >= step ? 1u : 0u;
+    diff -= step & -static_cast<int>(b1);
+    step >>= 1;
+    const unsigned b0 = diff >= step ? 1u : 0u;
+    return sign | (b2 << 2) | (b1 << 1) | b0;
+}
+
+// One channel's codes of a block after its header frame: count frames, stride
+// samples apart, into codes.
+void encodeChannel(ImaAdpcmDecoder& state, const std::int16_t* samples, std::size_t count, unsigned stride,
+                   std::uint8_t* codes) {
+    int predictor = state.predictor;
+    unsigned row = unsigned{state.stepIndex} << 4;
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned code = nearestCode(samples[i * stride], predictor, row);
+        detail::stepCode(predictor, row, code);
+        codes[i] = static_cast<std::uint8_t>(code);
+    }
+    state.predictor = static_cast<std::int16_t>(predictor);
+    state.stepIndex = static_cast<std::uint8_t>(row >> 4);
+}
+
+// Both channels of a stereo block at once: two chains of dependent steps
+// side by side, so that one runs while the other waits.
+void encodeStereo(ImaAdpcmDecoder* state, const std::int16_t* frames, std::size_t count, std::uint8_t* left,
+                  std::uint8_t* right) {
+    int pl = state[0].predictor, pr = state[1].predictor;
+    unsigned rl = unsigned{state[0].stepIndex} << 4, rr = unsigned{state[1].stepIndex} << 4;
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned cl = nearestCode(frames[2 * i], pl, rl);
+        const unsigned cr = nearestCode(frames[2 * i + 1], pr, rr);
+        detail::stepCode(pl, rl, cl);
+        detail::stepCode(pr, rr, cr);
+        left[i] = static_cast<std::uint8_t>(cl);
+        right[i] = static_cast<std::uint8_t>(cr);
+    }
+    state[0] = {static_cast<std::int16_t>(pl), static_cast<std::uint8_t>(rl >> 4)};
+    state[1] = {static_cast<std::int16_t>(pr), static_cast<std::uint8_t>(rr >> 4)};
+}
+
+}  // namespace
+
 std::uint8_t encodeSample(ImaAdpcmDecoder& state, std::int16_t sample) {
-    int step = ImaStepTable[state.stepIndex];
-    int diff = sample - state.predictor;
-    std::uint8_t code = 0;
-    if (diff < 0) {
-        code = 8;
-        diff = -diff;
-    }
-    if (diff >= step) {
-        code |= 4;
-        diff -= step;
-    }
-    step >>= 1;
-    if (diff >= step) {
-        code |= 2;
-        diff -= step;
-    }
-    step >>= 1;
-    if (diff >= step) code |= 1;
+    const auto code = static_cast<std::uint8_t>(nearestCode(sample, state.predictor, unsigned{state.stepIndex} << 4));
     decodeNibble(state, code);
     return code;
 }
@@ -44,21 +83,24 @@ void encodeImaBlock(ImaAdpcmDecoder* state, const std::int16_t* frames, std::siz
     // The codes of the block's other frames, padded with zeros to whole groups of 8.
     const std::size_t codeCount = (n - 1 + 7) / 8 * 8;
     std::vector<std::uint8_t> codes(2 * codeCount, 0);
+    const std::size_t at = out.size();
+    out.resize(at + 4 * channels + codeCount / 2 * channels);
+    std::uint8_t* put = out.data() + at;
     for (unsigned c = 0; c < channels; ++c) {
         state[c].predictor = frames[c];
-        std::uint8_t header[4] = {0, 0, state[c].stepIndex, 0};
-        io::putI16(header, state[c].predictor);
-        out.insert(out.end(), header, header + 4);
-        for (std::size_t i = 1; i < n; ++i)
-            codes[c * codeCount + i - 1] = encodeSample(state[c], frames[i * channels + c]);
+        io::putI16(put + 4 * c, state[c].predictor);
+        put[4 * c + 2] = state[c].stepIndex;
+        put[4 * c + 3] = 0;
     }
+    if (channels == 2)
+        encodeStereo(state, frames + 2, n - 1, codes.data(), codes.data() + codeCount);
+    else
+        encodeChannel(state[0], frames + 1, n - 1, 1, codes.data());
+    put += 4 * channels;
     for (std::size_t g = 0; g < codeCount / 8; ++g) {
         for (unsigned c = 0; c < channels; ++c) {
-            for (std::size_t k = 0; k < 4; ++k) {
-                const std::size_t i = 8 * g + 2 * k;
-                const std::uint8_t* own = &codes[c * codeCount + i];
-                out.push_back(static_cast<std::uint8_t>(own[0] | (own[1] << 4)));
-            }
+            const std::uint8_t* own = &codes[c * codeCount + 8 * g];
+            for (std::size_t k = 0; k < 4; ++k) *put++ = static_cast<std::uint8_t>(own[2 * k] | (own[2 * k + 1] << 4));
         }
     }
 }

@@ -32,20 +32,27 @@ double sampleValue(const std::uint8_t* p, bool isFloat, unsigned bytes) {
     return static_cast<std::int32_t>(raw) / 2147483648.0;
 }
 
-// One uniform value in [-0.5, 0.5) of the dither's generator.
-double uniform(std::uint64_t& state) {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    // Below 2^53, so the signed conversion gives the same value in one instruction.
+// The dither's generator: a 64-bit linear congruential step, and the same
+// two steps at once, so that both values of a sample come from one state side
+// by side rather than one after the other.
+constexpr std::uint64_t kLcgMul = 6364136223846793005ull, kLcgAdd = 1442695040888963407ull;
+constexpr std::uint64_t kLcgMul2 = kLcgMul * kLcgMul, kLcgAdd2 = kLcgMul * kLcgAdd + kLcgAdd;
+
+// A state as a uniform value in [-0.5, 0.5): its top 53 bits, below 2^53, so
+// the signed conversion gives the same value in one instruction.
+inline double uniformOf(std::uint64_t state) {
     return static_cast<double>(static_cast<std::int64_t>(state >> 11)) / 9007199254740992.0 - 0.5;
 }
 
-std::int16_t toInt16(double value, bool dither, std::uint64_t& state) {
-    // Triangular dither from two uniform values, in units of the 16-bit step.
-    double noise = 0.0;
-    if (dither) {
-        const double first = uniform(state);
-        noise = first + uniform(state);
-    }
+// Triangular dither from two uniform values, in units of the 16-bit step.
+inline double ditherNoise(std::uint64_t& state) {
+    const std::uint64_t first = state * kLcgMul + kLcgAdd, second = state * kLcgMul2 + kLcgAdd2;
+    state = second;
+    return uniformOf(first) + uniformOf(second);
+}
+
+inline std::int16_t toInt16(double value, bool dither, std::uint64_t& state) {
+    const double noise = dither ? ditherNoise(state) : 0.0;
     // Rounded half up and clamped: the floor of scaled + 0.5, taken by
     // truncation within the 16-bit range (the same value, without a call).
     const double half = value * 32768.0 + noise + 0.5;

@@ -57,11 +57,18 @@ std::size_t decodeGameImaBlock(const std::uint8_t* block, std::size_t len, unsig
 
 void tallyImaFrames(const std::int16_t* input, const std::int16_t* decoded, std::size_t n, unsigned channels,
                     ImaCheckTally& t) {
-    for (std::size_t i = 0; i < n * channels; ++i) {
-        const double x = input[i], e = x - decoded[i];
-        t.signal += x * x;
-        t.error += e * e;
+    // Exact in integers over a run (a square is below 2^32), then added to
+    // the totals once; two sums each, so that the additions overlap.
+    std::uint64_t signal[2] = {0, 0}, error[2] = {0, 0};
+    const std::size_t samples = n * channels;
+    for (std::size_t i = 0; i < samples; ++i) {
+        const std::int32_t x = input[i], e = x - decoded[i];
+        const auto ux = static_cast<std::uint32_t>(x < 0 ? -x : x), ue = static_cast<std::uint32_t>(e < 0 ? -e : e);
+        signal[i & 1] += std::uint64_t{ux * ux};
+        error[i & 1] += std::uint64_t{ue * ue};
     }
+    t.signal += static_cast<double>(signal[0] + signal[1]);
+    t.error += static_cast<double>(error[0] + error[1]);
     t.compared += n;
 }
 
