@@ -81,6 +81,57 @@ TEST(ImaEncoder, BlockByBlockEqualsWholeAndSizesAreKnownAhead) {
     EXPECT_EQ(imaEncodedBytes(0, 1, 1028), 0u);
 }
 
+// The encoder against the textbook one, written out plainly: per block each
+// channel's header, then codes chosen by sign, step, half and quarter step,
+// packed low nibble first in groups of 4 bytes per channel. Noise with jumps
+// to both ends (the predictor clamps), silence, and a slow tone that walks
+// the step index down and up again.
+TEST(ImaEncoder, BlocksAreThoseOfThePlainAlgorithm) {
+    auto plainBlocks = [](const std::vector<std::int16_t>& in, unsigned channels, std::uint32_t align) {
+        const std::size_t perBlock = imaFramesPerBlock(channels, align), frames = in.size() / channels;
+        Bytes out;
+        ImaAdpcmDecoder state[2];
+        for (std::size_t first = 0; first < frames; first += perBlock) {
+            const std::size_t n = std::min(perBlock, frames - first), padded = (n - 1 + 7) / 8 * 8;
+            std::vector<std::vector<std::uint8_t>> codes(channels, std::vector<std::uint8_t>(padded, 0));
+            for (unsigned c = 0; c < channels; ++c) {
+                state[c].predictor = in[first * channels + c];
+                out.push_back(static_cast<std::uint8_t>(state[c].predictor & 0xFF));
+                out.push_back(static_cast<std::uint8_t>((state[c].predictor >> 8) & 0xFF));
+                out.push_back(state[c].stepIndex);
+                out.push_back(0);
+                for (std::size_t i = 1; i < n; ++i) {
+                    int diff = in[(first + i) * channels + c] - state[c].predictor, step = ImaStepTable[state[c].stepIndex];
+                    std::uint8_t code = 0;
+                    if (diff < 0) code = 8, diff = -diff;
+                    if (diff >= step) code |= 4, diff -= step;
+                    if (diff >= step / 2) code |= 2, diff -= step / 2;
+                    if (diff >= step / 4) code |= 1;
+                    codes[c][i - 1] = code;
+                    decodeNibble(state[c], code);
+                }
+            }
+            for (std::size_t g = 0; g < padded; g += 8)
+                for (unsigned c = 0; c < channels; ++c)
+                    for (std::size_t k = 0; k < 8; k += 2)
+                        out.push_back(static_cast<std::uint8_t>(codes[c][g + k] | (codes[c][g + k + 1] << 4)));
+        }
+        return out;
+    };
+    for (unsigned channels : {1u, 2u}) {
+        std::vector<std::int16_t> in = noise(2049 * 3 * channels);
+        for (std::size_t i = 0; i < in.size(); i += 97) in[i] = (i / 97) % 2 ? 32767 : -32768;
+        in.insert(in.end(), 3000 * channels, 0);
+        const auto tone = audiotest::tone(5000, channels);
+        in.insert(in.end(), tone.begin(), tone.end());
+        in.resize(in.size() - 37 * channels);  // a short last block
+        for (std::uint32_t align : {gameImaBlockAlign(channels), 512u * channels}) {
+            SCOPED_TRACE(std::to_string(channels) + " channels, blocks of " + std::to_string(align));
+            EXPECT_EQ(encodeImaBlocks(in, channels, align), plainBlocks(in, channels, align));
+        }
+    }
+}
+
 // 8- and 16-bit, mono and stereo, shorter than a block and ending mid-block:
 // the .wav carries the game's fields and passes the check with a good ratio.
 TEST(ImaEncoder, PcmWavBecomesGameBlocksThatDecodeBackClose) {
