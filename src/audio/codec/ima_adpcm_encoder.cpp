@@ -1,6 +1,7 @@
 #include "audio/codec/ima_adpcm_encoder.h"
 
 #include <algorithm>
+#include <array>
 
 #include "io/byte_order.h"
 
@@ -8,12 +9,19 @@ namespace sonkrate::audio {
 
 namespace {
 
+// The step of each table row (step index x 16), looked up without a shift.
+constexpr std::array<std::int32_t, 89 * 16> kStepOfRow = [] {
+    std::array<std::int32_t, 89 * 16> steps{};
+    for (std::size_t row = 0; row < steps.size(); ++row) steps[row] = ImaStepTable[row >> 4];
+    return steps;
+}();
+
 // The code that brings predictor closest to sample with the step of row
 // (step index x 16): the sign, then the step, its half and its quarter taken
 // while they fit. Without branches: on noise each test goes either way at
 // random, where a branch would be mispredicted.
 inline unsigned nearestCode(int sample, int predictor, unsigned row) {
-    int step = ImaStepTable[row >> 4];
+    int step = kStepOfRow[row];
     int diff = sample - predictor;
     const unsigned sign = diff < 0 ? 8u : 0u;
     diff = diff < 0 ? -diff : diff;

@@ -10,7 +10,7 @@ namespace sonkrate::audio {
 namespace {
 
 // Frames converted between two reads of the source.
-constexpr std::size_t kFramesPerRead = 4096;
+constexpr std::size_t kFramesPerRead = 16384;
 
 // One sample as a value in [-1, 1).
 double sampleValue(const std::uint8_t* p, bool isFloat, unsigned bytes) {
@@ -51,11 +51,12 @@ inline double ditherNoise(std::uint64_t& state) {
     return uniformOf(first) + uniformOf(second);
 }
 
-inline std::int16_t toInt16(double value, bool dither, std::uint64_t& state) {
+// A value already in units of the 16-bit step, dithered, rounded half up and
+// clamped: the floor of scaled + 0.5, taken by truncation within the 16-bit
+// range (the same value, without a call).
+inline std::int16_t scaledToInt16(double scaled, bool dither, std::uint64_t& state) {
     const double noise = dither ? ditherNoise(state) : 0.0;
-    // Rounded half up and clamped: the floor of scaled + 0.5, taken by
-    // truncation within the 16-bit range (the same value, without a call).
-    const double half = value * 32768.0 + noise + 0.5;
+    const double half = scaled + noise + 0.5;
     if (half >= 32768.0) return 32767;
     if (half < -32768.0) return -32768;
     // Truncation rounds a negative fraction up; one less then, without a
@@ -64,10 +65,29 @@ inline std::int16_t toInt16(double value, bool dither, std::uint64_t& state) {
     return static_cast<std::int16_t>(truncated - (static_cast<double>(truncated) > half ? 1 : 0));
 }
 
+inline std::int16_t toInt16(double value, bool dither, std::uint64_t& state) {
+    return scaledToInt16(value * 32768.0, dither, state);
+}
+
+// An integer sample in units of the 16-bit step: the value sampleValue gives
+// times 32768, in one exact multiplication by a power of two.
+template <unsigned Bytes>
+double scaledInteger(const std::uint8_t* p) {
+    if constexpr (Bytes == 1) return (p[0] - 128) * 256.0;
+    std::uint32_t raw = 0;
+    for (unsigned i = 0; i < Bytes; ++i) raw |= static_cast<std::uint32_t>(p[i]) << (8 * (4 - Bytes + i));
+    return static_cast<std::int32_t>(raw) * (1.0 / 65536.0);
+}
+
 // One or two channels of samples of one format, each taken as it is.
 template <bool IsFloat, unsigned Bytes>
 void convertPlain(const std::uint8_t* in, std::size_t samples, bool dither, std::uint64_t& state, std::int16_t* out) {
-    for (std::size_t i = 0; i < samples; ++i) out[i] = toInt16(sampleValue(in + i * Bytes, IsFloat, Bytes), dither, state);
+    for (std::size_t i = 0; i < samples; ++i) {
+        if constexpr (IsFloat)
+            out[i] = toInt16(sampleValue(in + i * Bytes, IsFloat, Bytes), dither, state);
+        else
+            out[i] = scaledToInt16(scaledInteger<Bytes>(in + i * Bytes), dither, state);
+    }
 }
 
 using PlainConverter = void (*)(const std::uint8_t*, std::size_t, bool, std::uint64_t&, std::int16_t*);
