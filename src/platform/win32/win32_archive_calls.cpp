@@ -8,6 +8,7 @@
 #include "platform/win32/win32_archive_list.h"
 #include "platform/win32/win32_archive_window.h"
 #include "platform/win32/win32_dialogs.h"
+#include "platform/win32/win32_file_dialog.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_waveform.h"
 
@@ -27,17 +28,6 @@ private:
     bool& flag_;
     bool before_;
 };
-
-// An edit control breaks lines at "\r\n" only.
-std::string withWindowsLineBreaks(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-        out += text[i];
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -67,6 +57,9 @@ void Win32ArchiveWindow::setTitle(const std::string& title) {
 
 void Win32ArchiveWindow::setRowCount(int rows) {
     Quiet quiet(quiet_);
+    // Positions name other records now: an open editor and a waiting click mean nothing.
+    cellEditor_.close(false);
+    dropEditRequest();
     HWND list = child(kArchiveList);
     // Positions name other records now: the old selection means nothing.
     selectListRows(list, {}, -1);
@@ -153,6 +146,30 @@ std::optional<std::string> Win32ArchiveWindow::chooseFolder(const std::string& t
 std::optional<std::string> Win32ArchiveWindow::askText(const std::string& title, const std::string& prompt,
                                                        const std::string& initial) {
     return askTextDialog(window_, title, prompt, initial);
+}
+
+std::vector<std::string> Win32ArchiveWindow::chooseFiles(const FileDialogOptions& options, bool several) {
+    return fileDialogPaths(window_, options, several ? FileDialogKind::OpenSeveral : FileDialogKind::Open);
+}
+
+std::optional<std::string> Win32ArchiveWindow::chooseSaveFile(const FileDialogOptions& options) {
+    std::vector<std::string> paths = fileDialogPaths(window_, options, FileDialogKind::Save);
+    if (paths.empty()) return std::nullopt;
+    return paths.front();
+}
+
+int Win32ArchiveWindow::askChoice(const std::string& title, const std::string& message,
+                                  const std::vector<std::string>& buttons) {
+    return askChoiceDialog(window_, title, message, buttons);
+}
+
+void Win32ArchiveWindow::showMessage(const std::string& title, const std::string& message, MessageIcon icon) {
+    MessageBoxW(window_, shownWide(message).c_str(), shownWide(title).c_str(), messageBoxStyle(icon, MessageButtons::Ok));
+}
+
+std::optional<std::string> Win32ArchiveWindow::editLongText(const std::string& title, const std::string& prompt,
+                                                            const std::string& text) {
+    return editLongTextDialog(window_, title, prompt, text);
 }
 
 }  // namespace sonkrate::platform::win32

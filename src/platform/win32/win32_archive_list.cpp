@@ -164,6 +164,11 @@ bool selectionOrFocusChanged(const NMLISTVIEW& change) {
     return ((change.uNewState ^ change.uOldState) & (LVIS_SELECTED | LVIS_FOCUSED)) != 0;
 }
 
+int rowFocused(const NMLISTVIEW& change) {
+    if (!(change.uChanged & LVIF_STATE) || change.iItem < 0) return -1;
+    return (change.uNewState & ~change.uOldState & LVIS_FOCUSED) ? change.iItem : -1;
+}
+
 }  // namespace
 
 ListOutcome archiveListNotification(const NMHDR& header, ArchiveWindowSink& sink, std::wstring& cell) {
@@ -173,21 +178,36 @@ ListOutcome archiveListNotification(const NMHDR& header, ArchiveWindowSink& sink
     case LVN_GETDISPINFOW: fillCell(reinterpret_cast<NMLVDISPINFOW&>(h), sink, cell); break;
     case NM_CUSTOMDRAW: outcome.result = customDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(h), sink); break;
     case LVN_KEYDOWN: {
+        outcome.keyPressed = true;
         ArchiveKey key;
         if (keyOfTable(reinterpret_cast<NMLVKEYDOWN&>(h).wVKey, key)) sink.onArchiveKey(key, KeyPlace::Table);
         break;
     }
     case LVN_COLUMNCLICK: {
         const int column = reinterpret_cast<NMLISTVIEW&>(h).iSubItem;
+        outcome.headerClicked = true;
         if (column > 0) sink.onArchiveHeaderClick(column - 1);
         break;
     }
     case NM_DBLCLK: {
+        outcome.doubleClicked = true;
         const int row = reinterpret_cast<NMITEMACTIVATE&>(h).iItem;
         if (row >= 0) sink.onArchiveRowActivated(row);
         break;
     }
-    case LVN_ITEMCHANGED: outcome.selectionMoved = selectionOrFocusChanged(reinterpret_cast<NMLISTVIEW&>(h)); break;
+    case NM_CLICK: {
+        const auto& click = reinterpret_cast<NMITEMACTIVATE&>(h);
+        if (!(click.uKeyFlags & (LVKF_CONTROL | LVKF_SHIFT))) {
+            outcome.clickedRow = click.iItem;
+            outcome.clickedColumn = click.iSubItem;
+        }
+        break;
+    }
+    case NM_SETFOCUS: outcome.keyboardTaken = true; break;
+    case LVN_ITEMCHANGED:
+        outcome.selectionMoved = selectionOrFocusChanged(reinterpret_cast<NMLISTVIEW&>(h));
+        outcome.rowFocused = rowFocused(reinterpret_cast<NMLISTVIEW&>(h));
+        break;
     case LVN_ODSTATECHANGED: outcome.selectionMoved = true; break;
     case LVN_ODFINDITEMW: outcome.result = -1; break;
     default: break;

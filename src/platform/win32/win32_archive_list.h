@@ -40,6 +40,15 @@ RowColours rowColours(RowMark mark);
 struct ListOutcome {
     LRESULT result = 0;
     bool selectionMoved = false;
+    // A row took the focus; the list took the keyboard.
+    int rowFocused = -1;
+    bool keyboardTaken = false;
+    // A click on a cell (list view column, 0 the empty one) without Shift or
+    // Ctrl; a double click; a header click; a key.
+    int clickedRow = -1, clickedColumn = -1;
+    bool doubleClicked = false;
+    bool headerClicked = false;
+    bool keyPressed = false;
 };
 // Handles one WM_NOTIFY of the list: cell texts, row colours, keys, header
 // clicks, double clicks and selection changes. cell is the buffer the cell

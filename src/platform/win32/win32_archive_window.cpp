@@ -122,7 +122,10 @@ void Win32ArchiveWindow::createChildren(const ArchiveWindowDescription& d) {
     SetWindowSubclass(filter, &Win32ArchiveWindow::filterProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
     makeChild(0, L"BUTTON", shownWide(d.playOnSelectText), WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
               kArchivePlayOnSelect);
-    if (HWND list = createArchiveList(window_, instance_, kArchiveList)) addArchiveColumns(list, d.columns, dpi_);
+    if (HWND list = createArchiveList(window_, instance_, kArchiveList)) {
+        addArchiveColumns(list, d.columns, dpi_);
+        SetWindowSubclass(list, &Win32ArchiveWindow::listProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
     createWaveformView(window_, instance_, kArchiveWaveform, sink_);
     makeChild(WS_EX_CLIENTEDGE, L"EDIT", L"",
               WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, kArchiveDetails);
@@ -156,6 +159,7 @@ void Win32ArchiveWindow::layout() {
 }
 
 void Win32ArchiveWindow::applyDpi(int dpi) {
+    endCellEdit(true);  // the cell moves and its font changes
     const int before = dpi_;
     dpi_ = dpi;
     HFONT font = messageFontForDpi(dpi);
@@ -197,20 +201,32 @@ LRESULT Win32ArchiveWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY: {
         const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
         HWND list = child(kArchiveList);
-        if (header.hwndFrom == reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)))
+        if (header.hwndFrom == reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0))) {
+            // A column moving its edge moves the cell being edited.
+            if (header.code == HDN_BEGINTRACKW || header.code == HDN_BEGINTRACKA) endCellEdit(true);
             return archiveHeaderNotification(header);
+        }
         if (header.hwndFrom != list) break;
-        ListOutcome outcome = archiveListNotification(header, sink_, cellText_);
-        if (outcome.selectionMoved && !quiet_) selectionMoved();
-        return outcome.result;
+        return listNotification(header);
     }
+    case kEndCellEditMessage:
+        if (cellEditor_.isOpen() && cellEditor_.generation() == wParam) endCellEdit(true);
+        return 0;
+    case WM_TIMER:
+        if (wParam != kEditRequestTimer) break;
+        editRequestDue();
+        return 0;
     case kSelectionMovedMessage:
         selectionPending_ = false;
         sink_.onArchiveSelectionChanged();
         return 0;
     case WM_COMMAND:
-        if (lParam == 0) sink_.onArchiveCommand(LOWORD(wParam));  // a menu item or an accelerator
-        else onCommand(LOWORD(wParam), HIWORD(wParam));
+        if (lParam == 0) {  // a menu item or an accelerator: what is being typed in a cell counts first
+            endCellEdit(true);
+            sink_.onArchiveCommand(LOWORD(wParam));
+        } else {
+            onCommand(LOWORD(wParam), HIWORD(wParam));
+        }
         return 0;
     case WM_ACTIVATE: onActivate(LOWORD(wParam) != WA_INACTIVE); return 0;
     case WM_DROPFILES: onDrop(reinterpret_cast<HDROP>(wParam)); return 0;
@@ -241,6 +257,7 @@ void Win32ArchiveWindow::onCommand(int id, int code) {
 void Win32ArchiveWindow::onActivate(bool active) {
     // The control that had the keys has them again when the window comes back.
     HWND focus = GetFocus();
+    dropEditRequest();
     if (!active) {
         if (focus && IsChild(window_, focus)) lastFocus_ = focus;
         return;
@@ -293,11 +310,13 @@ LRESULT CALLBACK Win32ArchiveWindow::filterProcedure(HWND hwnd, UINT message, WP
 
 namespace {
 
-// Keys the filter field uses itself, which accelerators must not take from it.
+// Keys the filter field and the in-place editor use themselves, which
+// accelerators must not take from them.
 bool editingKey(const MSG& message) {
     if (message.message != WM_KEYDOWN) return false;
     switch (message.wParam) {
-    case VK_DELETE: case VK_BACK: case VK_HOME: case VK_END: case VK_LEFT: case VK_RIGHT: case VK_INSERT: return true;
+    case VK_DELETE: case VK_BACK: case VK_HOME: case VK_END: case VK_LEFT: case VK_RIGHT: case VK_INSERT: case VK_F2:
+        return true;
     case 'A': case 'C': case 'V': case 'X': case 'Z': case 'Y':
         return (GetKeyState(VK_CONTROL) & 0x8000) && !(GetKeyState(VK_MENU) & 0x8000) &&
                !(GetKeyState(VK_SHIFT) & 0x8000);
@@ -314,7 +333,8 @@ bool Win32ArchiveWindow::translate(MSG& message) {
         if (HWND next = GetNextDlgTabItem(window_, GetFocus(), back ? TRUE : FALSE)) SetFocus(next);
         return true;
     }
-    if (message.hwnd == child(kArchiveFilter) && editingKey(message)) return false;
+    const bool typing = message.hwnd == child(kArchiveFilter) || (message.hwnd && message.hwnd == cellEditor());
+    if (typing && editingKey(message)) return false;
     return accelerators_ && TranslateAcceleratorW(window_, accelerators_, &message);
 }
 

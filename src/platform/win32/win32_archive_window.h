@@ -12,6 +12,7 @@
 
 #include "platform/archive_window.h"
 #include "platform/platform.h"
+#include "platform/win32/win32_cell_editor.h"
 
 namespace sonkrate::platform::win32 {
 
@@ -76,11 +77,25 @@ public:
     std::optional<std::string> chooseFolder(const std::string& title, const std::string& initial) override;
     std::optional<std::string> askText(const std::string& title, const std::string& prompt,
                                        const std::string& initial) override;
+    void editCell(int position, int column, const std::string& text) override;
+    std::vector<std::string> chooseFiles(const FileDialogOptions& options, bool several) override;
+    std::optional<std::string> chooseSaveFile(const FileDialogOptions& options) override;
+    int askChoice(const std::string& title, const std::string& message,
+                  const std::vector<std::string>& buttons) override;
+    void showMessage(const std::string& title, const std::string& message, MessageIcon icon) override;
+    std::optional<std::string> editLongText(const std::string& title, const std::string& prompt,
+                                            const std::string& text) override;
+    // The in-place editor's edit control while it is open, else nullptr.
+    HWND cellEditor() const { return cellEditor_.isOpen() ? cellEditor_.edit() : nullptr; }
 
 private:
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK filterProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                             DWORD_PTR self);
+    static LRESULT CALLBACK editorProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                            DWORD_PTR self);
+    static LRESULT CALLBACK listProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR self);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool registerClass(int iconId);
     void createChildren(const ArchiveWindowDescription& description);
@@ -92,6 +107,13 @@ private:
     void onDrop(HDROP drop);
     void selectionMoved();
     bool filterKey(WPARAM key);
+    LRESULT listNotification(const NMHDR& header);
+    // A plain click on a cell of the list (list view column).
+    void cellClicked(int row, int listColumn);
+    void editRequestDue();
+    void dropEditRequest();
+    // Closes the in-place editor; kept, its text goes to the shell.
+    void endCellEdit(bool keep);
 
     HINSTANCE instance_;
     ArchiveWindowSink& sink_;
@@ -116,9 +138,18 @@ private:
     std::wstring cellText_;
     // The control that had the keyboard when the window was last left.
     HWND lastFocus_ = nullptr;
+    CellEditor cellEditor_;
+    // When the focused row or the list's keyboard last changed: a second
+    // click on that row later than a double click asks to edit the cell.
+    DWORD calmSince_ = 0;
+    int requestRow_ = -1, requestColumn_ = -1;
 };
 
 // Posted to the archive window when the selection has moved.
 inline constexpr UINT kSelectionMovedMessage = WM_APP + 1;
+// Posted when the in-place editor lost the keyboard (wParam: its generation).
+inline constexpr UINT kEndCellEditMessage = WM_APP + 2;
+// The archive window's own timer: a slow click waits out a double click.
+inline constexpr UINT_PTR kEditRequestTimer = 1;
 
 }  // namespace sonkrate::platform::win32

@@ -16,7 +16,9 @@
 #include "io/unicode_text.h"
 #include "platform/win32/control_styles.h"
 #include "platform/win32/win32_archive_window.h"
+#include "platform/win32/win32_dialogs.h"
 #include "platform/win32/win32_dpi.h"
+#include "platform/win32/win32_file_dialog.h"
 #include "platform/win32/win32_text.h"
 
 namespace sonkrate::platform::win32 {
@@ -27,27 +29,8 @@ namespace {
 // (WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE) before CreateWindowExW returns.
 Win32Platform* gCreating = nullptr;
 
-// Longest path the dialogs hand back.
-constexpr DWORD kLongestPath = 32768;
-
 // The trackbar keeps TBM_SETRANGE's two halves as signed 16-bit numbers.
 bool fitsSigned16(int value) { return value >= SHRT_MIN && value <= SHRT_MAX; }
-
-UINT messageBoxStyle(MessageIcon icon, MessageButtons buttons) {
-    UINT style = 0;
-    switch (icon) {
-    case MessageIcon::None: break;
-    case MessageIcon::Information: style |= MB_ICONINFORMATION; break;
-    case MessageIcon::Warning: style |= MB_ICONWARNING; break;
-    case MessageIcon::Error: style |= MB_ICONERROR; break;
-    }
-    switch (buttons) {
-    case MessageButtons::Ok: style |= MB_OK; break;
-    case MessageButtons::OkCancel: style |= MB_OKCANCEL; break;
-    case MessageButtons::YesNo: style |= MB_YESNO; break;
-    }
-    return style;
-}
 
 // A box that could not be shown counts as the answer that commits to nothing.
 MessageResult messageResult(int answer, MessageButtons buttons) {
@@ -394,37 +377,10 @@ void Win32Platform::stopTimer(int timerId) {
 // ---- Dialogs, boxes, beeps ----------------------------------------------------------
 
 std::optional<std::string> Win32Platform::fileDialog(const FileDialogOptions& options, bool save) {
-    // The filter keeps its NULs through the conversion.
-    std::wstring filter = toWide(fileDialogFilter(options.filterText, options.filterPattern));
-    std::wstring extension = toWide(defaultExtension(options.defaultExtension));
-    std::wstring initialFolder = toWide(options.initialFolder);
-    std::wstring initialName = toWide(options.initialName).substr(0, kLongestPath - 1);
-    for (;;) {
-        std::vector<wchar_t> file(kLongestPath, L'\0');
-        initialName.copy(file.data(), initialName.size());
-
-        OPENFILENAMEW ofn = {};
-        ofn.lStructSize = sizeof ofn;
-        ofn.hwndOwner = dialogOwner();
-        ofn.hInstance = nullptr;
-        ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
-        ofn.nFilterIndex = filter.empty() ? 0 : 1;
-        ofn.lpstrFile = file.data();
-        ofn.nMaxFile = kLongestPath;
-        ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
-        ofn.Flags = options.flags;
-        ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-
-        BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-        if (chosen) return fromWide(file.data());
-        // A preset name the dialog will not take (a character no file name
-        // may hold) keeps the dialog from opening at all: open it empty.
-        if (CommDlgExtendedError() == FNERR_INVALIDFILENAME && !initialName.empty()) {
-            initialName.clear();
-            continue;
-        }
-        return std::nullopt;
-    }
+    std::vector<std::string> paths =
+        fileDialogPaths(dialogOwner(), options, save ? FileDialogKind::Save : FileDialogKind::Open);
+    if (paths.empty()) return std::nullopt;
+    return paths.front();
 }
 
 HWND Win32Platform::dialogOwner() const {

@@ -9,6 +9,24 @@ namespace sonkrate::platform::win32 {
 
 std::wstring shownWide(const std::string& text) { return io::toWide(io::shownText(text)); }
 
+std::string withWindowsLineBreaks(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
+std::string withoutWindowsLineBreaks(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    return out;
+}
+
 std::string windowText(HWND window) {
     if (!window) return {};
     int length = GetWindowTextLengthW(window);

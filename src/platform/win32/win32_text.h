@@ -12,6 +12,9 @@ namespace sonkrate::platform::win32 {
 // Text for a control: bytes from files that are not UTF-8 (names and
 // captions in the game's code page) are shown in the ANSI code page.
 std::wstring shownWide(const std::string& text);
+// Line breaks for an edit control, which breaks lines at "\r\n" only, and back.
+std::string withWindowsLineBreaks(const std::string& text);
+std::string withoutWindowsLineBreaks(const std::string& text);
 // A window's text in UTF-8.
 std::string windowText(HWND window);
 // The paths of a drop, in UTF-8; the drop's memory is given back.
