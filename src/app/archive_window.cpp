@@ -39,12 +39,26 @@ const std::vector<platform::TableColumn>& tableColumns() {
 const std::vector<platform::MenuPopup>& archiveMenu() {
     static const std::vector<platform::MenuPopup> menu = {
         {"File",
-         {{"Export selected as WAV...", kCmdBrowserExportWav, false, "Ctrl+E"},
+         {{"Save", kCmdBrowserSave, false, "Ctrl+S"},
+          {"Save As...", kCmdBrowserSaveAs, false, "Ctrl+Shift+S"},
+          {"Export selected as WAV...", kCmdBrowserExportWav, false, "Ctrl+E"},
           {"Export selected as CAU...", kCmdBrowserExportCau, false, "Ctrl+Shift+E"},
           {"Export all as WAV...", kCmdBrowserExportAllWav},
           {"Export all as CAU...", kCmdBrowserExportAllCau},
           {"Close", kCmdBrowserClose, false, "Ctrl+W"}}},
-        {"Edit", {{"Select all", kCmdBrowserSelectAll, false, "Ctrl+A"}, {"Find...", kCmdBrowserFind, false, "Ctrl+F"}}},
+        {"Edit",
+         {{"Undo", kCmdBrowserUndo, false, "Ctrl+Z"},
+          {"Redo", kCmdBrowserRedo, false, "Ctrl+Y"},
+          {"Replace...", kCmdBrowserReplace, false, "Ctrl+R"},
+          {"Add sounds...", kCmdBrowserAdd, false, "Ctrl+I"},
+          {"Remove", kCmdBrowserRemove, false, "Del"},
+          {"Rename", kCmdBrowserRename, false, "F2"},
+          {"Captions...", kCmdBrowserCaptions},
+          {"Import SubRip...", kCmdBrowserImportSubRip},
+          {"Export SubRip...", kCmdBrowserExportSubRip},
+          {"Revert", kCmdBrowserRevert},
+          {"Select all", kCmdBrowserSelectAll, false, "Ctrl+A"},
+          {"Find...", kCmdBrowserFind, false, "Ctrl+F"}}},
         {"Sound", {{"Play", kCmdBrowserPlay}, {"Stop", kCmdBrowserStop}}},
         {"Names", {{"Find names...", kCmdBrowserFindNames}, {"Guess names...", kCmdBrowserGuessNames}}},
         {"Check", {{"Verify", kCmdBrowserVerify, false, "F5"}}},
@@ -53,6 +67,17 @@ const std::vector<platform::MenuPopup>& archiveMenu() {
 }
 
 // Compares two rows by one column; 0 when equal there.
+// The edit state of a record, for the UI dump.
+const char* stateText(archive::RecordState state) {
+    switch (state) {
+    case archive::RecordState::Changed: return "changed";
+    case archive::RecordState::Added: return "added";
+    case archive::RecordState::Removed: return "removed";
+    case archive::RecordState::Same: break;
+    }
+    return "same";
+}
+
 int compareRows(const archive::ArchiveRow& a, const archive::ArchiveRow& b, const std::string& nameA,
                 const std::string& nameB, int column) {
     auto cmp = [](auto x, auto y) { return x < y ? -1 : (y < x ? 1 : 0); };
@@ -99,6 +124,7 @@ platform::ArchiveWindow* ArchiveWindowController::window() {
 bool ArchiveWindowController::isOpen() const { return window_ && window_->isOpen(); }
 
 bool ArchiveWindowController::open(const archive::TpaArchive& archive) {
+    if (!settleEdits()) return false;
     archive::ArchiveRows read = archive::readArchiveRows(archive);
     if (!read.outcome) {
         platform_.messageBox("The archive window cannot show " + archive.archivePath + ": " + read.outcome.reason,
@@ -124,8 +150,10 @@ bool ArchiveWindowController::open(const archive::TpaArchive& archive) {
     failures_.clear();
     focused_.reset();
     waveformRecord_.reset();
+    edits_ = archive::StagedEdits{};
     lookUpNames();
-    w->setTitle(io::fileNameOf(archive.archivePath) + " - Sonkrate");
+    openEdits();
+    w->setTitle(windowTitle());
     w->selectRows({}, -1);
     w->setWaveform({});
     w->setWaveformCursor(std::nullopt);
@@ -146,6 +174,15 @@ void ArchiveWindowController::lookUpNames() {
         names_[row.index] = io::shownText(index.lookup(row.soundId));
         haystacks_[row.index] =
             io::toLower(names_[row.index]) + '\n' + ids::formatSoundId(row.soundId) + '\n' + io::toLower(row.caption);
+    }
+    // A name given by an edit stands; the others are kept for the rows the edits rebuild.
+    if (!edits_.isOpen() || edits_.records().size() != rows_.size()) return;
+    for (std::uint32_t i = 0; i < rows_.size(); ++i) {
+        const archive::StagedRecord& r = edits_.records()[i];
+        if (r.name.empty() && r.original) dbNames_[*r.original] = names_[i];
+        if (r.name.empty()) continue;
+        names_[i] = r.name;
+        haystacks_[i] = io::toLower(r.name) + '\n' + ids::formatSoundId(r.soundId) + '\n' + io::toLower(rows_[i].caption);
     }
 }
 
@@ -194,7 +231,9 @@ void ArchiveWindowController::showRows(const std::vector<std::uint32_t>& selecte
 void ArchiveWindowController::showStatus() {
     std::size_t named = 0;
     for (const std::string& name : names_) named += name != "unknown";
-    window()->setStatus(archiveStatusText(rows_.size(), named, shown_.size(), !filter_.empty(), fileSize_));
+    std::string text = archiveStatusText(rows_.size(), named, shown_.size(), !filter_.empty(), fileSize_);
+    if (changes() > 0) text += ", " + std::to_string(changes()) + (changes() == 1 ? " change" : " changes") + " not saved";
+    window()->setStatus(text);
 }
 
 std::optional<std::uint32_t> ArchiveWindowController::recordAt(int position) const {
@@ -245,6 +284,10 @@ platform::RowMark ArchiveWindowController::archiveRowMark(int position) {
     return record ? marks_[*record] : platform::RowMark::None;
 }
 
+std::string ArchiveWindowController::stateKey(std::uint32_t record) const {
+    return edits_.isOpen() && record < edits_.records().size() ? stateText(edits_.state(record)) : "same";
+}
+
 platform::ArchiveWindowFacts ArchiveWindowController::archiveWindowFacts() {
     platform::ArchiveWindowFacts facts;
     facts.records = static_cast<int>(rows_.size());
@@ -253,12 +296,13 @@ platform::ArchiveWindowFacts ArchiveWindowController::archiveWindowFacts() {
     if (sortColumn_ >= 0) facts.sortColumn = std::string(tableColumns()[static_cast<std::size_t>(sortColumn_)].title);
     facts.descending = descending_;
     facts.filter = filter_;
-    facts.title = window_ ? io::fileNameOf(archive_.archivePath) + " - Sonkrate" : "";
+    facts.changes = changes();
+    facts.title = window_ ? windowTitle() : "";
     const std::size_t count = std::min<std::size_t>(shown_.size(), kFactRows);
     for (std::size_t p = 0; p < count; ++p) {
         const archive::ArchiveRow& row = rows_[shown_[p]];
         facts.rows.push_back({static_cast<int>(p), row.index, row.soundId, row.lengthMs, row.sampleRate, row.channels,
-                              row.bitsPerSample, formatKey(row), "same", names_[row.index]});
+                              row.bitsPerSample, formatKey(row), stateKey(row.index), names_[row.index]});
     }
     facts.waveformRecord = waveformRecord_;
     facts.waveformColumns = waveformRecord_ ? waveformColumns_ : 0;
@@ -328,12 +372,14 @@ void ArchiveWindowController::onArchiveKey(ArchiveKey key, KeyPlace place) {
         }
         return;
     }
+    if (key == ArchiveKey::Delete || key == ArchiveKey::F2) editKey(key);
     if (key == ArchiveKey::Enter && focused_) play(*focused_, 0);
     if (key == ArchiveKey::Space) togglePlay();
     if (key == ArchiveKey::Escape) stopPlaying();
 }
 
 void ArchiveWindowController::onArchiveCommand(int commandId) {
+    if (editCommand(commandId)) return;
     switch (commandId) {
     case kCmdBrowserExportWav: exportRecords(selectedRecords(), archive::ExportMode::Wav); break;
     case kCmdBrowserExportCau: exportRecords(selectedRecords(), archive::ExportMode::Cau); break;
@@ -359,11 +405,24 @@ void ArchiveWindowController::onArchiveCommand(int commandId) {
 
 void ArchiveWindowController::onPlayOnSelectToggled(bool on) { playOnSelect_ = on; }
 
-void ArchiveWindowController::onArchiveFilesDropped(int, const std::vector<std::string>& paths) {
-    shell_.openFiles(paths);
+// Sounds dropped on a row replace its sound (the first of them); on the table
+// below the rows they are added. An archive dropped is opened.
+void ArchiveWindowController::onArchiveFilesDropped(int position, const std::vector<std::string>& paths) {
+    const bool archives = std::any_of(paths.begin(), paths.end(),
+                                      [](const std::string& p) { return io::endsWith(io::toLower(p), ".tpa"); });
+    if (archives || paths.empty() || !edits_.isOpen()) {
+        shell_.openFiles(paths);
+        return;
+    }
+    if (const std::optional<std::uint32_t> record = recordAt(position))
+        replaceRecord(*record, paths.front());
+    else
+        addSounds(paths);
 }
 
-void ArchiveWindowController::onArchiveCloseRequest() { closeWindow(); }
+void ArchiveWindowController::onArchiveCloseRequest() {
+    if (settleEdits()) closeWindow();
+}
 
 void ArchiveWindowController::closeWindow() {
     stopPlaying();

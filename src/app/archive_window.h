@@ -12,10 +12,13 @@
 #include <vector>
 
 #include "app/background_job.h"
+#include "archive/edit/save_edits.h"
+#include "archive/edit/staged_edits.h"
 #include "archive/format/archive_rows.h"
 #include "archive/folder/export_all.h"
 #include "archive/format/tpa_loader.h"
 #include "archive/check/verify.h"
+#include "audio/cau/sound_frames.h"
 #include "audio/convert/waveform_peaks.h"
 #include "ids/search/name_run.h"
 #include "platform/platform.h"
@@ -53,6 +56,11 @@ public:
     void onTimer();
     // Closes the window and waits for its work; removes its working file.
     void shutDown();
+    // With edits staged, asks whether to save them: true when they were saved
+    // or dropped (or none were staged), false when the user cancelled.
+    // canCancel false (the program is quitting) offers only Save and Don't save.
+    bool settleEdits(bool canCancel = true);
+    int changes() const { return edits_.isOpen() ? edits_.changes() : 0; }
 
     // ---- ArchiveWindowSink ----
     std::string archiveCellText(int position, int column) override;
@@ -69,6 +77,8 @@ public:
     void onArchiveCancel() override;
     void onArchiveFilesDropped(int position, const std::vector<std::string>& paths) override;
     void onArchiveCloseRequest() override;
+    void onArchiveEditRequest(int position, int column) override;
+    void onArchiveCellEdited(int position, int column, const std::string& text) override;
     platform::ArchiveWindowFacts archiveWindowFacts() override;
 
 private:
@@ -104,6 +114,39 @@ private:
     void verify();
     void takeFindings(const archive::VerifyReport& report);
     void showWorkProgress();
+    // Where a record's sound lies now (play and the waveform).
+    struct RecordSound {
+        bool entry = true;  // the archive's entry record; else the range below
+        std::uint32_t record = 0;
+        std::string path;
+        std::uint64_t dataStart = 0;
+        audio::CauHeader header;
+        std::string source;
+    };
+    RecordSound recordSound(std::uint32_t record) const;
+    io::Outcome openRecordFrames(const RecordSound& sound, audio::SoundFrameReader& reader) const;
+    // Editing (archive_window_edit.cpp).
+    void openEdits();
+    std::string stateKey(std::uint32_t record) const;
+    void rebuildRows();
+    std::string windowTitle() const;
+    bool editCommand(int commandId);
+    void editKey(platform::ArchiveKey key);
+    void refuseEdit(std::uint32_t record, const archive::EditResult& result, const std::string& given);
+    void afterEdit(const archive::EditResult& result, std::uint32_t record, const std::string& given);
+    void removeSelected();
+    void startRename();
+    void replaceRecord(std::uint32_t record, const std::string& path);
+    void addSounds(const std::vector<std::string>& paths);
+    std::optional<std::string> wavForSound(const std::string& path);
+    void editCaptions();
+    void importSubRip();
+    void exportSubRip();
+    void takeSubRip(std::uint32_t record, const std::string& text, const std::string& from);
+    bool save(const std::string& target);
+    void rememberNames();
+    void saveAs();
+    void revertEdits();
 
     platform::Platform& platform_;
     Shell& shell_;
@@ -140,6 +183,14 @@ private:
     // Export, names, verify: one at a time.
     BackgroundJob workJob_;
     std::string workText_;
+    // Edits.
+    archive::StagedEdits edits_;
+    std::string editsRefused_;   // why the archive cannot be edited, when it cannot
+    archive::ArchiveStamp stamp_;
+    std::vector<archive::ArchiveRow> openedRows_;  // the rows as read, by record of the archive
+    std::vector<std::string> dbNames_;             // their names in the database
+    std::string scratchPath_;
+    std::string convertedWav_;                      // a foreign sound converted to be staged
 };
 
 }  // namespace sonkrate::app

@@ -32,6 +32,33 @@ struct Drawn {
 
 }  // namespace
 
+// Where a record's sound lies now: its entry in the archive, or (edited) a
+// range of the archive or of the staged images. Taken on the window's thread
+// so that a background job reads only these values.
+ArchiveWindowController::RecordSound ArchiveWindowController::recordSound(std::uint32_t record) const {
+    RecordSound sound;
+    sound.record = record;
+    if (!edits_.isOpen() || record >= edits_.records().size()) return sound;
+    const archive::StagedRecord& r = edits_.records()[record];
+    if (r.original && r.image < edits_.originalImageCount()) {
+        sound.record = *r.original;
+        return sound;
+    }
+    const archive::ImageSource& image = edits_.images()[r.image];
+    sound.entry = false;
+    sound.header = audio::parseCauHeader(image.header.data(), false);
+    sound.path = image.staged ? scratchPath_ : archive_.archivePath;
+    sound.dataStart = image.offset + sound.header.dataOffset;
+    sound.source = rowTitle(record) + " (staged)";
+    return sound;
+}
+
+io::Outcome ArchiveWindowController::openRecordFrames(const RecordSound& sound,
+                                                      audio::SoundFrameReader& reader) const {
+    if (sound.entry) return archive::openEntryFrames(archive_, sound.record, reader);
+    return reader.open(sound.path, sound.dataStart, sound.header.dataSize, sound.header, sound.source);
+}
+
 void ArchiveWindowController::refuseRecord(std::uint32_t record, const std::string& reason) {
     failures_[record] = rowTitle(record) + " cannot be played: " + reason;
     marks_[record] = platform::RowMark::Error;
@@ -48,7 +75,8 @@ void ArchiveWindowController::play(std::uint32_t record, std::uint64_t fromMs) {
         return;
     }
     audio::SoundFrameReader reader;
-    if (io::Outcome opened = archive::openEntryFrames(archive_, record, reader); !opened) {
+    const RecordSound sound = recordSound(record);
+    if (io::Outcome opened = openRecordFrames(sound, reader); !opened) {
         refuseRecord(record, opened.reason);
         return;
     }
@@ -59,9 +87,9 @@ void ArchiveWindowController::play(std::uint32_t record, std::uint64_t fromMs) {
     }
     auto written = std::make_shared<Written>();
     playJob_.start(
-        [this, record, fromFrame, written](BackgroundJob& job) {
+        [this, sound, fromFrame, written](BackgroundJob& job) {
             audio::SoundFrameReader r;
-            written->outcome = archive::openEntryFrames(archive_, record, r);
+            written->outcome = openRecordFrames(sound, r);
             if (written->outcome) written->outcome = audio::writeFramesAsWav(r, fromFrame, workWav_, &job.cancelFlag());
         },
         [this, record, fromMs, written] { startPlaying(record, fromMs, written->outcome); });
@@ -73,7 +101,7 @@ void ArchiveWindowController::startPlaying(std::uint32_t record, std::uint64_t f
         return;
     }
     audio::SoundFrameReader reader;
-    (void)archive::openEntryFrames(archive_, record, reader);
+    (void)openRecordFrames(recordSound(record), reader);
     shell_.stopMainProgress();
     platform_.playWavAsync(workWav_);
     playing_ = true;
@@ -122,7 +150,8 @@ void ArchiveWindowController::drawWaveform() {
         return;
     }
     audio::SoundFrameReader reader;
-    io::Outcome opened = archive::openEntryFrames(archive_, record, reader);
+    const RecordSound sound = recordSound(record);
+    io::Outcome opened = openRecordFrames(sound, reader);
     if (!opened || pcmBytesOf(reader) <= kInstantPcmBytes) {
         audio::WaveformPeaks peaks;
         if (opened) opened = audio::computeWaveformPeaks(reader, waveformColumns_, peaks);
@@ -132,9 +161,9 @@ void ArchiveWindowController::drawWaveform() {
     auto drawn = std::make_shared<Drawn>();
     const int columns = waveformColumns_;
     waveJob_.start(
-        [this, record, columns, drawn](BackgroundJob& job) {
+        [this, sound, columns, drawn](BackgroundJob& job) {
             audio::SoundFrameReader r;
-            drawn->outcome = archive::openEntryFrames(archive_, record, r);
+            drawn->outcome = openRecordFrames(sound, r);
             if (drawn->outcome) drawn->outcome = audio::computeWaveformPeaks(r, columns, drawn->peaks, &job.cancelFlag());
         },
         [this, record, drawn] { takeWaveform(record, drawn->outcome, drawn->peaks); });

@@ -3,6 +3,7 @@
 #include "app/command_ids.h"
 #include "app/dialogs.h"
 #include "app/result_texts.h"
+#include "app/archive_window.h"
 #include "app/shell.h"
 #include "archive/edit/add_sound.h"
 #include "archive/edit/beta_to_retail.h"
@@ -36,6 +37,8 @@ void Shell::loadTpa() {
 }
 
 void Shell::loadTpaFile(const std::string& path) {
+    // Edits staged on the archive shown are saved, dropped, or this load is cancelled.
+    if (archiveWindow_ && !archiveWindow_->settleEdits()) return;
     state_.archiveUsable = false;
     if (state_.archiveOpened) {
         state_.currentIndex = -1;

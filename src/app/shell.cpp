@@ -87,6 +87,9 @@ void Shell::onLeftButtonUp() {
 void Shell::onMouseMove(int x, int y) { updateHoverLabels(x, y); }
 
 void Shell::onDestroy() {
+    // Edits staged in the archive window are saved or dropped as the user
+    // says; the window is going, so there is no cancelling.
+    if (archiveWindow_) (void)archiveWindow_->settleEdits(false);
     // The archive window's work is waited for; its sound is stopped with the
     // main window's: a file that is being played cannot be removed everywhere.
     if (archiveWindow_) archiveWindow_->shutDown();
@@ -166,6 +169,12 @@ void Shell::showArchiveWindow() {
     }
     if (!archiveWindow_) archiveWindow_ = std::make_unique<ArchiveWindowController>(platform_, *this);
     if (archiveWindow_->open(archive_) && state_.currentIndex >= 0) archiveWindow_->followEntry(state_.currentIndex);
+}
+
+void Shell::loadSavedArchive(const std::string& path) {
+    stopPlayback();
+    loadTpaFile(path);
+    showArchiveWindow();
 }
 
 void Shell::updateArchiveWindow(int indexBefore) {

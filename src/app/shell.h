@@ -62,6 +62,9 @@ public:
     void openArchiveWindow();
     // The window, once it was asked for (null before).
     ArchiveWindowController* archiveWindow() { return archiveWindow_.get(); }
+    // The archive window saved an archive at path: the main window loads it
+    // and the archive window shows it.
+    void loadSavedArchive(const std::string& path);
 
 private:
     // The table names each command's handler and the condition it needs.

@@ -74,7 +74,80 @@ std::optional<std::string> HeadlessArchiveWindow::askText(const std::string& tit
     return answer;
 }
 
+void HeadlessArchiveWindow::editCell(int position, int column, const std::string& text) {
+    if (position < 0 || position >= rows_) {
+        faults_.push_back("an editor was opened over row " + std::to_string(position) + ", which is not shown");
+        return;
+    }
+    editor_ = CellEditor{position, column, text};
+}
+
+std::vector<std::string> HeadlessArchiveWindow::chooseFiles(const FileDialogOptions& options, bool several) {
+    if (fileAnswers_.empty()) {
+        faults_.push_back("files of " + options.filterText + " were asked for with no answer queued");
+        return {};
+    }
+    std::vector<std::string> answer = std::move(fileAnswers_.front());
+    fileAnswers_.pop_front();
+    if (!several && answer.size() > 1) faults_.push_back("several files answered a dialog for one");
+    return answer;
+}
+
+std::optional<std::string> HeadlessArchiveWindow::chooseSaveFile(const FileDialogOptions& options) {
+    if (saveAnswers_.empty()) {
+        faults_.push_back("a file to save " + options.filterText + " was asked for with no answer queued");
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = saveAnswers_.front();
+    saveAnswers_.pop_front();
+    return answer;
+}
+
+int HeadlessArchiveWindow::askChoice(const std::string& title, const std::string& message,
+                                     const std::vector<std::string>& buttons) {
+    questions_.push_back(title + ": " + message);
+    if (choiceAnswers_.empty()) {
+        faults_.push_back("the question \"" + message + "\" was asked with no answer queued");
+        return -1;
+    }
+    const int answer = choiceAnswers_.front();
+    choiceAnswers_.pop_front();
+    if (answer >= static_cast<int>(buttons.size())) faults_.push_back("an answer past the buttons of \"" + message + "\"");
+    return answer;
+}
+
+void HeadlessArchiveWindow::showMessage(const std::string& title, const std::string& message, MessageIcon) {
+    messages_.push_back(title + ": " + message);
+}
+
+std::optional<std::string> HeadlessArchiveWindow::editLongText(const std::string& title, const std::string&,
+                                                               const std::string& text) {
+    longTexts_.push_back(text);
+    if (longTextAnswers_.empty()) {
+        faults_.push_back("the text editor \"" + title + "\" was opened with no answer queued");
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = longTextAnswers_.front();
+    longTextAnswers_.pop_front();
+    return answer;
+}
+
 // ---- The user ----------------------------------------------------------------
+
+void HeadlessArchiveWindow::slowClick(int position, int column) {
+    if (position < 0 || position >= rows_ || position != focus_) return;
+    sink_.onArchiveEditRequest(position, column);
+}
+
+void HeadlessArchiveWindow::typeInCell(const std::string& text) {
+    if (!editor_) {
+        faults_.push_back("text was typed into a cell with no editor open");
+        return;
+    }
+    const CellEditor editor = *editor_;
+    editor_.reset();
+    sink_.onArchiveCellEdited(editor.position, editor.column, text);
+}
 
 void HeadlessArchiveWindow::clickRow(int position, bool shift, bool ctrl) {
     if (position < 0 || position >= rows_) return;

@@ -48,6 +48,17 @@ public:
     void requestClose();
     void answerFolder(std::optional<std::string> folder) { folderAnswers_.push_back(std::move(folder)); }
     void answerText(std::optional<std::string> text) { textAnswers_.push_back(std::move(text)); }
+    // Answers of the editing dialogs: files chosen (empty: cancelled), a file
+    // to save to, the index of the button pressed (-1: closed), a long text.
+    void answerFiles(std::vector<std::string> files) { fileAnswers_.push_back(std::move(files)); }
+    void answerSaveFile(std::optional<std::string> file) { saveAnswers_.push_back(std::move(file)); }
+    void answerChoice(int button) { choiceAnswers_.push_back(button); }
+    void answerLongText(std::optional<std::string> text) { longTextAnswers_.push_back(std::move(text)); }
+    // The second, slow click on a cell of the focused row.
+    void slowClick(int position, int column);
+    // Types text into the open in-place editor and confirms it (Enter); Escape closes it.
+    void typeInCell(const std::string& text);
+    void escapeCell() { editor_.reset(); }
 
     // ---- What the test looks at ----
     const ArchiveWindowDescription& description() const { return description_; }
@@ -71,6 +82,18 @@ public:
     int progressTotal() const { return progressTotal_; }
     int showCount() const { return shows_; }
     int refreshCount() const { return refreshes_; }
+    // The in-place editor while it is open: its position, column and text.
+    struct CellEditor {
+        int position = -1;
+        int column = -1;
+        std::string text;
+    };
+    const std::optional<CellEditor>& editor() const { return editor_; }
+    // Every message box and question shown, as "TITLE: MESSAGE".
+    const std::vector<std::string>& messages() const { return messages_; }
+    const std::vector<std::string>& questions() const { return questions_; }
+    // The texts the long-text editor was opened with.
+    const std::vector<std::string>& longTexts() const { return longTexts_; }
     // Questions asked with none queued, and other misuse.
     const std::vector<std::string>& faults() const { return faults_; }
 
@@ -99,6 +122,13 @@ public:
     std::optional<std::string> chooseFolder(const std::string& title, const std::string& initial) override;
     std::optional<std::string> askText(const std::string& title, const std::string& prompt,
                                        const std::string& initial) override;
+    void editCell(int position, int column, const std::string& text) override;
+    std::vector<std::string> chooseFiles(const FileDialogOptions& options, bool several) override;
+    std::optional<std::string> chooseSaveFile(const FileDialogOptions& options) override;
+    int askChoice(const std::string& title, const std::string& message, const std::vector<std::string>& buttons) override;
+    void showMessage(const std::string& title, const std::string& message, MessageIcon icon) override;
+    std::optional<std::string> editLongText(const std::string& title, const std::string& prompt,
+                                            const std::string& text) override;
 
 private:
     ArchiveWindowDescription description_;
@@ -128,6 +158,14 @@ private:
     int progressTotal_ = 0;
     std::deque<std::optional<std::string>> folderAnswers_;
     std::deque<std::optional<std::string>> textAnswers_;
+    std::deque<std::vector<std::string>> fileAnswers_;
+    std::deque<std::optional<std::string>> saveAnswers_;
+    std::deque<int> choiceAnswers_;
+    std::deque<std::optional<std::string>> longTextAnswers_;
+    std::optional<CellEditor> editor_;
+    std::vector<std::string> messages_;
+    std::vector<std::string> questions_;
+    std::vector<std::string> longTexts_;
     std::vector<std::string> faults_;
 };
 
