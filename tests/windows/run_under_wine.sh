@@ -6,7 +6,7 @@
 # ARTIFACT_DIR and the fresh folder is left in place.
 #
 # usage: run_under_wine.sh MODE WINDOW_SMOKE_EXE MENU_PROBE_DLL PROGRAM_DIR ARTIFACT_DIR WINE_RUN
-#   MODE         window, autoplay, archive or killswitch; unit runs WINDOW_SMOKE_EXE,
+#   MODE         window, autoplay, archive, archive-edit or killswitch; unit runs WINDOW_SMOKE_EXE,
 #                a test program of its own, on the display
 #   PROGRAM_DIR  the folder of sonkrate.exe, auto_stop.exe and the help file
 #   WINE_RUN     tools/wine-run of the source tree (it makes the Wine prefix)
@@ -32,7 +32,7 @@ for tool in Xvfb xdpyinfo wine; do
 done
 
 case $mode in
-    window | autoplay | archive) program=sonkrate.exe ;;
+    window | autoplay | archive | archive-edit) program=sonkrate.exe ;;
     killswitch) program=auto_stop.exe ;;
     unit) program= ;;
     *) echo "run_under_wine.sh: unknown mode $mode" >&2; exit 2 ;;

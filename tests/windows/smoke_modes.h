@@ -1,4 +1,4 @@
-// The three runs of window_smoke.exe, each returning the number of failed
+// The runs of window_smoke.exe, each returning the number of failed
 // checks, and the start-up of sonkrate.exe that two of them share.
 #pragma once
 
@@ -19,6 +19,9 @@ int checkInstalled(const std::string& sonkrateExe);
 // An archive given as the argument: the archive window with its rows and
 // columns, hidden by its close box.
 int checkArchiveWindow(const std::string& sonkrateExe);
+// A .wav dropped on a row of the archive window replaces that record's
+// sound, and saving writes it.
+int checkArchiveDrop(const std::string& sonkrateExe, const std::string& hookLibrary);
 // auto_stop.exe alone: its window, the flag it writes, a flag it cannot write.
 int checkKillSwitch(const std::string& autoStopExe);
 

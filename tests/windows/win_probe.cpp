@@ -307,11 +307,15 @@ const MenuItemInfo* MenuReport::find(int id) const {
     return nullptr;
 }
 
-std::optional<MenuReport> probeMenu(HWND window, const std::string& hookLibrary, std::string& error) {
+namespace {
+
+// Sends the registered message to window with the hook library hooked into
+// its thread, so that the hook acts inside the window's process.
+bool sendThroughHook(HWND window, const std::string& hookLibrary, const char* messageName, std::string& error) {
     HMODULE library = LoadLibraryA(hookLibrary.c_str());
     if (!library) {
         error = "cannot load " + hookLibrary;
-        return std::nullopt;
+        return false;
     }
     auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, "menuProbeHook")));
     DWORD thread = GetWindowThreadProcessId(window, nullptr);
@@ -319,18 +323,36 @@ std::optional<MenuReport> probeMenu(HWND window, const std::string& hookLibrary,
     if (!installed) {
         error = "cannot hook the window's thread (error " + std::to_string(GetLastError()) + ")";
         FreeLibrary(library);
-        return std::nullopt;
+        return false;
     }
+    bool sent = sendWithin(window, RegisterWindowMessageA(messageName), 0, 0, 10000);
+    UnhookWindowsHookEx(installed);
+    FreeLibrary(library);
+    if (!sent) error = "the window did not answer the probe";
+    return sent;
+}
+
+}  // namespace
+
+bool dropOnArchiveRow(HWND window, int row, const std::string& path, const std::string& hookLibrary,
+                      std::string& error) {
+    const std::string request = io::joinPath(io::folderOf(hookLibrary), "drop_request.txt");
+    if (!writeFileText(request, std::to_string(row) + "\n" + path + "\n")) {
+        error = "cannot write " + request;
+        return false;
+    }
+    return sendThroughHook(window, hookLibrary, "sonkrate_drop_probe", error);
+}
+
+std::optional<MenuReport> probeMenu(HWND window, const std::string& hookLibrary, std::string& error) {
     // The hook writes its report beside itself while the window handles
     // the probe message, so the report is complete once the send returns.
     std::string report = io::joinPath(io::folderOf(hookLibrary), "menu_report.txt");
     DeleteFileA(report.c_str());
-    bool sent = sendWithin(window, RegisterWindowMessageA("sonkrate_menu_probe"), 0, 0, 10000);
-    UnhookWindowsHookEx(installed);
-    FreeLibrary(library);
+    bool sent = sendThroughHook(window, hookLibrary, "sonkrate_menu_probe", error);
     std::optional<std::string> text = fileText(report);
     if (!sent || !text) {
-        error = sent ? "the hook wrote no report " + report : "the window did not answer the probe";
+        if (sent) error = "the hook wrote no report " + report;
         return std::nullopt;
     }
     MenuReport menu;

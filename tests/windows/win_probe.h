@@ -106,5 +106,9 @@ struct MenuReport {
     const MenuItemInfo* find(int id) const;
 };
 std::optional<MenuReport> probeMenu(HWND window, const std::string& hookLibrary, std::string& error);
+// Drops the file path on a row of the list view of window (the archive
+// window of another process), made inside that process by the hook library.
+bool dropOnArchiveRow(HWND window, int row, const std::string& path, const std::string& hookLibrary,
+                      std::string& error);
 
 }  // namespace sonkrate::wintest

@@ -5,6 +5,7 @@
 //   killswitch PROGRAM = auto_stop.exe
 //   installed  PROGRAM = sonkrate.exe in the folder the installer made
 //   archive    PROGRAM = sonkrate.exe
+//   archive-edit PROGRAM = sonkrate.exe (menu_probe.dll beside this program)
 // Exit code 0 when every check held, 1 otherwise, 2 on a wrong command line.
 #include <cstdio>
 #include <string>
@@ -15,7 +16,7 @@
 int main(int argc, char** argv) {
     using namespace sonkrate::wintest;
     if (argc != 3) {
-        std::fprintf(stderr, "usage: window_smoke window|autoplay|killswitch|installed|archive PROGRAM\n");
+        std::fprintf(stderr, "usage: window_smoke window|autoplay|killswitch|installed|archive|archive-edit PROGRAM\n");
         return 2;
     }
     std::string mode = argv[1];
@@ -32,6 +33,8 @@ int main(int argc, char** argv) {
         failures = checkInstalled(program);
     else if (mode == "archive")
         failures = checkArchiveWindow(program);
+    else if (mode == "archive-edit")
+        failures = checkArchiveDrop(program, hookLibrary);
     else {
         std::fprintf(stderr, "window_smoke: unknown mode %s\n", mode.c_str());
         return 2;
