@@ -12,6 +12,7 @@
 #include "archive/edit/staged_edits.h"
 #include "archive/folder/image_captions.h"
 #include "archive_builder.h"
+#include "archive_check.h"
 #include "audio/audio_fixtures.h"
 #include "audio/wav/wav_headers.h"
 #include "ids/sound_id.h"
@@ -275,4 +276,34 @@ TEST(StagedEdits, SaveOverTheArchiveAndItsStamp) {
     const SaveEditsResult stale = saveEdits(edits, tpa);
     EXPECT_FALSE(stale.outcome.ok);
     EXPECT_EQ(testkit::readFile(tpa), original);
+}
+
+TEST(StagedEdits, TheEffectsArchiveKeepsItsCollisionRecordsAndAddsAfterThem) {
+    testkit::ScratchDir dir;
+    const std::string tpa = dir.file("effects.tpa"), cau = dir.file("new.cau");
+    const Bytes a = pcmImage(22050, 1, 300), b = pcmImage(11025, 2, 200);
+    Bytes trailer(152);
+    for (std::size_t k = 0; k < trailer.size(); ++k) trailer[k] = static_cast<std::uint8_t>(k * 5 + 1);
+    Bytes e = archive_test::retailArchive({{1, a}, {2, b}});
+    const auto dataEnd = static_cast<std::uint32_t>(e.size());
+    e.insert(e.end(), trailer.begin(), trailer.end());
+    testkit::put32(e, 12, 1);
+    testkit::put32(e, 16, dataEnd);
+    testkit::writeFile(tpa, e);
+    testkit::writeFile(cau, pcmImage(8000, 1, 64));
+
+    StagedEdits edits;
+    ASSERT_TRUE(edits.open(tpa, dir.file("scratch")).ok);
+    ASSERT_TRUE(edits.remove({0}).ok());
+    ASSERT_TRUE(edits.add(cau, "crash").ok());
+    ASSERT_TRUE(saveEdits(edits, tpa).outcome.ok);
+    ASSERT_TRUE(readsAndVerifies(tpa));
+    const Bytes s = testkit::readFile(tpa);
+    EXPECT_TRUE(archive_test::retailInvariants(s, {2, trailer.size()}));
+    EXPECT_EQ(u32(s, 12), 1u);
+    ASSERT_EQ(u32(s, 16), dataEnd - a.size());
+    EXPECT_EQ(Bytes(s.begin() + u32(s, 16), s.begin() + u32(s, 16) + 152), trailer);
+    EXPECT_EQ(imageOf(s, 0), b);
+    EXPECT_EQ(u32(s, 28 + 56), u32(s, 16) + 152);  // the new sound follows the collision records
+    EXPECT_EQ(u32(s, 24 + 56 + 12), kEffectsAuxValue);
 }
