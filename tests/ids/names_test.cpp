@@ -18,6 +18,7 @@
 #include "ids/search/name_search.h"
 #include "ids/search/name_variations.h"
 #include "ids/sound_id.h"
+#include "io/file.h"
 #include "testkit/testkit.h"
 
 using namespace sonkrate::ids;
@@ -357,4 +358,109 @@ TEST(NameScanner, FindsEveryCandidateOfATrickyStreamAtItsFirstPlace) {
     ASSERT_GT(expected.size(), 1000u);
     for (std::size_t piece : {1u, 7u, 15u, 16u, 17u, 64u, 65u, 4096u, 20000u * 2})
         ASSERT_EQ(scan(bytes, sought, piece), expected) << "pieces of " << piece;
+}
+
+// Runs longer than a word of masks (pieces spanning words, quotation marks far
+// apart, delimiters sparse or dense) cut from masks as the byte-wise cutter
+// cuts them, whether or not the run is whole; bytes readable past the run's
+// end (delimiters here) leave its masks alone.
+TEST(NameCandidates, LongRunsCutFromMasksGiveTheSameSpansInTheSameOrder) {
+    const std::string sparse = "abcdefghijklmnopqrstuvwxyzABC0123456789-_\xE9", cutting = ". /\\\t=,;:\"'()[]{}<>";
+    std::mt19937 random(17);
+    RunMasks masks;
+    for (int round = 0; round < 4000; ++round) {
+        std::string run;
+        const std::size_t size = 1 + random() % 400;
+        const unsigned every = 2 + random() % 80;  // about one cutting byte in this many
+        for (std::size_t i = 0; i < size; ++i)
+            run += random() % every == 0 ? cutting[random() % cutting.size()] : sparse[random() % sparse.size()];
+        const std::string readable = run + std::string(40, ',');
+        const auto* p = reinterpret_cast<const std::uint8_t*>(readable.data());
+        for (bool whole : {true, false}) {
+            std::vector<NameSpan> expected, got;
+            forEachCandidateSpan(p, size, whole, kindsOf(p, size), [&](std::size_t s, std::size_t n) {
+                expected.push_back({static_cast<std::uint32_t>(s), static_cast<std::uint32_t>(n)});
+            });
+            buildRunMasks(p, size, readable.size(), masks);
+            forEachCandidateSpanOfMasks(size, whole, masks, [&](std::size_t s, std::size_t n) {
+                got.push_back({static_cast<std::uint32_t>(s), static_cast<std::uint32_t>(n)});
+            });
+            ASSERT_EQ(got, expected) << (whole ? "whole " : "piece ") << run;
+        }
+    }
+}
+
+// Files read in buffers: runs of 127, 128 and 129 bytes ending at a buffer's
+// edge, a delimited name, UTF-16LE names at odd and even offsets and a long
+// script line crossing one are found at the same places as in one pass over
+// the whole stream, by the plain definition of the candidates.
+TEST(NameHarvest, RunsAcrossTheEdgesOfTheReadBuffersAreFoundAsInOnePass) {
+    const std::size_t edge = sonkrate::io::kCopyBufferSize;
+    std::mt19937 random(23);
+    std::string bytes;
+    auto noiseTo = [&](std::size_t size) {  // no zeros: no UTF-16 runs but ours
+        while (bytes.size() < size) bytes += static_cast<char>(random() % 4 == 0 ? 1 + random() % 30 : 1 + random() % 255);
+    };
+    auto textOf = [&](std::size_t length) {
+        std::string text;
+        for (std::size_t i = 0; i < length; ++i) text += "ab.c/d e=f\"x"[random() % 12];
+        return text;
+    };
+    for (std::size_t length : {127u, 128u, 129u}) {
+        noiseTo((length - 126) * edge - length - 1);
+        bytes += '\x01' + textOf(length);
+    }
+    auto wide = [&](std::size_t at, const std::string& name) {
+        noiseTo(at - 1);
+        bytes += '\x03';
+        if (bytes.size() % 2 != at % 2) bytes += '\x03';
+        bytes += utf16(name) + std::string(2, '\0');
+    };
+    wide(4 * edge - 9, "rain-on-roof");
+    noiseTo(5 * edge - 7);
+    bytes += std::string("\x02") + "x=snd/wind-gust-01.wav;\x02";
+    wide(6 * edge - 8, "far-thunder-2");
+    noiseTo(7 * edge - 6000);
+    std::string line;
+    while (line.size() < 12000) line += "Obj" + std::to_string(line.size()) + " { Sound=\"amb-" + std::to_string(line.size() % 97) + "\" }; ";
+    bytes += '\x04' + line + '\x04';
+    noiseTo(8 * edge + 100);
+
+    // The definition: each narrow run's candidates, the first place of each;
+    // the wide names where they stand.
+    std::map<std::string, std::uint64_t> expected;
+    std::vector<SoundId> ids;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    for (std::size_t start = 0, end = 0; end <= bytes.size(); ++end) {
+        if (end < bytes.size() && (nameByteKinds()[data[end]] & kRunByte)) continue;
+        const std::uint8_t* run = data + start;
+        forEachCandidateSpan(run, end - start, true, kindsOf(run, end - start), [&](std::size_t s, std::size_t n) {
+            std::string name(reinterpret_cast<const char*>(run + s), n);
+            for (char& c : name) c = static_cast<char>(lowerAsciiByte(static_cast<std::uint8_t>(c)));
+            if (expected.emplace(name, start + s).second && random() % 8 == 0) ids.push_back(computeSoundId(name));
+        });
+        start = end + 1;
+    }
+    for (const char* name : {"rain-on-roof", "far-thunder-2"}) {
+        expected[name] = bytes.find(utf16(name));
+        ids.push_back(computeSoundId(name));
+    }
+    for (const char* name : {"wind-gust-01", "wind-gust-01.wav", "amb-42"}) ids.push_back(computeSoundId(name));
+    SoughtIds sought(ids);
+    std::map<std::string, std::uint64_t> wanted;
+    for (const auto& [name, offset] : expected)
+        if (sought.contains(computeSoundId(name))) wanted[name] = offset;
+    ASSERT_TRUE(wanted.count("wind-gust-01") && wanted.count("amb-42") && wanted.count("rain-on-roof"));
+    EXPECT_EQ(wanted.at("rain-on-roof") % 2, 1u);
+    EXPECT_EQ(wanted.at("far-thunder-2") % 2, 0u);
+
+    testkit::ScratchDir dir;
+    testkit::writeFile(dir.file("stream.bin"), testkit::Bytes(bytes.begin(), bytes.end()));
+    NameMatches matches;
+    harvestNames({dir.file("stream.bin")}, sought, matches);
+    std::map<std::string, std::uint64_t> found;
+    for (const auto& [id, list] : matches.byId())
+        for (const NameMatch& m : list) found[m.name] = m.offset;
+    EXPECT_EQ(found, wanted);
+    EXPECT_EQ(scan(bytes, sought, bytes.size()), wanted);
 }

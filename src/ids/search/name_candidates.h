@@ -5,12 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace sonkrate::ids {
 
@@ -129,58 +126,79 @@ void forEachCandidateSpan(const std::uint8_t* run, std::size_t size, bool wholeR
     if (delimiter) c.split(size, kDelimiter);
 }
 
-namespace detail {
-
-// The bytes of each kind of a run of at most 64 bytes, as bit masks.
+// The bytes of each kind of a run as bit masks, 64 bytes a word: plane p,
+// word w at bits[p * words + w]. Bits past the run's end are zero. Kept by
+// the caller between runs so that its storage is reused.
 struct RunMasks {
-    std::uint64_t delimiter = 0, blank = 0, separator = 0, dot = 0, doubleQuote = 0, singleQuote = 0;
+    enum Plane { kDelimiterPlane, kBlankPlane, kSeparatorPlane, kDotPlane, kDoubleQuotePlane, kSingleQuotePlane,
+                 kShapePlane /* blank, separator or dot */, kPlanes };
+    std::vector<std::uint64_t> bits;
+    std::size_t words = 0;
+    std::uint8_t kinds = 0;  // the OR of the kinds of the run's bytes
+    const std::uint64_t* plane(Plane p) const { return bits.data() + p * words; }
 };
 
-inline RunMasks runMasks(const std::uint8_t* run, std::size_t size) {
-    RunMasks m;
-#if defined(__SSE2__)
-    // The kinds byte by byte, then each kind's bit gathered sixteen bytes at a time.
-    alignas(16) std::uint8_t kinds[64];
-    const std::size_t chunks = (size + 15) / 16;
-    for (std::size_t c = 0; c < chunks; ++c) _mm_store_si128(reinterpret_cast<__m128i*>(kinds + 16 * c), _mm_setzero_si128());
-    for (std::size_t i = 0; i < size; ++i) kinds[i] = kKinds.of[run[i]];
-    for (std::size_t c = 0; c < chunks; ++c) {
-        const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(kinds + 16 * c));
-        auto plane = [&](int bit) {
-            return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_slli_epi16(k, 7 - bit))))
-                   << (16 * c);
-        };
-        m.delimiter |= plane(1), m.blank |= plane(2), m.separator |= plane(3);
-        m.dot |= plane(4), m.doubleQuote |= plane(5), m.singleQuote |= plane(6);
-    }
-#else
-    for (std::size_t i = 0; i < size; ++i) {
-        const std::uint64_t k = kKinds.of[run[i]];
-        m.delimiter |= ((k >> 1) & 1) << i;
-        m.blank |= ((k >> 2) & 1) << i;
-        m.separator |= ((k >> 3) & 1) << i;
-        m.dot |= ((k >> 4) & 1) << i;
-        m.doubleQuote |= ((k >> 5) & 1) << i;
-        m.singleQuote |= ((k >> 6) & 1) << i;
-    }
-#endif
-    return m;
-}
+// Fills masks for the run, of which readable bytes (at least size) may be read.
+void buildRunMasks(const std::uint8_t* run, std::size_t size, std::size_t readable, RunMasks& masks);
 
-// Bits from to end - 1 (end at most 64).
-inline std::uint64_t bitRange(std::size_t from, std::size_t end) {
+namespace detail {
+
+// Bits from to end - 1 of one word (from < 64, from < end <= 64).
+inline std::uint64_t wordRange(std::size_t from, std::size_t end) {
     const std::uint64_t upTo = end >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << end) - 1;
-    return from >= 64 ? 0 : upTo & ~((std::uint64_t{1} << from) - 1);
+    return upTo & (~std::uint64_t{0} << from);
 }
 
-inline std::size_t lowestBit(std::uint64_t x) { return static_cast<std::size_t>(__builtin_ctzll(x)); }
-inline std::size_t highestBit(std::uint64_t x) { return static_cast<std::size_t>(63 - __builtin_clzll(x)); }
+// Whether a bit of w (each word XOR flip) is set in [from, to). OneWord:
+// the masks are of one word, as for runs of at most 64 bytes.
+template <bool OneWord>
+inline bool anyIn(const std::uint64_t* w, std::size_t from, std::size_t to, std::uint64_t flip = 0) {
+    if (from >= to) return false;
+    if constexpr (OneWord) return ((w[0] ^ flip) & wordRange(from, to)) != 0;
+    const std::size_t a = from >> 6, b = (to - 1) >> 6;
+    if (a == b) return ((w[a] ^ flip) & wordRange(from & 63, ((to - 1) & 63) + 1)) != 0;
+    if ((w[a] ^ flip) & wordRange(from & 63, 64)) return true;
+    for (std::size_t i = a + 1; i < b; ++i)
+        if (w[i] ^ flip) return true;
+    return ((w[b] ^ flip) & wordRange(0, ((to - 1) & 63) + 1)) != 0;
+}
+
+// The lowest set bit in [from, to), or to.
+template <bool OneWord>
+inline std::size_t lowestIn(const std::uint64_t* w, std::size_t from, std::size_t to, std::uint64_t flip = 0) {
+    if constexpr (OneWord) {
+        const std::uint64_t x = from < to ? (w[0] ^ flip) & wordRange(from, to) : 0;
+        return x ? static_cast<std::size_t>(__builtin_ctzll(x)) : to;
+    }
+    for (std::size_t at = from; at < to; at = (at | 63) + 1) {
+        const std::size_t i = at >> 6, top = std::min<std::size_t>(64, to - (at & ~std::size_t{63}));
+        if (const std::uint64_t x = (w[i] ^ flip) & wordRange(at & 63, top))
+            return (i << 6) + static_cast<std::size_t>(__builtin_ctzll(x));
+    }
+    return to;
+}
+
+// The highest set bit in [from, to), or to when there is none.
+template <bool OneWord>
+inline std::size_t highestIn(const std::uint64_t* w, std::size_t from, std::size_t to, std::uint64_t flip = 0) {
+    if constexpr (OneWord) {
+        const std::uint64_t x = from < to ? (w[0] ^ flip) & wordRange(from, to) : 0;
+        return x ? static_cast<std::size_t>(63 - __builtin_clzll(x)) : to;
+    }
+    for (std::size_t end = to; end > from; end = (end - 1) & ~std::size_t{63}) {
+        const std::size_t i = (end - 1) >> 6, base = i << 6;
+        const std::size_t low = from > base ? from - base : 0;
+        if (const std::uint64_t x = (w[i] ^ flip) & wordRange(low, end - base))
+            return base + static_cast<std::size_t>(63 - __builtin_clzll(x));
+    }
+    return to;
+}
 
 // Collector's pieces and splits with the run's bytes looked at once, as masks.
-template <typename Sink>
+template <bool OneWord, typename Sink>
 struct MaskCollector {
     Sink& sink;
-    RunMasks m;
+    const RunMasks& m;
 
     void add(std::size_t start, std::size_t end) {
         const std::size_t length = end - start;
@@ -189,44 +207,61 @@ struct MaskCollector {
 
     void piece(std::size_t start, std::size_t end) {
         add(start, end);
-        const std::uint64_t in = bitRange(start, end);
-        if (!((m.blank | m.separator | m.dot) & in)) return;
-        const std::uint64_t filled = ~m.blank & in;
-        const std::size_t from = filled ? lowestBit(filled) : end, to = filled ? highestBit(filled) + 1 : end;
+        if (!anyIn<OneWord>(m.plane(RunMasks::kShapePlane), start, end)) return;
+        const std::uint64_t* blank = m.plane(RunMasks::kBlankPlane);
+        const std::size_t from = lowestIn<OneWord>(blank, start, end, ~std::uint64_t{0});
+        const std::size_t last = highestIn<OneWord>(blank, from, end, ~std::uint64_t{0});
+        const std::size_t to = last == end ? end : last + 1;
         if (from != start || to != end) add(from, to);
         std::size_t name = from;
-        if (const std::uint64_t separators = m.separator & bitRange(from, to)) {
-            name = highestBit(separators) + 1;
+        if (const std::size_t separator = highestIn<OneWord>(m.plane(RunMasks::kSeparatorPlane), from, to); separator != to) {
+            name = separator + 1;
             add(name, to);
         }
-        if (!(m.dot & in)) return;
-        if (const std::uint64_t dots = m.dot & bitRange(name, to); dots && highestBit(dots) > name)
-            add(name, highestBit(dots));
+        const std::size_t dot = highestIn<OneWord>(m.plane(RunMasks::kDotPlane), name, to);
+        if (dot != to && dot > name) add(name, dot);
     }
 
-    void split(std::size_t size, std::uint64_t at, bool quotes) {
+    // The pieces between the bits of at; between quotation marks, only those
+    // holding a delimiter.
+    void split(std::size_t size, const std::uint64_t* at, bool quotes) {
+        const std::uint64_t* delimiter = m.plane(RunMasks::kDelimiterPlane);
         std::size_t from = 0;
-        for (; at != 0; at &= at - 1) {
-            const std::size_t i = lowestBit(at);
-            if (!quotes || (m.delimiter & bitRange(from, i))) piece(from, i);
-            from = i + 1;
+        for (std::size_t w = 0; w < m.words; ++w) {
+            for (std::uint64_t x = at[w]; x != 0; x &= x - 1) {
+                const std::size_t i = (w << 6) + static_cast<std::size_t>(__builtin_ctzll(x));
+                if (!quotes || anyIn<OneWord>(delimiter, from, i)) piece(from, i);
+                from = i + 1;
+            }
         }
-        if (!quotes || (m.delimiter & bitRange(from, size))) piece(from, size);
+        if (!quotes || anyIn<OneWord>(delimiter, from, size)) piece(from, size);
     }
 };
 
 }  // namespace detail
 
-// The spans of forEachCandidateSpan(run, size, true, kindsOf(run, size)), in
-// the same order, for a run of at most 64 bytes: its bytes' kinds are read
-// once into bit masks, and the pieces are found from those.
+// The spans of forEachCandidateSpan(run, size, wholeRun, kindsOf(run, size)),
+// in the same order, cut from masks (buildRunMasks of the run) rather than
+// from the bytes one by one.
+template <typename Sink>
+void forEachCandidateSpanOfMasks(std::size_t size, bool wholeRun, const RunMasks& masks, Sink&& sink) {
+    auto cut = [&](auto collector) {
+        const bool delimiter = (masks.kinds & kDelimiter) != 0;
+        if (wholeRun || !delimiter) collector.piece(0, size);
+        if (masks.kinds & kDoubleQuote) collector.split(size, masks.plane(RunMasks::kDoubleQuotePlane), true);
+        if (masks.kinds & kSingleQuote) collector.split(size, masks.plane(RunMasks::kSingleQuotePlane), true);
+        if (delimiter) collector.split(size, masks.plane(RunMasks::kDelimiterPlane), false);
+    };
+    if (masks.words == 1) cut(detail::MaskCollector<true, Sink>{sink, masks});
+    else cut(detail::MaskCollector<false, Sink>{sink, masks});
+}
+
+// The same for a whole run of at most 64 bytes.
 template <typename Sink>
 void forEachCandidateSpanOfShortRun(const std::uint8_t* run, std::size_t size, Sink&& sink) {
-    detail::MaskCollector<Sink> c{sink, detail::runMasks(run, size)};
-    c.piece(0, size);
-    if (c.m.doubleQuote) c.split(size, c.m.doubleQuote, true);
-    if (c.m.singleQuote) c.split(size, c.m.singleQuote, true);
-    if (c.m.delimiter) c.split(size, c.m.delimiter, false);
+    RunMasks masks;
+    buildRunMasks(run, size, size, masks);
+    forEachCandidateSpanOfMasks(size, true, masks, sink);
 }
 
 // The kinds of every byte value.

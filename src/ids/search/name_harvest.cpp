@@ -99,6 +99,7 @@ void NameScanner::feed(const std::uint8_t* data, std::size_t size) {
             break;
         }
     }
+    readableEnd_ = data + size;
     if (base < size) scanRuns(data, size, base, runStart);
     else if (size > 0) carry(data, size, position_, kindsOf(data, size));
     if (size > 0) previous_ = data[size - 1];
@@ -173,9 +174,7 @@ void NameScanner::runEnds(const std::uint8_t* data, std::size_t start, std::size
         if (sought_.contains(id)) keep(id, run, size, position_ + start);
     } else if (size >= kMinNameLength) {
         readable_ = data;
-        // Runs of up to 64 bytes are cut from masks of their bytes, without their kinds.
-        const std::uint8_t kinds = !cutting ? std::uint8_t{kRunByte} : size <= 64 ? kCutting : kindsOf(run, size);
-        narrowRun(run, size, position_ + start, kinds);
+        narrowRun(run, size, position_ + start, cutting ? kCutting : std::uint8_t{kRunByte});
         readable_ = nullptr;
     }
     if (data[end] == 0) {
@@ -195,7 +194,7 @@ void NameScanner::narrowRun(const std::uint8_t* run, std::size_t size, std::uint
         return;
     }
     if (size <= kSegment) {
-        tryRun(run, size, offset, 1, true, kinds);
+        tryRun(run, size, offset, 1, true);
         return;
     }
     std::size_t at = 0;
@@ -203,10 +202,10 @@ void NameScanner::narrowRun(const std::uint8_t* run, std::size_t size, std::uint
         std::size_t cut = at + kSegment;
         while (cut > at && !isNameDelimiter(run[cut - 1])) --cut;
         if (cut == at) cut = at + kSegment;  // no delimiter: nothing in it is short enough to matter
-        tryRun(run + at, cut - at, offset + at, 1, false, kindsOf(run + at, cut - at));
+        tryRun(run + at, cut - at, offset + at, 1, false);
         at = cut;
     }
-    tryRun(run + at, size - at, offset + at, 1, false, kindsOf(run + at, size - at));
+    tryRun(run + at, size - at, offset + at, 1, false);
 }
 
 void NameScanner::carry(const std::uint8_t* data, std::size_t size, std::uint64_t offset, std::uint8_t kinds) {
@@ -221,7 +220,7 @@ void NameScanner::carry(const std::uint8_t* data, std::size_t size, std::uint64_
     std::size_t cut = carry_.size() - kSegment;
     while (cut > 0 && !isNameDelimiter(carry_[cut - 1])) --cut;
     if (cut == 0) cut = carry_.size() - kSegment;
-    tryRun(carry_.data(), cut, carryOffset_, 1, false, kindsOf(carry_.data(), cut));
+    tryRun(carry_.data(), cut, carryOffset_, 1, false);
     carry_.erase(carry_.begin(), carry_.begin() + static_cast<std::ptrdiff_t>(cut));
     carryOffset_ += cut;
     carryIsRunStart_ = false;
@@ -230,7 +229,7 @@ void NameScanner::carry(const std::uint8_t* data, std::size_t size, std::uint64_
 
 void NameScanner::flushCarry() {
     if (carryIsRunStart_) narrowRun(carry_.data(), carry_.size(), carryOffset_, carryKinds_);
-    else tryRun(carry_.data(), carry_.size(), carryOffset_, 1, false, carryKinds_);
+    else tryRun(carry_.data(), carry_.size(), carryOffset_, 1, false);
     carry_.clear();
     carryIsRunStart_ = true;
 }
@@ -245,12 +244,12 @@ void NameScanner::wideCharacter(std::uint8_t low, std::uint64_t offset) {
 
 void NameScanner::flushWide(WideRun& run) {
     if (run.bytes.size() >= kMinNameLength)
-        tryRun(run.bytes.data(), run.bytes.size(), run.offset, 2, true, kindsOf(run.bytes.data(), run.bytes.size()));
+        tryRun(run.bytes.data(), run.bytes.size(), run.offset, 2, true);
     run.bytes.clear();
 }
 
 void NameScanner::tryRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, unsigned stride,
-                         bool wholeRun, std::uint8_t kinds) {
+                         bool wholeRun) {
     if (size < kMinNameLength) return;
     auto tryOne = [&](std::size_t start, std::size_t length) {
         const SoundId id = hash(run + start, length);
@@ -261,8 +260,9 @@ void NameScanner::tryRun(const std::uint8_t* run, std::size_t size, std::uint64_
         ++candidates_;
         tryOne(start, length);
     };
-    if (wholeRun && stride == 1 && size <= 64) forEachCandidateSpanOfShortRun(run, size, each);
-    else forEachCandidateSpan(run, size, wholeRun, kinds, each);
+    const std::uint8_t* bufferEnd = readable_ ? readableEnd_ : run + size;
+    buildRunMasks(run, size, static_cast<std::size_t>(bufferEnd - run), masks_);
+    forEachCandidateSpanOfMasks(size, wholeRun, masks_, each);
 }
 
 void NameScanner::tryWhole(const std::uint8_t* run, std::size_t size, std::uint64_t offset) {

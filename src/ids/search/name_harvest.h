@@ -41,8 +41,7 @@ private:
     void flushCarry();
     void wideCharacter(std::uint8_t low, std::uint64_t offset);
     void flushWide(WideRun& run);
-    void tryRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, unsigned stride, bool wholeRun,
-                std::uint8_t kinds);
+    void tryRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, unsigned stride, bool wholeRun);
     // A run with nothing to cut: the run is its one candidate.
     void tryWhole(const std::uint8_t* run, std::size_t size, std::uint64_t offset);
     // The identifier of a candidate, by the quickest way its buffer allows.
@@ -62,7 +61,9 @@ private:
     // While a run of the piece fed is tried: its first byte, before which the
     // short names' hash may read. Null for runs in other buffers.
     const std::uint8_t* readable_ = nullptr;
+    const std::uint8_t* readableEnd_ = nullptr;  // the end of the piece fed
     WideRun wide_[2];    // by the parity of their offsets
+    RunMasks masks_;     // of the run being cut
     std::uint64_t candidates_ = 0;
     std::uint64_t added_ = 0;
 };
