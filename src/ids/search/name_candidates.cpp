@@ -20,7 +20,8 @@ namespace {
 
 // The planes of sixteen bytes (bits past size zero), as 16-bit masks; all
 // sixteen may be read when readable says so.
-void sixteenKinds(const std::uint8_t* p, std::size_t size, bool readable, std::uint64_t (&planes)[RunMasks::kPlanes]) {
+inline __attribute__((always_inline)) void sixteenKinds(const std::uint8_t* p, std::size_t size, bool readable,
+                                                        std::uint64_t (&planes)[RunMasks::kPlanes]) {
     using M = RunMasks;
 #if defined(__SSE2__)
     alignas(16) std::uint8_t tail[16] = {};
@@ -66,62 +67,34 @@ void sixteenKinds(const std::uint8_t* p, std::size_t size, bool readable, std::u
 #endif
 }
 
-// The planes of a run of at most 64 bytes: the kinds byte by byte, then each
-// kind's bit gathered sixteen bytes at a time.
-void shortRunMasks(const std::uint8_t* run, std::size_t size, std::uint64_t* b) {
-    using M = RunMasks;
-    for (std::size_t p = 0; p < M::kPlanes; ++p) b[p] = 0;
-#if defined(__SSE2__)
-    alignas(16) std::uint8_t kinds[64];
-    const std::size_t chunks = (size + 15) / 16;
-    for (std::size_t c = 0; c < chunks; ++c) _mm_store_si128(reinterpret_cast<__m128i*>(kinds + 16 * c), _mm_setzero_si128());
-    for (std::size_t i = 0; i < size; ++i) kinds[i] = detail::kKinds.of[run[i]];
-    for (std::size_t c = 0; c < chunks; ++c) {
-        const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(kinds + 16 * c));
-        auto plane = [&](int bit) {
-            return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_slli_epi16(k, 7 - bit))))
-                   << (16 * c);
-        };
-        b[M::kDelimiterPlane] |= plane(1), b[M::kBlankPlane] |= plane(2), b[M::kSeparatorPlane] |= plane(3);
-        b[M::kDotPlane] |= plane(4), b[M::kDoubleQuotePlane] |= plane(5), b[M::kSingleQuotePlane] |= plane(6);
-    }
-#else
-    for (std::size_t i = 0; i < size; ++i) {
-        const std::uint64_t k = detail::kKinds.of[run[i]];
-        for (int p = M::kDelimiterPlane; p <= M::kSingleQuotePlane; ++p) b[p] |= ((k >> (p + 1)) & 1) << i;
-    }
-#endif
-    b[M::kShapePlane] = b[M::kBlankPlane] | b[M::kSeparatorPlane] | b[M::kDotPlane];
-}
-
 }  // namespace
 
-void buildRunMasks(const std::uint8_t* run, std::size_t size, std::size_t readable, RunMasks& masks) {
+void buildLongRunMasks(const std::uint8_t* run, std::size_t size, std::size_t readable, RunMasks& masks) {
     using M = RunMasks;
     const std::size_t words = (size + 63) / 64;
     masks.words = words;
     if (masks.bits.size() < M::kPlanes * words) masks.bits.resize(M::kPlanes * words);
     std::uint64_t* b = masks.bits.data();
-    std::uint64_t any = 0;  // bit p: plane p has a byte
-    if (words == 1) {
-        shortRunMasks(run, size, b);
-        for (std::size_t p = 0; p < M::kPlanes; ++p) any |= std::uint64_t{b[p] != 0} << p;
-    }
-    for (std::size_t w = 0; w < words && words > 1; ++w) {
+    std::uint64_t any[M::kPlanes] = {};  // the OR of each plane's words
+    for (std::size_t w = 0; w < words; ++w) {
         std::uint64_t word[M::kPlanes] = {};
-        for (std::size_t at = 64 * w; at < size && at < 64 * (w + 1); at += 16) {
+        for (std::size_t at = 64 * w; at < size && at < 64 * w + 64; at += 16) {
             std::uint64_t planes[M::kPlanes];
             sixteenKinds(run + at, size - at, readable - at >= 16, planes);
-            for (std::size_t p = 0; p < M::kPlanes; ++p) word[p] |= planes[p] << (at & 63);
+            const unsigned shift = at & 63;
+            word[0] |= planes[0] << shift, word[1] |= planes[1] << shift, word[2] |= planes[2] << shift;
+            word[3] |= planes[3] << shift, word[4] |= planes[4] << shift, word[5] |= planes[5] << shift;
+            word[6] |= planes[6] << shift;
         }
-        for (std::size_t p = 0; p < M::kPlanes; ++p) {
-            b[p * words + w] = word[p];
-            any |= std::uint64_t{word[p] != 0} << p;
-        }
+        b[w] = word[0], b[words + w] = word[1], b[2 * words + w] = word[2], b[3 * words + w] = word[3];
+        b[4 * words + w] = word[4], b[5 * words + w] = word[5], b[6 * words + w] = word[6];
+        any[0] |= word[0], any[1] |= word[1], any[2] |= word[2], any[3] |= word[3];
+        any[4] |= word[4], any[5] |= word[5];
     }
-    // The planes up to the single quotes are in the order of the kinds' bits.
-    static_assert(kDelimiter == 2 << M::kDelimiterPlane && kSingleQuote == 2 << M::kSingleQuotePlane);
-    masks.kinds = static_cast<std::uint8_t>((any & 0x3F) << 1);
+    static_assert(M::kDelimiterPlane == 0 && M::kSingleQuotePlane == 5 && M::kShapePlane == 6);
+    masks.kinds = static_cast<std::uint8_t>((any[0] ? kDelimiter : 0) | (any[1] ? kBlank : 0) |
+                                            (any[2] ? kSeparator : 0) | (any[3] ? kDot : 0) |
+                                            (any[4] ? kDoubleQuote : 0) | (any[5] ? kSingleQuote : 0));
 }
 
 std::uint8_t kindsOf(const std::uint8_t* run, std::size_t size) {

@@ -9,6 +9,10 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sonkrate::ids {
 
 // Candidates are 2 to this many bytes long.
@@ -127,19 +131,64 @@ void forEachCandidateSpan(const std::uint8_t* run, std::size_t size, bool wholeR
 }
 
 // The bytes of each kind of a run as bit masks, 64 bytes a word: plane p,
-// word w at bits[p * words + w]. Bits past the run's end are zero. Kept by
-// the caller between runs so that its storage is reused.
+// word w at plane(p)[w]. Bits past the run's end are zero. Kept by the caller
+// between runs so that its storage is reused.
 struct RunMasks {
     enum Plane { kDelimiterPlane, kBlankPlane, kSeparatorPlane, kDotPlane, kDoubleQuotePlane, kSingleQuotePlane,
                  kShapePlane /* blank, separator or dot */, kPlanes };
-    std::vector<std::uint64_t> bits;
+    std::uint64_t one[kPlanes] = {};  // the planes of a run of at most 64 bytes
+    std::vector<std::uint64_t> bits;  // of a longer run: plane p, word w at bits[p * words + w]
     std::size_t words = 0;
     std::uint8_t kinds = 0;  // the OR of the kinds of the run's bytes
-    const std::uint64_t* plane(Plane p) const { return bits.data() + p * words; }
+    const std::uint64_t* plane(Plane p) const { return words == 1 ? one + p : bits.data() + p * words; }
 };
 
+// Fills masks for a run of more than 64 bytes, of which readable bytes (at
+// least size) may be read.
+void buildLongRunMasks(const std::uint8_t* run, std::size_t size, std::size_t readable, RunMasks& masks);
+
+namespace detail {
+
+// The planes of a run of at most 64 bytes: the kinds byte by byte, then each
+// kind's bit gathered sixteen bytes at a time.
+inline void shortRunMasks(const std::uint8_t* run, std::size_t size, RunMasks& masks) {
+    using M = RunMasks;
+    std::uint64_t* b = masks.one;
+    for (std::size_t p = 0; p < M::kPlanes; ++p) b[p] = 0;
+    std::uint8_t any = 0;
+#if defined(__SSE2__)
+    alignas(16) std::uint8_t kinds[64];
+    const std::size_t chunks = (size + 15) / 16;
+    for (std::size_t c = 0; c < chunks; ++c) _mm_store_si128(reinterpret_cast<__m128i*>(kinds + 16 * c), _mm_setzero_si128());
+    for (std::size_t i = 0; i < size; ++i) any |= kinds[i] = kKinds.of[run[i]];
+    for (std::size_t c = 0; c < chunks; ++c) {
+        const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(kinds + 16 * c));
+        auto plane = [&](int bit) {
+            return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_slli_epi16(k, 7 - bit))))
+                   << (16 * c);
+        };
+        b[M::kDelimiterPlane] |= plane(1), b[M::kBlankPlane] |= plane(2), b[M::kSeparatorPlane] |= plane(3);
+        b[M::kDotPlane] |= plane(4), b[M::kDoubleQuotePlane] |= plane(5), b[M::kSingleQuotePlane] |= plane(6);
+    }
+#else
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint64_t k = kKinds.of[run[i]];
+        any |= static_cast<std::uint8_t>(k);
+        for (int p = M::kDelimiterPlane; p <= M::kSingleQuotePlane; ++p) b[p] |= ((k >> (p + 1)) & 1) << i;
+    }
+#endif
+    b[M::kShapePlane] = b[M::kBlankPlane] | b[M::kSeparatorPlane] | b[M::kDotPlane];
+    masks.words = 1;
+    masks.kinds = any;
+}
+
+}  // namespace detail
+
 // Fills masks for the run, of which readable bytes (at least size) may be read.
-void buildRunMasks(const std::uint8_t* run, std::size_t size, std::size_t readable, RunMasks& masks);
+inline void buildRunMasks(const std::uint8_t* run, std::size_t size, std::size_t readable, RunMasks& masks) {
+    if (size <= 64) detail::shortRunMasks(run, size, masks);
+    else buildLongRunMasks(run, size, readable, masks);
+}
 
 namespace detail {
 
@@ -200,6 +249,11 @@ struct MaskCollector {
     Sink& sink;
     const RunMasks& m;
 
+    const std::uint64_t* plane(RunMasks::Plane p) const {
+        if constexpr (OneWord) return m.one + p;
+        else return m.bits.data() + p * m.words;
+    }
+
     void add(std::size_t start, std::size_t end) {
         const std::size_t length = end - start;
         if (length >= kMinNameLength && length <= kMaxNameLength) sink(start, length);
@@ -207,25 +261,25 @@ struct MaskCollector {
 
     void piece(std::size_t start, std::size_t end) {
         add(start, end);
-        if (!anyIn<OneWord>(m.plane(RunMasks::kShapePlane), start, end)) return;
-        const std::uint64_t* blank = m.plane(RunMasks::kBlankPlane);
+        if (!anyIn<OneWord>(plane(RunMasks::kShapePlane), start, end)) return;
+        const std::uint64_t* blank = plane(RunMasks::kBlankPlane);
         const std::size_t from = lowestIn<OneWord>(blank, start, end, ~std::uint64_t{0});
         const std::size_t last = highestIn<OneWord>(blank, from, end, ~std::uint64_t{0});
         const std::size_t to = last == end ? end : last + 1;
         if (from != start || to != end) add(from, to);
         std::size_t name = from;
-        if (const std::size_t separator = highestIn<OneWord>(m.plane(RunMasks::kSeparatorPlane), from, to); separator != to) {
+        if (const std::size_t separator = highestIn<OneWord>(plane(RunMasks::kSeparatorPlane), from, to); separator != to) {
             name = separator + 1;
             add(name, to);
         }
-        const std::size_t dot = highestIn<OneWord>(m.plane(RunMasks::kDotPlane), name, to);
+        const std::size_t dot = highestIn<OneWord>(plane(RunMasks::kDotPlane), name, to);
         if (dot != to && dot > name) add(name, dot);
     }
 
     // The pieces between the bits of at; between quotation marks, only those
     // holding a delimiter.
     void split(std::size_t size, const std::uint64_t* at, bool quotes) {
-        const std::uint64_t* delimiter = m.plane(RunMasks::kDelimiterPlane);
+        const std::uint64_t* delimiter = plane(RunMasks::kDelimiterPlane);
         std::size_t from = 0;
         for (std::size_t w = 0; w < m.words; ++w) {
             for (std::uint64_t x = at[w]; x != 0; x &= x - 1) {
