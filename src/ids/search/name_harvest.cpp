@@ -170,7 +170,9 @@ void NameScanner::runEnds(const std::uint8_t* data, std::size_t start, std::size
         flushCarry();
     } else if (size >= kMinNameLength && size <= kMaxNameLength && !cutting) {
         ++candidates_;  // the common case, inline: the run is its one candidate
-        const SoundId id = crcUpdateLower(kCrcStart, run, size) ^ kCrcStart;
+        readable_ = data;
+        const SoundId id = hash(run, size);
+        readable_ = nullptr;
         if (sought_.contains(id)) keep(id, run, size, position_ + start);
     } else if (size >= kMinNameLength) {
         readable_ = data;
