@@ -26,6 +26,7 @@ void FltkArchiveWindow::show() {
 }
 
 void FltkArchiveWindow::close() {
+    table_->endEdit(false, false);
     window_->hide();
     host_.changed();
 }
@@ -39,6 +40,11 @@ void FltkArchiveWindow::hideForExit() {
 void FltkArchiveWindow::setTitle(const std::string& title) {
     title_ = title;
     window_->copy_label(title_.c_str());
+    host_.changed();
+}
+
+void FltkArchiveWindow::editCell(int position, int column, const std::string& text) {
+    table_->editCell(position, column, text);
     host_.changed();
 }
 
@@ -80,6 +86,7 @@ void FltkArchiveWindow::focusFilter() {
 }
 
 void FltkArchiveWindow::focusTable() {
+    table_->endEdit(false, false);
     table_->take_focus();
     table_->redraw();
     host_.changed();

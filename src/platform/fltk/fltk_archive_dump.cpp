@@ -81,7 +81,11 @@ void FltkArchiveWindow::dumpTable(std::ostream& o) {
     int x = 0, y = 0, w = 0, h = 0;
     table_->dataArea(x, y, w, h);
     Fl_Widget* focus = Fl::focus();
-    const char* keyboard = !focus ? "none" : focus == table_ ? "table" : focus == filter_ ? "filter" : "other";
+    const char* keyboard = !focus                     ? "none"
+                           : focus == table_          ? "table"
+                           : focus == filter_         ? "filter"
+                           : focus == table_->editor() ? "editor"
+                                                      : "other";
     o << "browser-table " << x << " " << y << " " << w << " " << h << " rows=" << table_->rows()
       << " top=" << table_->topRow() << " row-height=" << table_->rowHeight() << " focus=" << table_->focusedRow()
       << " selected=" << joined(table_->selectedRows()) << " sort-column=" << table_->sortColumn()
@@ -94,6 +98,9 @@ void FltkArchiveWindow::dumpTable(std::ostream& o) {
     o << "browser-details " << escapeDumpText(detailsText_->text() ? detailsText_->text() : "") << "\n";
     o << "browser-progress shown=" << (progressShown_ ? 1 : 0) << " done=" << progressDone_
       << " total=" << progressTotal_ << " text=" << escapeDumpText(progressLabel_) << "\n";
+    if (table_->editing())
+        o << "browser-edit " << table_->editRow() << " " << table_->editColumn() << " "
+          << escapeDumpText(table_->editText()) << "\n";
     o << "browser-dialog open=" << (dialogOpen_ ? 1 : 0) << " title=" << escapeDumpText(dialogTitle_) << "\n";
     const WaveformPicture& p = waveform_->picture();
     o << "browser-waveform columns=" << waveform_->columns() << " picture-columns=" << p.columns
@@ -107,6 +114,7 @@ void FltkArchiveWindow::dumpAreas(std::ostream& o) {
     area(o, "waveform", waveform_);
     area(o, "details", details_);
     area(o, "status", status_);
+    if (table_->editing()) area(o, "editor", table_->editor());
     if (progressShown_) {
         area(o, "progress", progress_);
         area(o, "cancel", cancel_);

@@ -34,7 +34,7 @@ ArchiveTable::ArchiveTable(int x, int y, int w, int h, std::vector<TableColumn> 
         bar->color(kWindowBackground);
         bar->slider(FL_GTK_THIN_UP_BOX);
     }
-    end();
+    buildEditor();
 }
 
 void ArchiveTable::rowCount(int n) {
@@ -45,6 +45,9 @@ void ArchiveTable::rowCount(int n) {
         rows(1);
         row_height(0, rowHeight_);
     }
+    // Positions may now name other rows: an open editor goes without a word.
+    cancelEditRequest();
+    endEdit(false, false);
     rows(std::max(n, 0));
     // A turn of the wheel moves three rows, as in other desktop lists.
     vscrollbar->linesize(3 * rowHeight_);
@@ -61,6 +64,7 @@ std::vector<int> ArchiveTable::selectedRows() {
 }
 
 void ArchiveTable::selectRows(const std::vector<int>& positions, int focus) {
+    cancelEditRequest();
     select_all_rows(0);
     for (int p : positions) select_row(p, 1);
     focus_ = focus >= 0 && focus < rows() ? focus : -1;
@@ -70,6 +74,8 @@ void ArchiveTable::selectRows(const std::vector<int>& positions, int focus) {
 }
 
 void ArchiveTable::sortIndicator(int column, bool descending) {
+    cancelEditRequest();
+    endEdit(false, false);
     sortColumn_ = column;
     descending_ = descending;
     redraw();
@@ -150,8 +156,10 @@ void ArchiveTable::drawHeader(int column, int x, int y, int w, int h) {
 
 void ArchiveTable::drawCell(int row, int column, int x, int y, int w, int h) {
     RowMark mark = events_.rowMark ? events_.rowMark(row) : kNoMark;
+    // The editor draws the cell it lies over.
+    if (editing_ && row == editRow_ && column == editColumn_) return;
     bool selected = row_selected(row) == 1;
-    bool focused = Fl::focus() == this;
+    bool focused = Fl::focus() == this || (editing_ && Fl::focus() == editor());
     RowLook look = rowLook(mark, selected, focused, row % 2 == 1);
     fl_push_clip(x, y, w, h);
     fl_color(look.background);

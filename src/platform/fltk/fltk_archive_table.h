@@ -1,7 +1,9 @@
 // The archive window's table: an FLTK row table whose cells are asked for
 // as they are drawn (virtual rows), with sortable, resizable column headers,
 // the selection of a desktop list (click, Ctrl and Shift clicks, arrows and
-// Shift+arrows, a focused row), row marks and files dropped on a row.
+// Shift+arrows, a focused row), row marks, files dropped on a row, and an
+// in-place editor over one cell, opened on the shell's word after F2 or a
+// slow second click on the focused row.
 #pragma once
 
 #include <FL/Fl_Table_Row.H>
@@ -14,6 +16,8 @@
 
 namespace sonkrate::platform::desktop {
 
+class CellEditor;
+
 class ArchiveTable : public Fl_Table_Row {
 public:
     struct Events {
@@ -24,6 +28,9 @@ public:
         std::function<void()> selectionChanged;
         std::function<void(int position)> activated;
         std::function<void(int position, const std::string& dropText)> dropped;
+        std::function<void(int position, int column)> editRequest;
+        std::function<void(int position, int column, const std::string& text)> cellEdited;
+        std::function<void()> editorTyped;  // the editor's text changed
     };
 
     ArchiveTable(int x, int y, int w, int h, std::vector<TableColumn> columns, Events events);
@@ -43,7 +50,22 @@ public:
     int rowHeight() const { return rowHeight_; }
     int topRow() const { return toprow; }
 
+    // The in-place editor over a cell, its text selected; the cell is
+    // scrolled into view first. A position or column out of range opens nothing.
+    void editCell(int row, int column, const std::string& text);
+    // Closes the editor: confirmed, the text goes to cellEdited. With
+    // keyboardBack the table takes the keyboard the editor had.
+    void endEdit(bool confirm, bool keyboardBack);
+    bool editing() const { return editing_; }
+    int editRow() const { return editRow_; }
+    int editColumn() const { return editColumn_; }
+    const Fl_Widget* editor() const;
+    std::string editText() const;
+    // Takes the keyboard from the filter or the editor, the edit confirmed.
+    void takeKeyboard();
+
     int handle(int event) override;
+    void draw() override;
 
 protected:
     void draw_cell(TableContext context, int row, int column, int x, int y, int w, int h) override;
@@ -71,6 +93,16 @@ private:
     // Widens or narrows a column to its title and the cells of the rows in view.
     void fitColumn(int column);
     int visibleRows() const;
+    // In-place editing (fltk_archive_table_edit.cpp).
+    void buildEditor();
+    void placeEditor();
+    void scrollColumnIntoView(int column);
+    // A click on the focused row of a table that had the keyboard: after a
+    // double click's time with no second click, the shell is asked to edit.
+    void scheduleEditRequest(int row, int column);
+    void cancelEditRequest();
+    static void editRequestDue(void* data);
+    static void editOutOfView(void* data);
 
     std::vector<TableColumn> columns_;
     Events events_;
@@ -83,6 +115,10 @@ private:
     bool dragSelecting_ = false;
     bool dropPending_ = false; // a drop's release was taken: the next paste is its text
     int dropRow_ = -1;
+    CellEditor* editor_ = nullptr;
+    bool editing_ = false;
+    int editRow_ = -1, editColumn_ = -1;
+    int requestRow_ = -1, requestColumn_ = -1;
 };
 
 }  // namespace sonkrate::platform::desktop

@@ -18,6 +18,8 @@ bool insideShown(const Fl_Widget* w) { return w->visible() && Fl::event_inside(w
 }  // namespace
 
 int ArchiveTable::handle(int event) {
+    // The editor over a cell takes the pointer as any field does.
+    if (editing_ && (event == FL_PUSH || event == FL_MOVE) && Fl::event_inside(editor())) return Fl_Group::handle(event);
     switch (event) {
     case FL_FOCUS:
     case FL_UNFOCUS:
@@ -55,6 +57,8 @@ void ArchiveTable::notifyIfChanged(const Snapshot& before) {
 }
 
 int ArchiveTable::handlePush() {
+    cancelEditRequest();
+    bool hadKeyboard = Fl::focus() == this;
     if (insideShown(vscrollbar) || insideShown(hscrollbar)) return Fl_Table::handle(FL_PUSH);
     int row = 0, column = 0;
     ResizeFlag resize = RESIZE_NONE;
@@ -67,13 +71,14 @@ int ArchiveTable::handlePush() {
             return 1;
         }
         if (resize != RESIZE_NONE) return Fl_Table::handle(FL_PUSH);
-        if (Fl::focus() != this) take_focus();
+        takeKeyboard();
         pressedHeader_ = Fl::event_button() == FL_LEFT_MOUSE ? column : -1;
         return 1;
     }
     if (context != CONTEXT_CELL && context != CONTEXT_TABLE) return Fl_Table::handle(FL_PUSH);
-    if (Fl::focus() != this) take_focus();
+    takeKeyboard();
     Snapshot before = snapshot();
+    bool onFocusedRow = hadKeyboard && row == focus_ && context == CONTEXT_CELL && row_selected(row) == 1;
     bool ctrl = Fl::event_state(FL_CTRL) != 0, shift = Fl::event_state(FL_SHIFT) != 0;
     if (context == CONTEXT_TABLE) {
         // A click below the rows clears the selection, as in a file manager.
@@ -98,9 +103,12 @@ int ArchiveTable::handlePush() {
         dragSelecting_ = true;
     }
     notifyIfChanged(before);
-    if (Fl::event_button() == FL_LEFT_MOUSE && Fl::event_clicks() > 0 && !ctrl && !shift && events_.activated) {
+    bool plainLeft = Fl::event_button() == FL_LEFT_MOUSE && !ctrl && !shift;
+    if (plainLeft && Fl::event_clicks() > 0 && events_.activated) {
         Fl::event_clicks(0);  // a third click starts a new double click
         events_.activated(row);
+    } else if (plainLeft && onFocusedRow) {
+        scheduleEditRequest(row, column);
     }
     return 1;
 }
@@ -121,6 +129,7 @@ int ArchiveTable::handleDrag() {
         row = std::clamp(row, 0, rows() - 1);
     }
     if (row == focus_) return 1;
+    cancelEditRequest();
     Snapshot before = snapshot();
     focus_ = row;
     selectRange(anchor_, row, false);
@@ -144,6 +153,7 @@ int ArchiveTable::handleRelease() {
 }
 
 int ArchiveTable::handleKey() {
+    cancelEditRequest();
     int key = Fl::event_key();
     bool ctrl = Fl::event_state(FL_CTRL) != 0, shift = Fl::event_state(FL_SHIFT) != 0;
     if (Fl::event_state(FL_ALT | FL_META)) return 0;

@@ -56,7 +56,8 @@ int FilterInput::handle(int event) {
         if (filesDropped) filesDropped(std::string(Fl::event_text(), Fl::event_length()));
         return 1;
     }
-    if (event != FL_KEYBOARD || Fl::event_state(FL_CTRL | FL_ALT | FL_META)) return Fl_Input::handle(event);
+    if (event != FL_KEYBOARD) return Fl_Input::handle(event);
+    if (Fl::event_state(FL_CTRL | FL_ALT | FL_META)) return Fl_Input::handle(event) || textFieldKeepsKey();
     switch (Fl::event_key()) {
     case FL_Escape:
         if (key) key(ArchiveKey::Escape);
@@ -69,8 +70,51 @@ int FilterInput::handle(int event) {
         if (key) key(ArchiveKey::Enter);
         return 1;
     case FL_Up: return 1;  // not a move to another field
-    default: return Fl_Input::handle(event);
+    default: return Fl_Input::handle(event) || textFieldKeepsKey();
     }
+}
+
+bool textFieldKeepsKey() {
+    int key = Fl::event_key();
+    if (key == FL_Delete || key == FL_BackSpace || key == FL_Insert || key == FL_F + 2) return true;
+    bool ctrl = Fl::event_state(FL_CTRL) != 0;
+    return ctrl && (key == 'z' || key == 'y');
+}
+
+CellEditor::CellEditor() : Fl_Input(0, 0, 10, 10) {}
+
+int CellEditor::handle(int event) {
+    if (event == FL_KEYBOARD) return handleKey();
+    int r = Fl_Input::handle(event);
+    if (event == FL_UNFOCUS && focusLost) focusLost();
+    return r;
+}
+
+int CellEditor::handleKey() {
+    int key = Fl::event_key();
+    bool command = Fl::event_state(FL_CTRL | FL_ALT | FL_META) != 0;
+    if (!command) {
+        switch (key) {
+        case FL_Escape:
+            if (ended) ended(false);
+            return 1;
+        case FL_Enter:
+        case FL_KP_Enter:
+        case FL_Tab:
+            if (ended) ended(true);
+            return 1;
+        case FL_Up:
+        case FL_Down:
+        case FL_Page_Up:
+        case FL_Page_Down: return 1;  // the table's keys, not the editor's
+        default: break;
+        }
+    }
+    if (Fl_Input::handle(FL_KEYBOARD)) return 1;
+    if (!command || textFieldKeepsKey() || key == ' ') return 1;
+    // An accelerator of the menu: the edit is confirmed, then the key goes on.
+    if (ended) ended(true);
+    return 0;
 }
 
 }  // namespace sonkrate::platform::desktop

@@ -1,7 +1,7 @@
 // The archive window's own small widgets: the top-level window that lays
 // its children out itself, notes every input and takes the drops no child
-// took, and the filter field that hands Esc, Down and Enter to the shell
-// and leaves dropped files to the window.
+// took, the filter field that hands Esc, Down and Enter to the shell and
+// leaves dropped files to the window, and the in-place editor of a cell.
 #pragma once
 
 #include <FL/Fl_Double_Window.H>
@@ -42,5 +42,27 @@ public:
 
     int handle(int event) override;
 };
+
+// The in-place editor of a table cell. Enter or Tab confirms, Escape
+// cancels, the focus leaving confirms. Keys that edit text stay in it, so
+// that Delete, F2 or Ctrl+Z never reach the table or the menu; another
+// accelerator (Ctrl+S ...) confirms the edit first and then goes on.
+class CellEditor : public Fl_Input {
+public:
+    CellEditor();
+
+    std::function<void(bool confirm)> ended;  // by a key
+    std::function<void()> focusLost;
+
+    int handle(int event) override;
+
+private:
+    int handleKey();
+};
+
+// For a text field's key it did not use: true when the key still belongs
+// to the field (Delete at the end of the text, Ctrl+Z with nothing to
+// undo, F2), so that it does not go on to remove rows or undo edits.
+bool textFieldKeepsKey();
 
 }  // namespace sonkrate::platform::desktop

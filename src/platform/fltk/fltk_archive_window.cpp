@@ -76,6 +76,8 @@ void FltkArchiveWindow::build(const ArchiveWindowDescription& description) {
         fillMenuBar(*menu_, *description.menu, [](Fl_Widget* bar, void* data) {
             auto* self = static_cast<FltkArchiveWindow*>(bar->user_data());
             int id = static_cast<int>(reinterpret_cast<std::intptr_t>(data));
+            // A command chosen while a cell is edited works on the edit confirmed.
+            self->table_->endEdit(true, true);
             self->send([id](ArchiveWindowSink& s) { s.onArchiveCommand(id); });
         });
     }
@@ -108,6 +110,13 @@ void FltkArchiveWindow::buildTable(const ArchiveWindowDescription& description) 
     e.selectionChanged = [this] { send([](ArchiveWindowSink& s) { s.onArchiveSelectionChanged(); }); };
     e.activated = [this](int row) { send([row](ArchiveWindowSink& s) { s.onArchiveRowActivated(row); }); };
     e.dropped = [this](int row, const std::string& text) { dropped(row, text); };
+    e.editRequest = [this](int row, int column) {
+        send([row, column](ArchiveWindowSink& s) { s.onArchiveEditRequest(row, column); });
+    };
+    e.editorTyped = [this] { host_.changed(); };
+    e.cellEdited = [this](int row, int column, const std::string& text) {
+        send([row, column, &text](ArchiveWindowSink& s) { s.onArchiveCellEdited(row, column, text); });
+    };
     table_ = new ArchiveTable(0, 0, 100, 100, description.columns, std::move(e));
 }
 
@@ -152,7 +161,9 @@ void FltkArchiveWindow::connect() {
         [](Fl_Widget*, void* data) {
             // Escape does not close the window; the close box asks the shell.
             if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
-            static_cast<FltkArchiveWindow*>(data)->send([](ArchiveWindowSink& s) { s.onArchiveCloseRequest(); });
+            auto* self = static_cast<FltkArchiveWindow*>(data);
+            self->table_->endEdit(true, false);
+            self->send([](ArchiveWindowSink& s) { s.onArchiveCloseRequest(); });
         },
         this);
     filter_->when(FL_WHEN_CHANGED);

@@ -66,6 +66,13 @@ public:
     std::optional<std::string> chooseFolder(const std::string& title, const std::string& initial) override;
     std::optional<std::string> askText(const std::string& title, const std::string& prompt,
                                        const std::string& initial) override;
+    void editCell(int position, int column, const std::string& text) override;
+    std::vector<std::string> chooseFiles(const FileDialogOptions& options, bool several) override;
+    std::optional<std::string> chooseSaveFile(const FileDialogOptions& options) override;
+    int askChoice(const std::string& title, const std::string& message, const std::vector<std::string>& buttons) override;
+    void showMessage(const std::string& title, const std::string& message, MessageIcon icon) override;
+    std::optional<std::string> editLongText(const std::string& title, const std::string& prompt,
+                                            const std::string& text) override;
 
     // The window's lines of the UI dump (fltk_archive_dump.cpp).
     void dump(std::ostream& o);
@@ -87,6 +94,10 @@ private:
     void dumpTable(std::ostream& o);
     void dumpAreas(std::ostream& o);
     void dumpMenu(std::ostream& o);
+    // A dialog of the window opens (an open in-place editor closes without
+    // a word, as the shell asked for the dialog) and closes, for the dump.
+    void dialogOpens(const std::string& title);
+    void dialogCloses();
 
     ArchiveWindowSink& sink_;
     Host host_;

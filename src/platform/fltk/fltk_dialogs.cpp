@@ -7,11 +7,15 @@
 #include <FL/fl_ask.H>
 #include <FL/x.H>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "io/paths.h"
+#include "platform/fltk/fltk_choosers.h"
 #include "platform/fltk/fltk_common.h"
+#include "platform/fltk/fltk_message_dialog.h"
+#include "platform/fltk/fltk_widgets.h"
 
 namespace sonkrate::platform::desktop {
 
@@ -62,37 +66,69 @@ bool pathFitsFlags(const std::string& path, const FileDialogOptions& dialog, boo
     return true;
 }
 
-// Shows the chooser once; the chosen path, or none when it was cancelled.
-std::optional<std::string> chooseOnce(const FileDialogOptions& dialog, bool save, const std::string& preset) {
-    Fl_Native_File_Chooser chooser(save ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE : Fl_Native_File_Chooser::BROWSE_FILE);
+// Shows the chooser once: the chosen paths, the default extension added to
+// a name typed without one; empty when it was cancelled.
+std::vector<std::string> chooseOnce(const FileDialogOptions& dialog, ChooserKind kind, const std::string& preset) {
+    bool save = kind == ChooserKind::Save;
+    Fl_Native_File_Chooser chooser(save                              ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
+                                   : kind == ChooserKind::OpenSeveral ? Fl_Native_File_Chooser::BROWSE_MULTI_FILE
+                                                                      : Fl_Native_File_Chooser::BROWSE_FILE);
     chooser.title(save ? "Save As" : "Open");
     std::string filter = chooserFilter(dialog);
     if (!filter.empty()) chooser.filter(filter.c_str());
     if (!dialog.initialFolder.empty()) chooser.directory(dialog.initialFolder.c_str());
     if (!preset.empty()) chooser.preset_file(preset.c_str());
-    int options = Fl_Native_File_Chooser::NO_OPTIONS;
-    if (save && (dialog.flags & kOverwritePrompt)) options |= Fl_Native_File_Chooser::SAVEAS_CONFIRM;
-    if (save) options |= Fl_Native_File_Chooser::NEW_FOLDER;
-    chooser.options(options);
-    if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return std::nullopt;
-    std::string path = chooser.filename();
-    if (!dialog.defaultExtension.empty() && io::fileNameOf(path).find('.') == std::string::npos)
-        path += '.' + dialog.defaultExtension;
-    return path;
+    // The question before writing over a file is asked once the extension
+    // is added, so that it covers the name that will be written.
+    chooser.options(save ? Fl_Native_File_Chooser::NEW_FOLDER : Fl_Native_File_Chooser::NO_OPTIONS);
+    std::vector<std::string> paths;
+    if (chooser.show() != 0) return paths;
+    for (int i = 0; i < std::max(chooser.count(), 1); ++i) {
+        const char* name = chooser.filename(i);
+        if (!name || !*name) continue;
+        std::string path = name;
+        if (save && !dialog.defaultExtension.empty() && io::fileNameOf(path).find('.') == std::string::npos)
+            path += '.' + dialog.defaultExtension;
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+// As the system's own dialogs do, asks before a file that exists is written over.
+bool mayWriteOver(const std::string& path, const FileDialogOptions& dialog, Fl_Window* over) {
+    if (!(dialog.flags & kOverwritePrompt) || !isRegularFile(path)) return true;
+    std::string question = io::fileNameOf(path) + " already exists.\nDo you want to replace it?";
+    return runMessageDialog("Confirm Save As", question, DialogIcon::Warning, {"Yes", "No"}, over) == 0;
 }
 
 }  // namespace
 
-std::optional<std::string> FltkPlatform::fileDialog(const FileDialogOptions& dialog, bool save) {
-    if (!openDisplay()) return std::nullopt;
+std::vector<std::string> choosePaths(const FileDialogOptions& dialog, ChooserKind kind, Fl_Window* over) {
+    bool save = kind == ChooserKind::Save;
     std::string preset = dialog.initialName;
     for (;;) {
-        changed();
-        std::optional<std::string> path = chooseOnce(dialog, save, preset);
-        if (!path || pathFitsFlags(*path, dialog, save)) return path;
-        // The dialog comes back with the refused name in it.
-        preset = *path;
+        std::vector<std::string> paths = chooseOnce(dialog, kind, preset);
+        if (paths.empty()) return paths;
+        bool taken = true;
+        for (const std::string& path : paths) {
+            taken = pathFitsFlags(path, dialog, save) && (!save || mayWriteOver(path, dialog, over));
+            if (!taken) {
+                // The dialog comes back with the refused name in it.
+                preset = path;
+                break;
+            }
+        }
+        if (taken) return paths;
     }
+}
+
+std::optional<std::string> FltkPlatform::fileDialog(const FileDialogOptions& dialog, bool save) {
+    if (!openDisplay()) return std::nullopt;
+    changed();
+    std::vector<std::string> paths = choosePaths(dialog, save ? ChooserKind::Save : ChooserKind::Open, window_);
+    changed();
+    if (paths.empty()) return std::nullopt;
+    return paths.front();
 }
 
 std::optional<std::string> FltkPlatform::openFileDialog(const FileDialogOptions& dialog) { return fileDialog(dialog, false); }

@@ -1,7 +1,7 @@
 // A stand-in shell for the archive window of the desktop backend: made-up
 // rows (50,000 by default, or the count given), sorting on header clicks, a
 // filter, selection, a waveform with a moving cursor, a progress line and
-// the two dialogs. Every event the window sends is written to standard
+// the dialogs, and in-place editing of names. Every event the window sends is written to standard
 // output, one line each, so that a test can check what arrived.
 //
 //   archive_window_demo [ROWS]        (SONKRATE_UI_DUMP=FILE for the dump)
@@ -18,7 +18,12 @@ const std::vector<MenuPopup>& demoMenu() {
         {"File", {{"Export selected...", kExport, false, "Ctrl+E"}, {"Choose folder...", kFolder, false, "Ctrl+Shift+O"},
                   {"Close", kClose, false, "Ctrl+W"}}},
         {"Edit", {{"Find", kFind, false, "Ctrl+F"}, {"Select all", kSelectAll, false, "Ctrl+A"},
-                  {"Ask text...", kAsk, false, "Ctrl+G"}}},
+                  {"Ask text...", kAsk, false, "Ctrl+G"}, {"Undo", kUndo, false, "Ctrl+Z"},
+                  {"Redo", kRedo, false, "Ctrl+Y"}, {"Replace...", kReplace, false, "Ctrl+R"},
+                  {"Add sounds...", kAddSounds, false, "Ctrl+I"}, {"Remove", kRemove, false, "Del"},
+                  {"Rename", kRename, false, "F2"}, {"Captions...", kCaptions, false, "Ctrl+Shift+C"}}},
+        {"Save", {{"Save", kSave, false, "Ctrl+S"}, {"Save As...", kSaveAs, false, "Ctrl+Shift+S"},
+                  {"Ask a question", kChoice, false, "Ctrl+Shift+Q"}, {"Show a message", kMessage, false, "Ctrl+Shift+M"}}},
         {"Tools", {{"Verify", kVerify, false, "F5"}, {"Long work", kLongWork, false, "Ctrl+Shift+P"}}},
     };
     return menu;

@@ -14,7 +14,10 @@ namespace archive_demo {
 using namespace sonkrate::platform;
 using sonkrate::platform::desktop::FltkPlatform;
 
-enum Command { kFind = 100, kExport, kSelectAll, kVerify, kLongWork, kFolder, kAsk, kClose };
+enum Command {
+    kFind = 100, kExport, kSelectAll, kVerify, kLongWork, kFolder, kAsk, kClose,
+    kUndo, kRedo, kReplace, kAddSounds, kRemove, kRename, kSave, kSaveAs, kChoice, kMessage, kCaptions
+};
 
 struct Row {
     std::uint32_t record = 0, id = 0, rate = 22050;
@@ -23,6 +26,7 @@ struct Row {
     bool adpcm = false;
     RowMark mark = RowMark::None;
     std::string name, caption;
+    std::string state = "same";  // changed by the window's edits
 };
 
 std::vector<Row> makeRows(int count);
@@ -45,7 +49,7 @@ public:
 
     // ---- The archive window's sink.
     std::string archiveCellText(int position, int column) override;
-    RowMark archiveRowMark(int position) override { return row(position).mark; }
+    RowMark archiveRowMark(int position) override;
     void onArchiveCommand(int id) override;
     void onArchiveKey(ArchiveKey key, KeyPlace place) override;
     void onArchiveHeaderClick(int column) override;
@@ -58,6 +62,8 @@ public:
     void onArchiveCancel() override;
     void onArchiveFilesDropped(int position, const std::vector<std::string>& paths) override;
     void onArchiveCloseRequest() override;
+    void onArchiveEditRequest(int position, int column) override;
+    void onArchiveCellEdited(int position, int column, const std::string& text) override;
     ArchiveWindowFacts archiveWindowFacts() override;
 
 private:
@@ -66,6 +72,10 @@ private:
         std::fflush(stdout);
     }
     const Row& row(int position) const { return rows_[shown_[static_cast<std::size_t>(position)]]; }
+    Row& row(int position) { return rows_[shown_[static_cast<std::size_t>(position)]]; }
+    void stage(int position, const std::string& state);
+    // The editing commands: files, a save name, a question, a message, captions.
+    void editCommand(int id);
     void applyFilter();
     void sortRows();
     void play(int position, double fraction);
@@ -84,6 +94,7 @@ private:
     bool playing_ = false;
     std::uint64_t cursorMs_ = 0;
     int progress_ = -1;
+    int changes_ = 0;
 };
 
 

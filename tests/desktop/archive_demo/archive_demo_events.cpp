@@ -137,6 +137,9 @@ void Demo::onArchiveKey(ArchiveKey key, KeyPlace place) {
         return;
     }
     int focus = window_->focusedRow();
+    if (key == ArchiveKey::F2 && focus >= 0) window_->editCell(focus, 1, archiveCellText(focus, 1));
+    if (key == ArchiveKey::Delete)
+        for (int p : window_->selectedRows()) stage(p, "removed");
     if ((key == ArchiveKey::Enter || key == ArchiveKey::Space) && focus >= 0) {
         if (key == ArchiveKey::Space && playing_) playing_ = false;
         else play(focus, 0);
@@ -211,8 +214,78 @@ void Demo::onArchiveCommand(int id) {
         break;
     }
     case kClose: onArchiveCloseRequest(); break;
+    default: editCommand(id); break;
+    }
+}
+
+void Demo::editCommand(int id) {
+    FileDialogOptions options;
+    options.filterText = "Sounds (*.wav;*.cau)";
+    options.filterPattern = "*.wav;*.cau";
+    options.initialFolder = ".";
+    switch (id) {
+    case kReplace:
+    case kAddSounds: {
+        std::string line = "files";
+        for (const auto& p : window_->chooseFiles(options, id == kAddSounds)) line += " " + p;
+        say(line);
+        break;
+    }
+    case kSaveAs: {
+        options.filterText = "Archive (*.tpa)";
+        options.filterPattern = "*.tpa";
+        options.defaultExtension = "tpa";
+        options.flags = kOverwritePrompt | kPathMustExist;
+        auto path = window_->chooseSaveFile(options);
+        say("save " + (path ? *path : std::string("-")));
+        break;
+    }
+    case kChoice:
+        say("choice " + std::to_string(window_->askChoice("Unsaved changes",
+                                                           "demo.tpa has changes that are not saved. Save them before closing?",
+                                                           {"Save", "Don't save", "Cancel"})));
+        break;
+    case kMessage:
+        window_->showMessage("Replace",
+                             "The sound could not be read: /home/someone/very/long/folder/names/that/go/on/and/on/"
+                             "without/a/single/blank/anywhere/in/them/sound.wav is not a RIFF file.",
+                             MessageIcon::Error);
+        say("message shown");
+        break;
+    case kCaptions: {
+        auto text = window_->editLongText("Captions", "The captions of the sound as SubRip text:",
+                                          "1\r\n00:00:00,000 --> 00:00:01,500\r\nHello\r\n");
+        say("captions " + (text ? *text : std::string("-")));
+        break;
+    }
     default: break;
     }
+}
+
+RowMark Demo::archiveRowMark(int position) {
+    const Row& r = row(position);
+    if (r.state == "changed") return RowMark::Changed;
+    if (r.state == "removed") return RowMark::Removed;
+    return r.mark;
+}
+
+void Demo::stage(int position, const std::string& state) {
+    if (position < 0 || position >= static_cast<int>(shown_.size())) return;
+    row(position).state = state;
+    ++changes_;
+    window_->refreshRows();
+}
+
+void Demo::onArchiveEditRequest(int position, int column) {
+    say("edit-request " + std::to_string(position) + " " + std::to_string(column));
+    if (column == 1) window_->editCell(position, column, archiveCellText(position, column));
+}
+
+void Demo::onArchiveCellEdited(int position, int column, const std::string& text) {
+    say("edited " + std::to_string(position) + " " + std::to_string(column) + " " + text);
+    if (column != 1 || text == archiveCellText(position, column)) return;
+    row(position).name = text;
+    stage(position, "changed");
 }
 
 void Demo::onArchiveCancel() {
@@ -225,6 +298,7 @@ void Demo::onArchiveFilesDropped(int position, const std::vector<std::string>& p
     std::string line = "drop " + std::to_string(position);
     for (const auto& p : paths) line += " " + p;
     say(line);
+    if (position >= 0) stage(position, "changed");
 }
 
 void Demo::onArchiveCloseRequest() {
@@ -242,11 +316,12 @@ ArchiveWindowFacts Demo::archiveWindowFacts() {
     if (sortColumn_ >= 0) f.sortColumn = titles[sortColumn_];
     f.descending = descending_;
     f.filter = filter_;
+    f.changes = changes_;
     f.title = "demo.tpa - Sonkrate";
     for (int p = 0; p < std::min(f.shown, 5000); ++p) {
         const Row& r = row(p);
         f.rows.push_back({p, r.record, r.id, r.lengthMs, r.rate, r.channels, r.bits, r.adpcm ? "ima-adpcm" : "pcm",
-                          "same", r.name.empty() ? "unknown" : r.name});
+                          r.state, r.name.empty() ? "unknown" : r.name});
     }
     f.waveformRecord = waveRecord_;
     f.waveformColumns = columns_;
