@@ -400,3 +400,215 @@ TEST(ArchiveWindow, AsksForAFolderAndALineOfText) {
     s.key("Escape");
     EXPECT_TRUE(s.waitEvent("text -"));
 }
+
+namespace {
+
+bool anyEventStarts(const DemoSession& s, const std::string& prefix) {
+    for (const auto& e : s.events())
+        if (e.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
+std::string editLine(const UiDump& d) { return d.line("browser-edit "); }
+
+}  // namespace
+
+TEST(ArchiveWindow, EditsACellInPlaceAfterF2OrASlowSecondClick) {
+    DemoSession s;
+    START_DEMO_OR_SKIP(s, 300);
+    UiDump d;
+    s.clickRow(2);
+    std::string name = rowName(s.dump().line("browser-row 2 "));
+    // F2 opens the editor over the name of the focused row, its text selected.
+    s.key("F2");
+    ASSERT_TRUE(s.app->waitFor([&](const UiDump& u) { return editLine(u) == "browser-edit 2 1 " + name; }, 3000, &d))
+        << editLine(d);
+    EXPECT_NE(d.line("browser-table ").find("keyboard=editor"), std::string::npos);
+    std::vector<int> editor = d.numbers("browser-area editor "), table = d.numbers("browser-table ");
+    std::vector<int> column = d.numbers("browser-column 1 ");
+    ASSERT_EQ(editor.size(), 4u);
+    EXPECT_EQ(editor[0], column[0]);
+    EXPECT_EQ(editor[1], table[1] + 2 * d.field("browser-table ", "row-height"));
+    EXPECT_EQ(editor[2], column[2]);
+    // Delete, F2 and Ctrl+Z edit the text: no row is removed, nothing undone.
+    s.clearEvents();
+    s.key("Delete F2");
+    ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return editLine(u) == "browser-edit 2 1 "; }, 3000, &d)) << editLine(d);
+    s.key("ctrl+z");
+    ASSERT_TRUE(s.app->waitFor([&](const UiDump& u) { return editLine(u) == "browser-edit 2 1 " + name; }, 3000, &d)) << editLine(d);
+    s.key("End");
+    xdo(s.display(), "type --delay 40 _new");
+    s.key("Return");
+    ASSERT_TRUE(s.waitEvent("edited 2 1 " + name + "_new"));
+    EXPECT_FALSE(anyEventStarts(s, "key ")) << "a key of the editor reached the table";
+    EXPECT_FALSE(anyEventStarts(s, "command ")) << "a key of the editor reached the menu";
+    ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return editLine(u).empty(); }, 3000, &d));
+    EXPECT_NE(d.line("browser-row 2 ").find(" changed " + name + "_new"), std::string::npos) << d.line("browser-row 2 ");
+    EXPECT_EQ(d.field("browser ", "changes"), 1);
+    EXPECT_NE(d.line("browser-table ").find("keyboard=table"), std::string::npos);
+    if (testkit::haveTool("import")) screenshot(s.display(), "archive_window_row_changed");
+
+    // Escape closes the editor and sends nothing.
+    s.clearEvents();
+    s.key("F2");
+    ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return !editLine(u).empty(); }, 3000));
+    xdo(s.display(), "type --delay 40 zzz");
+    if (testkit::haveTool("import")) screenshot(s.display(), "archive_window_editing");
+    s.key("Escape");
+    ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return editLine(u).empty(); }, 3000, &d));
+    pause(300);
+    EXPECT_FALSE(anyEventStarts(s, "edited ")) << "Escape sent the edit";
+    EXPECT_EQ(rowName(d.line("browser-row 2 ")), name + "_new");
+
+    // A second, slow click on the focused row asks to edit the cell clicked.
+    pause(1100);
+    s.clickRow(5);
+    pause(1100);
+    s.clearEvents();
+    s.clickRow(5);
+    ASSERT_TRUE(s.waitEvent("edit-request 5 1"));
+    ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return editLine(u).rfind("browser-edit 5 1 ", 0) == 0; }, 3000, &d));
+    // A click on another row confirms the edit, as the focus leaves it.
+    s.clickRow(7);
+    EXPECT_TRUE(s.waitEvent("edited 5 1 " + rowName(d.line("browser-row 5 "))));
+    EXPECT_TRUE(s.waitEvent("selection 7 focus 7"));
+    // A double click on the focused row plays it and asks for no editor.
+    pause(1100);
+    s.clearEvents();
+    auto [px, py] = s.rowPoint(7);
+    xdo(s.display(), "mousemove --window " + std::to_string(s.window) + " " + std::to_string(px) + " " +
+                         std::to_string(py) + " click --repeat 2 --delay 80 1");
+    ASSERT_TRUE(s.waitEvent("activated 7"));
+    pause(1000);
+    EXPECT_FALSE(anyEventStarts(s, "edit-request ")) << "a double click asked for the editor";
+    EXPECT_TRUE(editLine(s.dump()).empty());
+
+    // Scrolled out of view, the edit is confirmed and the editor goes.
+    s.clearEvents();
+    s.key("F2");
+    ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return editLine(u).rfind("browser-edit 7 1 ", 0) == 0; }, 3000));
+    xdo(s.display(), "click --repeat 3 --delay 50 5");
+    EXPECT_TRUE(s.waitEvent("edited 7 1 " + rowName(s.dump().line("browser-row 7 "))));
+    EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return editLine(u).empty() && u.field("browser-table ", "top") == 9; }, 3000));
+}
+
+TEST(ArchiveWindow, TextFieldsKeepTheirKeysAndTheMenuTakesItsAccelerators) {
+    DemoSession s;
+    START_DEMO_OR_SKIP(s, 300);
+    s.clickRow(1);
+    // From the table, each accelerator of the editing menu is a command.
+    for (auto [keys, id] : std::vector<std::pair<std::string, int>>{{"ctrl+z", 108}, {"ctrl+y", 109}, {"ctrl+s", 114}}) {
+        s.key(keys);
+        EXPECT_TRUE(s.waitEvent("command " + std::to_string(id))) << keys;
+    }
+    // In the filter field, Delete at the end of the text, F2, Ctrl+Z and
+    // Ctrl+Y edit the text; Ctrl+S still saves.
+    s.key("ctrl+f");
+    xdo(s.display(), "type --delay 40 door");
+    ASSERT_TRUE(s.waitEvent("filter door"));
+    s.clearEvents();
+    s.key("Delete F2 ctrl+y ctrl+z ctrl+z ctrl+z");
+    s.key("ctrl+s");
+    ASSERT_TRUE(s.waitEvent("command 114"));
+    for (const auto& e : s.events())
+        EXPECT_TRUE(e == "command 114" || e.rfind("filter ", 0) == 0 || e.rfind("selection ", 0) == 0) << e;
+    // Ctrl+Shift+S is Save As, not Save.
+    s.clearEvents();
+    s.key("ctrl+shift+s");
+    ASSERT_TRUE(s.waitEvent("command 115"));
+    ASSERT_NE(waitForWindow(s.display(), "Save As", 10000), 0u);
+    pause(300);
+    s.key("Escape");
+    EXPECT_TRUE(s.waitEvent("save -"));
+    EXPECT_FALSE(s.waitEvent("command 114", 300));
+
+    // A file dropped on a row reaches the shell with the row's position.
+    std::string dropped = s.root.file("new.wav");
+    testkit::writeText(dropped, "x");
+    s.key("ctrl+f Escape");
+    auto [rx, ry] = s.rowPoint(3);
+    std::string why;
+    ASSERT_TRUE(dropUris(s.display(), s.window, rx, ry, "file://" + dropped + "\r\n", why)) << why;
+    EXPECT_TRUE(s.waitEvent("drop 3 " + dropped));
+    EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return u.line("browser-row 3 ").find(" changed ") != std::string::npos; }, 3000));
+}
+
+TEST(ArchiveWindow, ChoosesFilesAsksQuestionsAndEditsLongText) {
+    DemoSession s;
+    START_DEMO_OR_SKIP(s, 20);
+    std::string data = s.root.file("data");
+    testkit::writeText(data + "/a.wav", "x");
+    testkit::writeText(data + "/old.tpa", "x");
+    s.clickRow(0);
+    // Files to replace with, from the folder the program runs in.
+    s.key("ctrl+r");
+    ASSERT_NE(waitForWindow(s.display(), "Open", 10000), 0u);
+    EXPECT_TRUE(s.app->waitFor([](const UiDump& u) { return u.rest("browser-dialog open=1 title=") == "Open"; }, 3000));
+    pause(300);
+    xdo(s.display(), "type --delay 40 a.wav");
+    s.key("Return");
+    EXPECT_TRUE(s.waitEvent("files " + data + "/a.wav"));
+
+    // Save As adds the extension and then asks before writing over the file:
+    // No brings the chooser back with the name, Yes takes it.
+    s.clearEvents();
+    s.key("ctrl+shift+s");
+    ASSERT_NE(waitForWindow(s.display(), "Save As", 10000), 0u);
+    pause(300);
+    xdo(s.display(), "type --delay 40 old");
+    for (const char* answer : {"Tab Return", "Return"}) {
+        s.key("Return");
+        ASSERT_NE(waitForWindow(s.display(), "Confirm Save As", 10000), 0u) << answer;
+        pause(300);
+        s.key(answer);
+        pause(1200);  // the chooser shown again
+    }
+    ASSERT_TRUE(s.waitEvent("save " + data + "/old.tpa"));
+    EXPECT_EQ(s.events().size(), 2u);  // the command and the one answer
+
+    // A question: Enter takes the first button, Tab moves to the next, and
+    // Escape or the close box give -1.
+    for (auto [keys, answer] : std::vector<std::pair<std::string, std::string>>{
+             {"Return", "choice 0"}, {"Tab Tab Return", "choice 2"}, {"Escape", "choice -1"}, {"", "choice -1"}}) {
+        s.clearEvents();
+        s.key("ctrl+shift+q");
+        unsigned long dialog = waitForWindow(s.display(), "Unsaved changes", 10000);
+        ASSERT_NE(dialog, 0u);
+        pause(300);
+        if (keys.empty())
+            closeWindow(s.display(), dialog);
+        else
+            s.key(keys);
+        EXPECT_TRUE(s.waitEvent(answer)) << keys;
+    }
+
+    // A message with a long path is wrapped: the dialog stays narrow and grows down.
+    s.key("ctrl+shift+m");
+    unsigned long message = waitForWindow(s.display(), "Replace", 10000);
+    ASSERT_NE(message, 0u);
+    pause(300);
+    std::string geometry = xdo(s.display(), "getwindowgeometry " + std::to_string(message)).out;
+    std::size_t at = geometry.find("Geometry: ");
+    ASSERT_NE(at, std::string::npos) << geometry;
+    int w = std::atoi(geometry.c_str() + at + 10), h = std::atoi(geometry.c_str() + geometry.find('x', at) + 1);
+    EXPECT_LT(w, 600) << geometry;
+    EXPECT_GT(h, 100) << geometry;
+    if (testkit::haveTool("import")) screenshot(s.display(), "archive_window_message");
+    s.key("Return");
+    EXPECT_TRUE(s.waitEvent("message shown"));
+
+    // Several lines edited; Ctrl+Enter takes them, Escape gives nothing.
+    s.key("ctrl+shift+c");
+    ASSERT_NE(waitForWindow(s.display(), "Captions", 10000), 0u);
+    pause(300);
+    s.key("ctrl+End");
+    xdo(s.display(), "type --delay 40 World");
+    s.key("ctrl+Return");
+    ASSERT_TRUE(s.waitEvent("Hello"));
+    EXPECT_TRUE(s.waitEvent("World"));
+    s.key("ctrl+shift+c");
+    ASSERT_NE(waitForWindow(s.display(), "Captions", 10000), 0u);
+    pause(300);
+    s.key("Escape");
+    EXPECT_TRUE(s.waitEvent("captions -"));
+}

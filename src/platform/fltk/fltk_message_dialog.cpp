@@ -108,6 +108,13 @@ private:
     DialogIcon icon_;
 };
 
+// Escape closes the dialog itself: as a shortcut it would first be offered
+// to the widget under the pointer, which may be in the window behind.
+bool escapePressed(int event) {
+    return (event == FL_KEYBOARD || event == FL_SHORTCUT) && Fl::event_key() == FL_Escape &&
+           !Fl::event_state(FL_CTRL | FL_ALT | FL_META | FL_SHIFT);
+}
+
 class ChoiceWindow : public Fl_Double_Window {
 public:
     ChoiceWindow(int w, int h) : Fl_Double_Window(w, h) {}
@@ -119,6 +126,10 @@ public:
         hide();
     }
     int handle(int event) override {
+        if (escapePressed(event)) {
+            finish(-1);
+            return 1;
+        }
         bool enter = event == FL_KEYBOARD && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter);
         if (!enter) return Fl_Double_Window::handle(event);
         // Enter presses the button that has the keyboard, else the default.
@@ -234,6 +245,11 @@ public:
     void finish(bool accepted) {
         confirmed = accepted;
         hide();
+    }
+    int handle(int event) override {
+        if (!escapePressed(event)) return Fl_Double_Window::handle(event);
+        finish(false);
+        return 1;
     }
     // The editor takes the room; the buttons keep their size at the bottom right.
     void resize(int x, int y, int w, int h) override {

@@ -26,7 +26,7 @@
 //                                      (the first 5,000 shown rows in order; ID 8 lower-case hex digits)
 //   waveform record=R|- columns=C channels=N playing=P cursor-ms=T
 // then what the window's widgets hold, in the archive window's pixels:
-//   browser-table X Y W H rows=N top=T row-height=RH focus=F selected=P,Q sort-column=C keyboard=table|filter|other|none
+//   browser-table X Y W H rows=N top=T row-height=RH focus=F selected=P,Q sort-column=C keyboard=table|filter|editor|other|none
 //                                      (X Y W H: the rows' area below the headers; focus,
 //                                       selected and top are positions among the shown rows)
 //   browser-window x=.. y=.. w=.. h=.. title=TITLE
@@ -35,10 +35,12 @@
 //   browser-status TEXT
 //   browser-details TEXT
 //   browser-progress shown=S done=D total=T text=TEXT
-//   browser-dialog open=O title=TITLE  (the last folder or text dialog of the window)
+//   browser-edit POSITION COLUMN TEXT  (while the in-place editor is open: its cell and text so far)
+//   browser-dialog open=O title=TITLE  (the last dialog of the window)
 //   browser-waveform columns=C picture-columns=P channels=N duration-ms=D cursor-x=X|-1
 //   browser-area NAME X Y W H          (filter, play-on-select, waveform, details, status;
-//                                       progress and cancel while the progress line shows)
+//                                       progress and cancel while the progress line shows;
+//                                       editor while a cell is edited)
 //   browser-menu-title X W TITLE
 //   browser-menu-item ID ENABLED SHORTCUT TEXT   (SHORTCUT as the menu shows it, "-" for none)
 #pragma once
