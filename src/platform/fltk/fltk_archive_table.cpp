@@ -45,9 +45,11 @@ void ArchiveTable::rowCount(int n) {
         rows(1);
         row_height(0, rowHeight_);
     }
-    // Positions may now name other rows: an open editor goes without a word.
-    cancelEditRequest();
-    endEdit(false, false);
+    // Positions now name other rows: an open editor goes without a word.
+    if (n != rows()) {
+        cancelEditRequest();
+        endEdit(false, false);
+    }
     rows(std::max(n, 0));
     // A turn of the wheel moves three rows, as in other desktop lists.
     vscrollbar->linesize(3 * rowHeight_);
