@@ -9,8 +9,10 @@
 #include <chrono>
 #include <thread>
 
+#include "archive/format/tpa_loader.h"
 #include "desktop_archives.h"
 #include "desktop_session.h"
+#include "xdnd_source.h"
 
 using namespace desktop_test;
 using testkit::Bytes;
@@ -99,4 +101,62 @@ TEST(ArchiveWindowOfTheProgram, OpensForAGivenArchiveSortsFiltersAndPlays) {
     EXPECT_FALSE(app.waitExit(500).has_value());
     ASSERT_TRUE(closeWindow(x.display(), waitForWindow(x.display(), " sonkrate", 5000)));
     EXPECT_EQ(app.waitExit(10000), std::optional<int>(0));
+}
+
+TEST(ArchiveWindowOfTheProgram, AWavDroppedOnARowReplacesItAndCtrlSSavesTheArchive) {
+    testkit::ScratchDir root;
+    XServer x;
+    std::string why;
+    if (!x.start(why) || !testkit::haveTool("xdotool")) GTEST_SKIP() << (why.empty() ? "xdotool is not installed" : why);
+    std::vector<Bytes> samples;
+    std::string tpa = makeArchive(root, "edited.tpa", 2, &samples);
+    Bytes before = testkit::readFile(tpa);
+    // A mono 16-bit .wav of 0.5 s at 22050 Hz, a saw tooth.
+    Bytes wav;
+    auto put = [&wav](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) wav.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    };
+    const std::uint32_t frames = 11025;
+    for (char c : std::string("RIFF")) wav.push_back(static_cast<std::uint8_t>(c));
+    put(36 + frames * 2, 4);
+    for (char c : std::string("WAVEfmt ")) wav.push_back(static_cast<std::uint8_t>(c));
+    put(16, 4), put(1, 2), put(1, 2), put(22050, 4), put(44100, 4), put(2, 2), put(16, 2);
+    for (char c : std::string("data")) wav.push_back(static_cast<std::uint8_t>(c));
+    put(frames * 2, 4);
+    for (std::uint32_t i = 0; i < frames; ++i) put(static_cast<std::uint16_t>((i % 100) * 600 - 30000), 2);
+    std::string sound = root.file("new.wav");
+    testkit::writeFile(sound, wav);
+
+    App app(root);
+    ASSERT_TRUE(app.start(x.display(), {}, {tpa}));
+    unsigned long browser = waitForWindow(x.display(), "edited.tpa - Sonkrate", 15000);
+    ASSERT_NE(browser, 0u) << "no archive window; log: " << testkit::readText(app.logPath);
+    UiDump d;
+    ASSERT_TRUE(app.waitFor([](const UiDump& u) { return u.all("browser-row ").size() == 3; }, 10000, &d));
+    std::vector<int> table = d.numbers("browser-table ");
+    int height = d.field("browser-table ", "row-height");
+    ASSERT_EQ(table.size(), 4u);
+    // Dropped on the second row, the .wav replaces that record's sound: staged, marked, counted.
+    ASSERT_TRUE(dropUris(x.display(), browser, table[0] + 60, table[1] + height + height / 2, "file://" + sound + "\r\n", why))
+        << why;
+    ASSERT_TRUE(app.waitFor([](const UiDump& u) { return u.field("browser ", "changes") == 1; }, 10000, &d))
+        << d.line("browser ") << "\n" << testkit::readText(app.logPath);
+    EXPECT_EQ(words(d.line("browser-row 1 ")).at(9), "changed") << d.line("browser-row 1 ");
+    EXPECT_EQ(words(d.line("browser-row 0 ")).at(9), "same");
+    EXPECT_EQ(words(d.line("browser-row 1 ")).at(4), "500");  // the staged sound's length
+    EXPECT_NE(d.line("browser ").find(" title=edited.tpa* - Sonkrate"), std::string::npos) << d.line("browser ");
+    if (testkit::haveTool("import")) screenshot(x.display(), "archive_window_of_the_program_edited");
+
+    // Ctrl+S in the window writes the archive; it loads with its three records.
+    clickAt(x.display(), browser, table[0] + 60, table[1] + height / 2);
+    xdo(x.display(), "key --delay 60 ctrl+s");
+    ASSERT_TRUE(app.waitFor([](const UiDump& u) {
+        return u.field("browser ", "changes") == 0 && u.line("browser ").find(" title=edited.tpa - Sonkrate") != std::string::npos;
+    }, 15000, &d)) << d.line("browser ");
+    EXPECT_NE(testkit::readFile(tpa), before);
+    sonkrate::archive::TpaLoad saved = sonkrate::archive::loadTpaArchive(tpa, root.file("wavs"));
+    ASSERT_TRUE(saved.outcome.ok) << saved.outcome.reason;
+    EXPECT_EQ(saved.archive.entryCount, 3u);
+    ASSERT_TRUE(closeWindow(x.display(), waitForWindow(x.display(), " sonkrate", 5000)));
+    EXPECT_TRUE(app.waitExit(10000).has_value());
 }
