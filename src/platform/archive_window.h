@@ -118,6 +118,7 @@ public:
     virtual void onArchiveCloseRequest() = 0;
     // A click on a cell of the focused row that was already focused (the
     // second, slow click of in-place editing): the shell may call editCell.
+    // A sink that does not edit ignores this and the next event.
     virtual void onArchiveEditRequest(int position, int column) { (void)position, (void)column; }
     // The in-place editor opened by editCell was confirmed (Enter, or the
     // focus left it) with this text. Escape closes it with no event.
@@ -174,37 +175,23 @@ public:
     virtual std::optional<std::string> askText(const std::string& title, const std::string& prompt,
                                                const std::string& initial) = 0;
 
-    // Editing; a backend that cannot edit yet answers as if cancelled.
-    // An in-place editor over one cell of a shown row, its text selected;
-    // its end is reported through onArchiveCellEdited.
-    virtual void editCell(int position, int column, const std::string& text) { (void)position, (void)column, (void)text; }
+    // Editing. An in-place editor over one cell of a shown row, its text
+    // selected; its end is reported through onArchiveCellEdited.
+    virtual void editCell(int position, int column, const std::string& text) = 0;
     // Files to open, several when several is true (empty when cancelled).
-    virtual std::vector<std::string> chooseFiles(const FileDialogOptions& options, bool several) {
-        (void)options, (void)several;
-        return {};
-    }
+    virtual std::vector<std::string> chooseFiles(const FileDialogOptions& options, bool several) = 0;
     // A file to save to (nothing when cancelled); kOverwritePrompt asks first.
-    virtual std::optional<std::string> chooseSaveFile(const FileDialogOptions& options) {
-        (void)options;
-        return std::nullopt;
-    }
+    virtual std::optional<std::string> chooseSaveFile(const FileDialogOptions& options) = 0;
     // A question with buttons of these texts, the first the default: the index
     // of the button pressed, or -1 when the dialog was closed or Escape pressed.
-    virtual int askChoice(const std::string& title, const std::string& message, const std::vector<std::string>& buttons) {
-        (void)title, (void)message, (void)buttons;
-        return -1;
-    }
+    virtual int askChoice(const std::string& title, const std::string& message,
+                          const std::vector<std::string>& buttons) = 0;
     // A message box over the archive window.
-    virtual void showMessage(const std::string& title, const std::string& message, MessageIcon icon) {
-        (void)title, (void)message, (void)icon;
-    }
+    virtual void showMessage(const std::string& title, const std::string& message, MessageIcon icon) = 0;
     // Several lines of text to edit (the captions as SubRip text); nothing
     // when cancelled.
     virtual std::optional<std::string> editLongText(const std::string& title, const std::string& prompt,
-                                                    const std::string& text) {
-        (void)title, (void)prompt, (void)text;
-        return std::nullopt;
-    }
+                                                    const std::string& text) = 0;
 };
 
 // The archive window's timer: ticks reach EventSink::onTimer with this id.
