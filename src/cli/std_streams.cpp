@@ -26,7 +26,11 @@ namespace fs = std::filesystem;
 
 ScratchFile::~ScratchFile() {
     std::error_code ec;
-    if (!folder_.empty()) fs::remove_all(io::nativePath(folder_), ec);
+    // Only the one file and the folder this run made; anything else put there
+    // meanwhile keeps the folder in place.
+    if (folder_.empty()) return;
+    fs::remove(io::nativePath(path_), ec);
+    fs::remove(io::nativePath(folder_), ec);
 }
 
 io::Outcome ScratchFile::create(const std::string& name) {
