@@ -74,6 +74,24 @@ io::Outcome readEditableTable(io::File& file, ArchiveTable& table) {
     return readArchiveRecords(file, table.info, h.entryCount, h.soundCount - h.entryCount, true, table.entries);
 }
 
+namespace {
+
+// Each record points at its image's new place; a replaced image gives its
+// length and header.
+void pointRecordsAtImages(std::vector<TpaEntry>& records, std::map<std::uint64_t, std::uint64_t>& newOffset,
+                          const ImageRewrite& edit) {
+    for (TpaEntry& record : records) {
+        const std::uint32_t old = record.imageOffset;
+        record.imageOffset = static_cast<std::uint32_t>(newOffset[old]);
+        if (auto r = edit.replace.find(old); r != edit.replace.end()) {
+            record.imageLength = static_cast<std::uint32_t>(r->second.facts.size);
+            std::copy(r->second.facts.header.begin(), r->second.facts.header.end(), record.cauHeader.begin());
+        }
+    }
+}
+
+}  // namespace
+
 ImageRewriteResult rewriteImages(io::File& in, const ArchiveTable& table, const ImageRewrite& edit,
                                  const io::ProgressCallback& progress) {
     ImageRewriteResult result;
@@ -114,14 +132,7 @@ ImageRewriteResult rewriteImages(io::File& in, const ArchiveTable& table, const 
     }
     plan.pieces.push_back(ImagePiece::range(in, cursor, table.info.fileSize - cursor));
 
-    for (TpaEntry& record : plan.records) {
-        const std::uint32_t old = record.imageOffset;
-        record.imageOffset = static_cast<std::uint32_t>(newOffset[old]);
-        if (auto r = edit.replace.find(old); r != edit.replace.end()) {
-            record.imageLength = static_cast<std::uint32_t>(r->second.facts.size);
-            std::copy(r->second.facts.header.begin(), r->second.facts.header.end(), record.cauHeader.begin());
-        }
-    }
+    pointRecordsAtImages(plan.records, newOffset, edit);
     plan.header = table.info.header;
     plan.header.entryCount -= std::min(plan.header.entryCount, result.recordsDropped);
     plan.header.soundCount -= std::min(plan.header.soundCount, result.imagesDropped);
