@@ -16,6 +16,7 @@
 #include "archive/format/tpa_format.h"
 #include "audio/cau/cau_header.h"
 #include "audio/wav/wav_headers.h"
+#include "bench_archives.h"
 #include "child_process.h"
 #include "io/byte_order.h"
 #include "io/file.h"
@@ -33,38 +34,6 @@ double timed(const std::vector<std::string>& argv) {
     return run.ok ? run.wall : -1;
 }
 
-// A retail archive of count PCM images of imageSize bytes.
-bool writeArchive(const std::string& path, std::uint32_t count, std::uint32_t imageSize) {
-    std::vector<std::uint8_t> image(imageSize, 0x40);
-    std::copy_n("WBOR", 4, image.begin());
-    io::putU32(&image[4], 110);
-    io::putU32(&image[8], audio::kCauHeaderSize);
-    io::putU32(&image[12], 0);
-    io::putU32(&image[16], imageSize - audio::kCauHeaderSize);
-    io::putU32(&image[20], imageSize - audio::kCauHeaderSize);
-    io::putU32(&image[24], 22050);
-    image[28] = 16, image[29] = 1, image[30] = 0, image[31] = 0;
-    io::putU32(&image[32], 0);
-    const std::uint32_t tableEnd = 24 + 56 * count;
-    std::vector<std::uint8_t> head(tableEnd, 0);
-    io::putU32(&head[0], archive::kRetailLayoutTag);
-    io::putU32(&head[4], count);
-    io::putU32(&head[8], 24);
-    io::putU32(&head[16], tableEnd + count * imageSize);
-    io::putU32(&head[20], count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        std::uint8_t* r = &head[24 + 56 * i];
-        io::putU32(r, 0x10000 + i);
-        io::putU32(r + 4, tableEnd + i * imageSize);
-        io::putU32(r + 8, imageSize);
-        std::copy_n(image.begin(), audio::kCauHeaderSize, r + 20);
-    }
-    io::File out;
-    if (!out.open(path, io::FileMode::Write) || !out.write(head.data(), head.size())) return false;
-    for (std::uint32_t i = 0; i < count; ++i)
-        if (!out.write(image.data(), image.size())) return false;
-    return out.close().ok;
-}
 
 // minutes of 16-bit stereo PCM at 22050 Hz, a ramp.
 bool writeWav(const std::string& path, int minutes) {
@@ -95,7 +64,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 4 ? std::atoi(argv[4]) : 3;
     const std::string tpa = work + "/edited.tpa", copy = work + "/copy.tpa", saved = work + "/saved.tpa";
     const std::string wav = work + "/long.wav", scratch = work + "/staged.bin";
-    if (!writeArchive(tpa, static_cast<std::uint32_t>(std::max(2, megabytes)), 1 << 20) || !writeWav(wav, minutes)) {
+    if (!bench::writeRepeatedArchive(tpa, static_cast<std::uint32_t>(std::max(2, megabytes)), 1 << 20) || !writeWav(wav, minutes)) {
         std::fprintf(stderr, "bench_edit: cannot write the test files in %s\n", work.c_str());
         return 1;
     }
