@@ -78,6 +78,24 @@ std::uint64_t pieceLength(const ImagePiece& piece) {
     return piece.bytes != nullptr ? piece.bytes->size() : piece.length;
 }
 
+// The end of the run of pieces from first on that lie back to back in one
+// file: an archive rewritten with few changes is copied in a few large
+// ranges rather than one per image.
+std::size_t contiguousRun(const std::vector<ImagePiece>& pieces, std::size_t first) {
+    std::size_t end = first + 1;
+    if (pieces[first].file == nullptr) return end;
+    while (end < pieces.size() && pieces[end].file == pieces[first].file &&
+           pieces[end].offset == pieces[end - 1].offset + pieces[end - 1].length)
+        ++end;
+    return end;
+}
+
+std::uint64_t runLength(const std::vector<ImagePiece>& pieces, std::size_t first, std::size_t end) {
+    std::uint64_t length = 0;
+    for (std::size_t i = first; i < end; ++i) length += pieces[i].length;
+    return length;
+}
+
 }  // namespace
 
 ImagePiece ImagePiece::range(io::File& file, std::uint64_t offset, std::uint64_t length) {
@@ -127,9 +145,15 @@ io::Outcome writeArchive(const std::string& target, const ArchivePlan& plan, con
     counter.progress = &options.progress;
     for (const ImagePiece& piece : plan.pieces) counter.total += pieceLength(piece);
     io::reportProgress(options.progress, 0, counter.total);
-    for (std::size_t i = 0; i < plan.pieces.size(); ++i) {
-        if (io::Outcome put = writePiece(plan.pieces[i], out.file(), counter); !put) return put;
-        io::reportProgress(options.piecesProgress, i + 1, plan.pieces.size());
+    for (std::size_t i = 0; i < plan.pieces.size();) {
+        const std::size_t end = contiguousRun(plan.pieces, i);
+        const ImagePiece& first = plan.pieces[i];
+        io::Outcome put = end - i > 1
+                              ? copyPart(*first.file, first.offset, runLength(plan.pieces, i, end), out.file(), counter)
+                              : writePiece(first, out.file(), counter);
+        if (!put) return put;
+        i = end;
+        io::reportProgress(options.piecesProgress, i, plan.pieces.size());
     }
     // The source may be the target itself, which Windows does not let a
     // rename replace while it is open.
