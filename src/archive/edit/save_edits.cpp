@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <optional>
 
+#include "archive/edit/staged_export.h"
 #include "archive/format/archive_class.h"
 #include "archive/format/archive_reader.h"
 #include "archive/format/archive_writer.h"
 #include "archive/format/image_layout.h"
-#include "audio/cau/cau_header.h"
 #include "io/unicode_text.h"
 
 namespace sonkrate::archive {
@@ -67,21 +67,13 @@ io::Outcome Saver::put(std::size_t index) {
         p.length = image.length;
         p.header = image.header;
     } else {
-        audio::CauHeader h = audio::parseCauHeader(image.header.data(), false);
-        if (h.dataOffset < audio::kCauHeaderSize || std::uint64_t{h.dataOffset} + h.dataSize > image.length)
-            return io::failure("Cannot give a sound of " + edits.archivePath() +
-                               " new captions: its header places the sound data outside its image");
-        const std::uint32_t dataOffset = h.dataOffset;
-        const std::string block = image.sections->empty() ? std::string{} : audio::encodeCaptionSections(*image.sections);
-        h.magic = {'W', 'B', 'O', 'R'};
-        h.captionOffset = block.empty() ? 0 : audio::kCaptionAtHeaderEnd;
-        h.dataOffset = static_cast<std::uint32_t>(audio::kCauHeaderSize + block.size());
-        p.header = audio::serializeCauHeader(h);
-        std::vector<std::uint8_t>& head = heads.emplace_back(p.header.begin(), p.header.end());
-        head.insert(head.end(), block.begin(), block.end());
-        plan.pieces.push_back(ImagePiece::memory(head));
-        plan.pieces.push_back(ImagePiece::range(from, image.offset + dataOffset, h.dataSize));
-        p.length = head.size() + h.dataSize;
+        NewImageHead head;
+        if (io::Outcome made = makeNewImageHead(image, edits.archivePath(), head); !made) return made;
+        p.header = head.header;
+        p.length = head.bytes.size() + head.dataSize;
+        const std::vector<std::uint8_t>& bytes = heads.emplace_back(std::move(head.bytes));
+        plan.pieces.push_back(ImagePiece::memory(bytes));
+        plan.pieces.push_back(ImagePiece::range(from, image.offset + head.dataOffset, head.dataSize));
     }
     at += p.length;
     return io::success();

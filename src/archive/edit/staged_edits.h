@@ -85,6 +85,7 @@ public:
     std::size_t originalImageCount() const { return originalImages_; }
     const ImageSource& imageOf(std::size_t record) const { return images_[records_[record].image]; }
     ScratchImages& scratch() { return *scratch_; }
+    const std::string& scratchPath() const { return scratch_->path(); }
     RecordState state(std::size_t record) const { return stateOf(records_[record]); }
     // Records that differ from the archive opened (an added record removed again does not count).
     int changes() const { return changes_; }
