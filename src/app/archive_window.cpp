@@ -7,6 +7,7 @@
 #include "app/archive_window_texts.h"
 #include "app/command_ids.h"
 #include "app/shell.h"
+#include "archive/edit/staged_export.h"
 #include "archive/format/entry_reader.h"
 #include "ids/sound_id.h"
 #include "ids/sound_name_index.h"
@@ -414,9 +415,10 @@ void ArchiveWindowController::onArchiveFilesDropped(int position, const std::vec
         shell_.openFiles(paths);
         return;
     }
-    if (const std::optional<std::uint32_t> record = recordAt(position))
-        replaceRecord(*record, paths.front());
-    else
+    // The row dropped on is chosen, so that its new sound is what is shown and played.
+    if (const std::optional<std::uint32_t> record = recordAt(position)) {
+        if (replaceRecord(*record, paths.front()) && positionOf_[*record] >= 0) selectRecord(*record);
+    } else
         addSounds(paths);
 }
 
@@ -448,7 +450,11 @@ void ArchiveWindowController::showDetails() {
     }
     const std::uint32_t record = *focused_;
     std::string text;
-    if (rows_[record].hasCaption) {
+    if (edits_.isOpen() && record < edits_.records().size() && archive::isImageStaged(edits_, record)) {
+        // Captions as they will be saved.
+        const std::vector<audio::CaptionSection> sections = edits_.sectionsOf(record);
+        text = sections.empty() ? "No caption." : captionLines(sections);
+    } else if (rows_[record].hasCaption) {
         archive::EntrySound sound = archive::readEntrySound(archive_, record);
         if (sound.outcome && sound.captionFault == audio::CaptionFault::None)
             text = captionLines(sound.captionSections);

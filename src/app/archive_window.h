@@ -136,7 +136,8 @@ private:
     void afterEdit(const archive::EditResult& result, std::uint32_t record, const std::string& given);
     void removeSelected();
     void startRename();
-    void replaceRecord(std::uint32_t record, const std::string& path);
+    // True when the replacement was staged.
+    bool replaceRecord(std::uint32_t record, const std::string& path);
     void addSounds(const std::vector<std::string>& paths);
     std::optional<std::string> wavForSound(const std::string& path);
     void editCaptions();

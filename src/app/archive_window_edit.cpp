@@ -290,7 +290,7 @@ std::optional<std::string> ArchiveWindowController::wavForSound(const std::strin
     return convertedWav_;
 }
 
-void ArchiveWindowController::replaceRecord(std::uint32_t record, const std::string& path) {
+bool ArchiveWindowController::replaceRecord(std::uint32_t record, const std::string& path) {
     bool follow = true;
     if (const std::size_t others = edits_.sharing(record).size(); others > 0) {
         const int answer = window()->askChoice(
@@ -298,13 +298,15 @@ void ArchiveWindowController::replaceRecord(std::uint32_t record, const std::str
             rowTitle(record) + " shares its sound with " + std::to_string(others) +
                 (others == 1 ? " other record" : " other records") + ". Should they take the new sound too?",
             {"All of them", "Only this one", "Cancel"});
-        if (answer != 0 && answer != 1) return;
+        if (answer != 0 && answer != 1) return false;
         follow = answer == 0;
     }
     const std::optional<std::string> sound = wavForSound(path);
-    if (!sound) return;
+    if (!sound) return false;
     stopPlaying();
-    afterEdit(edits_.replace(record, *sound, follow), record, path);
+    const EditResult result = edits_.replace(record, *sound, follow);
+    afterEdit(result, record, path);
+    return result.ok();
 }
 
 void ArchiveWindowController::addSounds(const std::vector<std::string>& paths) {

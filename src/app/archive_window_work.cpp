@@ -8,7 +8,9 @@
 #include "app/archive_window.h"
 #include "app/archive_window_texts.h"
 #include "app/shell.h"
+#include "archive/edit/staged_export.h"
 #include "archive/folder/entry_frames.h"
+#include "archive/format/archive_class.h"
 #include "ids/search/name_pattern.h"
 #include "ids/sound_id_database.h"
 #include "ids/sound_name_index.h"
@@ -31,6 +33,24 @@ struct Exported {
     std::size_t done = 0;
     std::vector<std::string> failures;
 };
+
+// A record exported from where its staged sound lies, when it has one.
+struct ExportSource {
+    bool staged = false;
+    io::Outcome made;
+    archive::StagedImageCopy copy;
+};
+
+// Taken on the window's thread: the export job reads only these values.
+std::vector<ExportSource> exportSources(const archive::StagedEdits& edits, const std::vector<std::uint32_t>& records) {
+    std::vector<ExportSource> sources(records.size());
+    for (std::size_t i = 0; i < records.size() && edits.isOpen(); ++i) {
+        if (records[i] >= edits.records().size() || !archive::isImageStaged(edits, records[i])) continue;
+        sources[i].staged = true;
+        sources[i].made = archive::stagedImageCopy(edits, records[i], sources[i].copy);
+    }
+    return sources;
+}
 
 struct Verified {
     archive::VerifyReport report;
@@ -83,11 +103,20 @@ void ArchiveWindowController::exportRecords(std::vector<std::uint32_t> records, 
     auto result = std::make_shared<Exported>();
     const std::string target = *folder;
     workText_ = "Exporting " + countText(records.size(), "sound", "sounds");
+    // Edited records are exported as they are heard and will be saved.
+    auto sources = std::make_shared<const std::vector<ExportSource>>(exportSources(edits_, records));
+    const std::string archiveName =
+        archive_.archiveName.empty() ? archive::archiveNameOf(archive_.archivePath) : archive_.archiveName;
     workJob_.start(
-        [this, records, names, mode, target, result](BackgroundJob& job) {
+        [this, records, names, mode, target, result, sources, archiveName](BackgroundJob& job) {
             for (std::size_t i = 0; i < records.size() && !job.cancelled(); ++i) {
                 std::string path;
-                io::Outcome done = archive::exportEntry(archive_, records[i], mode, target, names[i], path);
+                const ExportSource& source = (*sources)[i];
+                io::Outcome done =
+                    !source.staged ? archive::exportEntry(archive_, records[i], mode, target, names[i], path)
+                    : !source.made ? source.made
+                                   : archive::exportStagedRecord(source.copy, archiveName, records[i], mode, target,
+                                                                 names[i], path);
                 if (done) ++result->written;
                 else result->failures.push_back(rowTitle(records[i]) + ": " + done.reason);
                 result->done = i + 1;

@@ -3,6 +3,7 @@
 // saved; an archive changed on the disk before saving.
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "app/archive_window.h"
 #include "app/shell_fixture.h"
@@ -270,6 +271,58 @@ TEST_F(ArchiveEditTest, EditsNotSavedAreAskedForAndAChangedFileIsNotOverwrittenU
     testkit::expectGameReads(copy);
     EXPECT_EQ(shell->loadedArchive().archivePath, copy);
     EXPECT_EQ(testkit::readFile(path), original);
+}
+
+
+// Before saving, the window shows and exports what the save will write: the
+// row a sound is dropped on is chosen with its new waveform, staged captions
+// are the ones shown, and an export before saving has the bytes of an export
+// after it.
+TEST_F(ArchiveEditTest, StagedSoundsAreShownAndExportedAsTheyWillBeSaved) {
+    start();
+    const std::string path = writeThree();
+    const std::string voice = writeWav("voice.wav", 0.5, 1);
+    shell->openFiles({path});
+    w().clickRow(0);
+    w().dropFiles(2, {voice});
+    EXPECT_EQ(w().focusedRow(), 2);
+    EXPECT_EQ(w().waveform().durationMs, 500u);
+    EXPECT_EQ(w().waveform().channels, 1);
+
+    w().clickRow(1);
+    w().answerLongText("1\r\n00:00:00,000 --> 00:00:01,000\r\nStop\r\n");
+    ASSERT_TRUE(w().chooseCommand(kCmdBrowserCaptions));
+    EXPECT_NE(w().details().find("Stop"), std::string::npos) << w().details();
+    EXPECT_EQ(w().details().find("Run!"), std::string::npos) << w().details();
+
+    auto exportAll = [&](const std::string& folder, int command) {
+        std::filesystem::create_directories(folder);
+        w().clickRow(0);
+        w().clickRow(2, true);
+        w().answerFolder(folder);
+        ASSERT_TRUE(w().chooseCommand(command));
+        for (int i = 0; i < 4000 && w().progressShown(); ++i) {
+            platform.tick(sonkrate::platform::kArchiveTimer);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    };
+    const std::string before = scratch.file("before"), after = scratch.file("after");
+    exportAll(before + "/cau", kCmdBrowserExportCau);
+    exportAll(before + "/wav", kCmdBrowserExportWav);
+    ASSERT_TRUE(w().pressShortcut("Ctrl+S"));
+    testkit::expectGameReads(path);
+    exportAll(after + "/cau", kCmdBrowserExportCau);
+    exportAll(after + "/wav", kCmdBrowserExportWav);
+    int compared = 0;
+    for (const auto& file : std::filesystem::recursive_directory_iterator(after)) {
+        if (!file.is_regular_file()) continue;
+        const std::string relative = std::filesystem::relative(file.path(), after).string();
+        EXPECT_EQ(testkit::readFile(file.path().string()), testkit::readFile(before + "/" + relative)) << relative;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 6);
+    // The replaced sound is the dropped file's: half a second of mono.
+    EXPECT_EQ(testkit::readFile(after + "/wav/ambient_2.wav").size(), 44u + 22050u * 2 / 2);
 }
 
 }  // namespace shelltest
