@@ -2,6 +2,7 @@
 // captions staged on the archive's records (the core's staged edits), undone
 // and redone, and saved as one new archive that the main window then loads.
 // The words of every question and refusal are chosen here.
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -438,9 +439,18 @@ bool ArchiveWindowController::save(const std::string& target) {
         return false;
     }
     rememberNames();
+    // The record chosen stays chosen: its index once the removed records are gone.
+    std::optional<std::uint32_t> kept;
+    if (focused_ && !edits_.records()[*focused_].removed)
+        kept = static_cast<std::uint32_t>(std::count_if(edits_.records().begin(), edits_.records().begin() + *focused_,
+                                                        [](const archive::StagedRecord& r) { return !r.removed; }));
     edits_ = archive::StagedEdits{};  // its scratch file goes
     // The main window loads the saved archive, and this window shows it.
     shell_.loadSavedArchive(target);
+    if (kept && isOpen() && *kept < rows_.size()) {
+        shell_.showEntryFromArchiveWindow(static_cast<int>(*kept));
+        followEntry(static_cast<int>(*kept));
+    }
     if (window_) window_->setStatus(target + " saved: " + std::to_string(saved.records) + " sounds, " +
                         std::to_string(saved.fileSize) + " bytes.");
     return true;

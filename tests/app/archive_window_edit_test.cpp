@@ -311,6 +311,9 @@ TEST_F(ArchiveEditTest, StagedSoundsAreShownAndExportedAsTheyWillBeSaved) {
     exportAll(before + "/wav", kCmdBrowserExportWav);
     ASSERT_TRUE(w().pressShortcut("Ctrl+S"));
     testkit::expectGameReads(path);
+    // The row chosen before saving is still chosen, with its picture.
+    EXPECT_EQ(w().focusedRow(), 2);
+    EXPECT_EQ(w().waveform().durationMs, 500u);
     exportAll(after + "/cau", kCmdBrowserExportCau);
     exportAll(after + "/wav", kCmdBrowserExportWav);
     int compared = 0;
