@@ -21,7 +21,7 @@ namespace sonkrate::platform::desktop {
 
 namespace {
 
-// "Cau File (*.cau)" with "*.cau" becomes FLTK's "Cau File (*.cau)\t*.cau";
+// "Cau File (*.cau)" with "*.cau" becomes FLTK's "Cau File\t*.cau";
 // several patterns (";"-separated, blanks ignored) become "{a,b}".
 std::string chooserFilter(const FileDialogOptions& dialog) {
     std::vector<std::string> patterns;
@@ -45,6 +45,10 @@ std::string chooserFilter(const FileDialogOptions& dialog) {
         joined += "}";
     }
     std::string name = dialog.filterText.empty() ? joined : dialog.filterText;
+    // The chooser shows the patterns after the name itself: a name that ends
+    // in its own list of patterns would show them twice.
+    if (const std::size_t open = name.rfind(" ("); open != std::string::npos && open > 0 && name.back() == ')')
+        name.resize(open);
     while (!name.empty() && name.back() == ' ') name.pop_back();
     return name + "\t" + joined;
 }
