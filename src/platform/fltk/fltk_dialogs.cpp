@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "io/file_system.h"
 #include "io/paths.h"
 #include "platform/fltk/fltk_choosers.h"
 #include "platform/fltk/fltk_common.h"
@@ -54,11 +55,16 @@ std::string chooserFilter(const FileDialogOptions& dialog) {
 }
 
 // As the system's own dialogs do, a name that does not fit the flags is
-// refused with an alert; true when the path is taken.
+// refused with an alert; true when the path is taken. A name that is there
+// but is no regular file (a FIFO, a device) is refused saying what it is.
 bool pathFitsFlags(const std::string& path, const FileDialogOptions& dialog, bool save) {
     if (!save && (dialog.flags & kFileMustExist) && !isRegularFile(path)) {
         fl_message_title("Open");
-        fl_alert("%s\nFile not found.\nCheck the file name and try again.", path.c_str());
+        const io::PathKind kind = io::targetKind(path);
+        if (kind == io::PathKind::Missing)
+            fl_alert("%s\nFile not found.\nCheck the file name and try again.", path.c_str());
+        else
+            fl_alert("%s\nThis is %s, not a file that can be opened.", path.c_str(), io::pathKindText(kind));
         return false;
     }
     std::string folder = io::folderOf(path);
