@@ -133,13 +133,18 @@ private:
     bool editCommand(int commandId);
     void editKey(platform::ArchiveKey key);
     void refuseEdit(std::uint32_t record, const archive::EditResult& result, const std::string& given);
+    std::string refusalText(std::uint32_t record, const archive::EditResult& result, const std::string& given) const;
+    void showRefusal(const std::string& text);
     void afterEdit(const archive::EditResult& result, std::uint32_t record, const std::string& given);
     void removeSelected();
     void startRename();
+    // The sound files chosen in the dialog (several or one); empty when cancelled.
+    std::vector<std::string> chooseSounds(bool several);
     // True when the replacement was staged.
     bool replaceRecord(std::uint32_t record, const std::string& path);
     void addSounds(const std::vector<std::string>& paths);
-    std::optional<std::string> wavForSound(const std::string& path);
+    // why receives the reason when a foreign file cannot be converted.
+    std::optional<std::string> wavForSound(const std::string& path, std::string& why);
     void editCaptions();
     void importSubRip();
     void exportSubRip();
@@ -192,6 +197,7 @@ private:
     std::vector<std::string> dbNames_;             // their names in the database
     std::string scratchPath_;
     std::string convertedWav_;                      // a foreign sound converted to be staged
+    std::string soundFolder_;                       // where the last sound was chosen
 };
 
 }  // namespace sonkrate::app

@@ -31,6 +31,9 @@ using platform::MessageIcon;
 
 namespace {
 
+// Refusals named one by one in the box of an add of several files, at most.
+constexpr std::size_t kRefusalsShown = 10;
+
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // A level typed into a cell: a decimal number, nothing else.
@@ -61,8 +64,10 @@ std::string subRipFaultText(const audio::SubRipRead& r) {
     return "it cannot be read";
 }
 
-platform::FileDialogOptions soundDialog() {
+// Opened in folder: where the last sound was chosen, else the archive's folder.
+platform::FileDialogOptions soundDialog(const std::string& folder) {
     platform::FileDialogOptions o;
+    o.initialFolder = folder;
     o.filterText = "Sounds (*.wav;*.cau;*.aiff;*.aif;*.au;*.snd;*.voc;*.caf;*.sph;*.paf;*.pvf;*.wve;*.htk)";
     o.filterPattern = "*.wav;*.cau;*.aiff;*.aif;*.au;*.snd;*.voc;*.caf;*.sph;*.paf;*.pvf;*.wve;*.htk";
     o.flags = platform::kFileMustExist;
@@ -154,12 +159,13 @@ void ArchiveWindowController::rebuildRows() {
 
 // ---- Refusals --------------------------------------------------------------------------------
 
-void ArchiveWindowController::refuseEdit(std::uint32_t record, const EditResult& result, const std::string& given) {
+std::string ArchiveWindowController::refusalText(std::uint32_t record, const EditResult& result,
+                                                const std::string& given) const {
     const std::string file = io::fileNameOf(archive_.archivePath);
     const std::string who = record < rows_.size() ? rowTitle(record) + " of " + file : file;
     std::string text;
     switch (result.refusal) {
-    case EditRefusal::None: return;
+    case EditRefusal::None: break;
     case EditRefusal::NotEditable:
     case EditRefusal::FileRefused:
     case EditRefusal::TooManyCaptions: text = result.reason; break;
@@ -182,6 +188,15 @@ void ArchiveWindowController::refuseEdit(std::uint32_t record, const EditResult&
     case EditRefusal::VolumeAboveZero: text = who + ": the volume " + given + " is above 0 dB, which the game refuses."; break;
     case EditRefusal::BeyondFloat: text = who + ": " + given + " is beyond what the record's 32-bit number holds."; break;
     }
+    return text;
+}
+
+void ArchiveWindowController::refuseEdit(std::uint32_t record, const EditResult& result, const std::string& given) {
+    if (result.ok()) return;
+    showRefusal(refusalText(record, result, given));
+}
+
+void ArchiveWindowController::showRefusal(const std::string& text) {
     platform_.beep(platform::Beep::Refused);
     window()->showMessage(kBrowserTitle, text, MessageIcon::Warning);
 }
@@ -217,11 +232,11 @@ bool ArchiveWindowController::editCommand(int commandId) {
     case kCmdBrowserRedo: if (edits_.canRedo()) edits_.redo(), rebuildRows(); break;
     case kCmdBrowserReplace: {
         if (!focused_) break;
-        const std::vector<std::string> files = window()->chooseFiles(soundDialog(), false);
+        const std::vector<std::string> files = chooseSounds(false);
         if (!files.empty()) replaceRecord(*focused_, files.front());
         break;
     }
-    case kCmdBrowserAdd: addSounds(window()->chooseFiles(soundDialog(), true)); break;
+    case kCmdBrowserAdd: addSounds(chooseSounds(true)); break;
     case kCmdBrowserRemove: removeSelected(); break;
     case kCmdBrowserRename: startRename(); break;
     case kCmdBrowserCaptions: editCaptions(); break;
@@ -278,14 +293,21 @@ void ArchiveWindowController::onArchiveCellEdited(int position, int column, cons
               *record, text);
 }
 
+std::vector<std::string> ArchiveWindowController::chooseSounds(bool several) {
+    const std::string folder = soundFolder_.empty() ? io::folderOf(archive_.archivePath) : soundFolder_;
+    std::vector<std::string> files = window()->chooseFiles(soundDialog(folder), several);
+    if (!files.empty()) soundFolder_ = io::folderOf(files.front());
+    return files;
+}
+
 // A sound file as what can be staged: a .wav or a .cau as they are, a
 // foreign file converted to a .wav as the main window plays it.
-std::optional<std::string> ArchiveWindowController::wavForSound(const std::string& path) {
+std::optional<std::string> ArchiveWindowController::wavForSound(const std::string& path, std::string& why) {
     const std::string lower = io::toLower(path);
     if (io::endsWith(lower, ".wav") || io::endsWith(lower, ".cau")) return path;
     import::PlayableWavResult converted = import::writePlayableWav(path, convertedWav_);
     if (!converted.ok()) {
-        refuseEdit(0, {EditRefusal::FileRefused, 0, converted.outcome.reason}, "");
+        why = converted.outcome.reason;
         return std::nullopt;
     }
     return convertedWav_;
@@ -302,23 +324,36 @@ bool ArchiveWindowController::replaceRecord(std::uint32_t record, const std::str
         if (answer != 0 && answer != 1) return false;
         follow = answer == 0;
     }
-    const std::optional<std::string> sound = wavForSound(path);
-    if (!sound) return false;
+    std::string why;
+    const std::optional<std::string> sound = wavForSound(path, why);
+    if (!sound) {
+        showRefusal(why);
+        return false;
+    }
     stopPlaying();
     const EditResult result = edits_.replace(record, *sound, follow);
     afterEdit(result, record, path);
     return result.ok();
 }
 
+// Each file is added or refused on its own; the refusals are told together.
 void ArchiveWindowController::addSounds(const std::vector<std::string>& paths) {
+    std::vector<std::string> refused;
     for (const std::string& path : paths) {
         const std::string name = io::stripFromFirstDot(io::fileNameOf(path));
-        const std::optional<std::string> sound = wavForSound(path);
-        if (!sound) continue;
-        const EditResult result = edits_.add(*sound, name);
-        if (!result.ok()) refuseEdit(static_cast<std::uint32_t>(rows_.size()), result, name);
+        std::string why;
+        const std::optional<std::string> sound = wavForSound(path, why);
+        const EditResult result = sound ? edits_.add(*sound, name) : EditResult{EditRefusal::FileRefused, 0, why};
+        if (!result.ok()) refused.push_back(refusalText(static_cast<std::uint32_t>(edits_.records().size()), result, name));
     }
     rebuildRows();
+    if (refused.size() == 1) showRefusal(refused.front());
+    if (refused.size() < 2) return;
+    std::string text = std::to_string(refused.size()) + " of " + countText(paths.size(), "sound was", "sounds were") +
+                       " not added:";
+    for (std::size_t i = 0; i < refused.size() && i < kRefusalsShown; ++i) text += "\n" + refused[i];
+    if (refused.size() > kRefusalsShown) text += "\n... and " + std::to_string(refused.size() - kRefusalsShown) + " more.";
+    showRefusal(text);
 }
 
 void ArchiveWindowController::revertEdits() {

@@ -9,6 +9,10 @@
 
 namespace sonkrate::app {
 
+std::string countText(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 std::string lengthText(std::uint64_t ms) {
     char text[48];
     std::snprintf(text, sizeof text, "%llu:%02llu.%03llu", static_cast<unsigned long long>(ms / 60000),

@@ -17,6 +17,8 @@ inline constexpr const char* kBrowserTitle = "Sonkrate";
 
 // "m:ss.sss".
 std::string lengthText(std::uint64_t ms);
+// "1 sound", "3 sounds".
+std::string countText(std::size_t n, const char* one, const char* many);
 // A float stored as its bits, in its shortest decimal form ("-18", "1.5").
 std::string floatText(std::uint32_t bits);
 // "PCM", "IMA ADPCM", or "compression N" for another.

@@ -56,10 +56,6 @@ struct Verified {
     archive::VerifyReport report;
 };
 
-std::string countText(std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 }  // namespace
 
 bool ArchiveWindowController::workBusy() {

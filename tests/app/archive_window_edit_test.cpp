@@ -194,6 +194,20 @@ TEST_F(ArchiveEditTest, RefusedEditsSayWhyAndStageNothing) {
     EXPECT_EQ(w().title(), "Ambient.tpa - Sonkrate");
     EXPECT_FALSE(w().pressShortcut("Ctrl+Z") && facts().changes != 0);
     EXPECT_EQ(states(), (std::vector<std::string>{"same", "same", "same"}));
+
+    // Several files added at once: the good one is added, the refusals come in one box.
+    testkit::writeText(scratch.file("bad.aiff"), "not a sound either");
+    const std::string good = writeWav("door.wav", 0.25, 1), taken = writeWav("alpha.wav", 0.25, 1);
+    w().answerFiles({scratch.file("bad.wav"), good, taken, scratch.file("bad.aiff")});
+    ASSERT_TRUE(w().pressShortcut("Ctrl+I"));
+    ASSERT_EQ(w().messages().size(), 7u);
+    const std::string& box = w().messages().back();
+    EXPECT_NE(box.find("3 of 4 sounds were not added:"), std::string::npos) << box;
+    EXPECT_NE(box.find("bad.wav"), std::string::npos) << box;
+    EXPECT_NE(box.find("bad.aiff"), std::string::npos) << box;
+    EXPECT_NE(box.find("\"alpha\""), std::string::npos) << box;
+    EXPECT_EQ(states(), (std::vector<std::string>{"same", "same", "same", "added"}));
+    EXPECT_EQ(w().cell(3, kColName), "door");
 }
 
 TEST_F(ArchiveEditTest, CaptionsAsSubRipTextInAndOut) {
