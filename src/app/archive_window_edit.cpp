@@ -219,7 +219,7 @@ bool ArchiveWindowController::editCommand(int commandId) {
         commandId == kCmdBrowserRevert) {
         if (!edits_.isOpen()) {
             refuseEdit(0, {EditRefusal::NotEditable, 0,
-                           archive_.archivePath + " cannot be edited: " + editsRefused_}, "");
+                           archive_.archivePath + " cannot be edited. " + editsRefused_}, "");
             return true;
         }
     } else {

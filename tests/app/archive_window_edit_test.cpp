@@ -342,4 +342,31 @@ TEST_F(ArchiveEditTest, StagedSoundsAreShownAndExportedAsTheyWillBeSaved) {
     EXPECT_EQ(testkit::readFile(after + "/wav/ambient_2.wav").size(), 44u + 22050u * 2 / 2);
 }
 
+// A damaged archive is shown, but every edit is refused with the reason,
+// and nothing is staged or written.
+TEST_F(ArchiveEditTest, ADamagedArchiveIsShownButNotEdited) {
+    start();
+    const std::string path = writeThree();
+    testkit::Bytes bytes = testkit::readFile(path);
+    bytes.resize(bytes.size() - 100);
+    testkit::writeFile(path, bytes);
+    shell->openFiles({path});
+    ASSERT_TRUE(w().isOpen());
+    EXPECT_EQ(w().rowCount(), 3);
+    w().clickRow(0);
+    w().pressKey(ArchiveKey::F2, KeyPlace::Table);
+    EXPECT_FALSE(w().editor().has_value());
+    w().pressKey(ArchiveKey::Delete, KeyPlace::Table);
+    ASSERT_TRUE(w().pressShortcut("Ctrl+S"));
+    ASSERT_EQ(w().messages().size(), 3u);
+    for (const std::string& m : w().messages()) {
+        EXPECT_NE(m.find("Ambient.tpa cannot be edited. "), std::string::npos) << m;
+        EXPECT_NE(m.find("past the end"), std::string::npos) << m;
+    }
+    EXPECT_EQ(facts().changes, 0);
+    EXPECT_EQ(w().title(), "Ambient.tpa - Sonkrate");
+    EXPECT_EQ(testkit::readFile(path), bytes);
+    EXPECT_TRUE(w().faults().empty());
+}
+
 }  // namespace shelltest
