@@ -455,8 +455,12 @@ void ArchiveWindowController::rememberNames() {
 bool ArchiveWindowController::save(const std::string& target) {
     const std::string path = archive_.archivePath;
     archive::ArchiveStamp now;
-    const io::Outcome stamped = archive::stampArchive(path, now);
-    if (!stamped || now.size != stamp_.size || now.tableHash != stamp_.tableHash) {
+    // A file that cannot be read now is not said to have changed: its reason is shown.
+    if (const io::Outcome stamped = archive::stampArchive(path, now); !stamped) {
+        refuseEdit(0, {EditRefusal::FileRefused, 0, "The archive was not saved: " + stamped.reason}, "");
+        return false;
+    }
+    if (now.size != stamp_.size || now.tableHash != stamp_.tableHash) {
         refuseEdit(0, {EditRefusal::FileRefused, 0,
                        path + " was changed on the disk since it was opened, so the edits can no longer be saved "
                               "from it; open it again to edit it."}, "");
