@@ -86,9 +86,15 @@ void Shell::onLeftButtonUp() {
 
 void Shell::onMouseMove(int x, int y) { updateHoverLabels(x, y); }
 
-void Shell::onDestroy() {
+bool Shell::onCloseRequest() {
     // Edits staged in the archive window are saved or dropped as the user
-    // says; the window is going, so there is no cancelling.
+    // says, or the program goes on with them (Cancel, or a save that failed).
+    return !archiveWindow_ || archiveWindow_->settleEdits(true);
+}
+
+void Shell::onDestroy() {
+    // A close that could not be refused (the session ending, a signal)
+    // still offers to save the edits; after onCloseRequest none are left.
     if (archiveWindow_) (void)archiveWindow_->settleEdits(false);
     // The archive window's work is waited for; its sound is stopped with the
     // main window's: a file that is being played cannot be removed everywhere.

@@ -39,6 +39,7 @@ public:
     void onTrackbarScroll() override;
     void onLeftButtonUp() override;
     void onMouseMove(int x, int y) override;
+    bool onCloseRequest() override;
     void onDestroy() override;
     void onFilesDropped(const std::vector<std::string>& paths) override;
 

@@ -138,6 +138,10 @@ public:
     virtual void onLeftButtonUp() = 0;
     // Pointer position in client pixels.
     virtual void onMouseMove(int x, int y) = 0;
+    // The user asks to close the main window (its close box, a quit command,
+    // the session ending): true lets it close, false keeps the program
+    // running. Closes that cannot be refused go straight to onDestroy.
+    virtual bool onCloseRequest() { return true; }
     // The main window is being destroyed.
     virtual void onDestroy() = 0;
     // Files dropped on the main window, as full paths in UTF-8.

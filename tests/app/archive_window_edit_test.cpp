@@ -1,6 +1,7 @@
 // Editing in the archive window on the headless backend: each kind of edit
 // staged, refused, undone, redone and saved; the question for edits not
-// saved; an archive changed on the disk before saving.
+// saved; an archive changed on the disk before saving; quitting the program
+// with edits not saved.
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -10,6 +11,7 @@
 #include "app/sound_maker.h"
 #include "ids/sound_id.h"
 #include "ids/sound_id_database.h"
+#include "io/fault_hook.h"
 #include "testkit/game_reader.h"
 
 namespace shelltest {
@@ -287,7 +289,6 @@ TEST_F(ArchiveEditTest, EditsNotSavedAreAskedForAndAChangedFileIsNotOverwrittenU
     EXPECT_EQ(testkit::readFile(path), original);
 }
 
-
 // Before saving, the window shows and exports what the save will write: the
 // row a sound is dropped on is chosen with its new waveform, staged captions
 // are the ones shown, and an export before saving has the bytes of an export
@@ -367,6 +368,86 @@ TEST_F(ArchiveEditTest, ADamagedArchiveIsShownButNotEdited) {
     EXPECT_EQ(w().title(), "Ambient.tpa - Sonkrate");
     EXPECT_EQ(testkit::readFile(path), bytes);
     EXPECT_TRUE(w().faults().empty());
+}
+
+TEST_F(ArchiveEditTest, QuittingWithEditsNotSavedCanBeCancelledAndAFailedSaveKeepsTheProgram) {
+    start();
+    const std::string path = writeThree();
+    const testkit::Bytes original = testkit::readFile(path);
+    shell->openFiles({path});
+    edit(0, kColName, "first");
+
+    // Cancel and Escape keep the program running with the edit staged.
+    for (int answer : {2, -1}) {
+        w().answerChoice(answer);
+        EXPECT_FALSE(platform.requestClose()) << answer;
+        EXPECT_TRUE(platform.windowAlive());
+        EXPECT_FALSE(platform.quitCode().has_value());
+        EXPECT_TRUE(w().isOpen());
+        EXPECT_EQ(facts().changes, 1);
+    }
+    ASSERT_EQ(w().questions().size(), 2u);
+    EXPECT_NE(w().questions()[0].find("Ambient.tpa has 1 change not saved"), std::string::npos);
+
+    // Save chosen, but a file-system call of the save fails: the program goes
+    // on, the edit still staged and the archive as it was.
+    for (std::uint64_t n = 1; n <= 6; ++n) {
+        w().answerChoice(0);
+        sonkrate::io::fault::arm(n);
+        const bool closed = platform.requestClose();
+        const bool fired = sonkrate::io::fault::fired();
+        sonkrate::io::fault::disarm();
+        ASSERT_TRUE(fired) << n;
+        EXPECT_FALSE(closed) << n;
+        EXPECT_FALSE(platform.quitCode().has_value()) << n;
+        EXPECT_EQ(facts().changes, 1) << n;
+        EXPECT_EQ(testkit::readFile(path), original) << n;
+    }
+    // Each says the archive was not saved and why, a read error not taken for a change on the disk.
+    ASSERT_EQ(w().messages().size(), 6u);
+    for (const std::string& m : w().messages()) {
+        EXPECT_NE(m.find("The archive was not saved: "), std::string::npos) << m;
+        EXPECT_NE(m.find("Ambient.tpa"), std::string::npos) << m;
+    }
+
+    // Save: the archive holds the edit, read as the game reads it, and the program ends.
+    w().answerChoice(0);
+    EXPECT_TRUE(platform.requestClose());
+    EXPECT_EQ(platform.quitCode(), std::optional<int>(0));
+    EXPECT_FALSE(platform.windowAlive());
+    EXPECT_EQ(testkit::u32(testkit::readFile(path), 24), sonkrate::ids::computeSoundId("first"));
+    testkit::expectGameReads(path);
+    EXPECT_EQ(w().questions().size(), 9u);  // asked once per close, never again while the window went
+    EXPECT_TRUE(w().faults().empty()) << w().faults().front();
+}
+
+TEST_F(ArchiveEditTest, QuittingWithoutSavingLeavesTheArchiveAsItWas) {
+    start();
+    const std::string path = writeThree();
+    const testkit::Bytes original = testkit::readFile(path);
+    shell->openFiles({path});
+    edit(1, kColVolume, "-3");
+    w().answerChoice(1);
+    EXPECT_TRUE(platform.requestClose());
+    EXPECT_EQ(platform.quitCode(), std::optional<int>(0));
+    EXPECT_EQ(testkit::readFile(path), original);
+    EXPECT_EQ(w().questions().size(), 1u);
+    EXPECT_TRUE(w().faults().empty()) << w().faults().front();
+}
+
+TEST_F(ArchiveEditTest, AClosedSessionCannotBeRefusedButStillSavesTheEdits) {
+    start();
+    const std::string path = writeThree();
+    shell->openFiles({path});
+    edit(0, kColName, "kept");
+    // The question offers Save and Don't save; Save writes the edit before the program ends.
+    w().answerChoice(0);
+    platform.closeWindow();
+    EXPECT_EQ(platform.quitCode(), std::optional<int>(0));
+    EXPECT_EQ(testkit::u32(testkit::readFile(path), 24), sonkrate::ids::computeSoundId("kept"));
+    testkit::expectGameReads(path);
+    EXPECT_EQ(w().questions().size(), 1u);
+    EXPECT_TRUE(w().faults().empty()) << w().faults().front();
 }
 
 }  // namespace shelltest

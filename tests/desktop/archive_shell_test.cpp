@@ -1,7 +1,8 @@
 // The real sonkrate program given an archive under Xvfb: the archive window
 // opens beside the main window with the archive's rows; a header click
 // sorts, typing filters, Enter plays the entry into SDL's disk driver, and
-// the close box closes the archive window alone.
+// the close box closes the archive window alone; closing the main window
+// with edits not saved asks first.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -159,4 +160,53 @@ TEST(ArchiveWindowOfTheProgram, AWavDroppedOnARowReplacesItAndCtrlSSavesTheArchi
     EXPECT_EQ(saved.archive.entryCount, 3u);
     ASSERT_TRUE(closeWindow(x.display(), waitForWindow(x.display(), " sonkrate", 5000)));
     EXPECT_TRUE(app.waitExit(10000).has_value());
+}
+
+TEST(ArchiveWindowOfTheProgram, ClosingTheMainWindowWithAnEditNotSavedAsksAndCancelKeepsTheProgram) {
+    testkit::ScratchDir root;
+    XServer x;
+    std::string why;
+    if (!x.start(why) || !testkit::haveTool("xdotool")) GTEST_SKIP() << (why.empty() ? "xdotool is not installed" : why);
+    std::string tpa = makeArchive(root, "quit.tpa", 2, nullptr);
+    Bytes before = testkit::readFile(tpa);
+    App app(root);
+    ASSERT_TRUE(app.start(x.display(), {}, {tpa}));
+    unsigned long browser = waitForWindow(x.display(), "quit.tpa - Sonkrate", 15000);
+    ASSERT_NE(browser, 0u) << "no archive window; log: " << testkit::readText(app.logPath);
+    UiDump d;
+    ASSERT_TRUE(app.waitFor([](const UiDump& u) { return u.all("browser-row ").size() == 3; }, 10000, &d));
+    std::vector<int> table = d.numbers("browser-table ");
+    int height = d.field("browser-table ", "row-height");
+    ASSERT_EQ(table.size(), 4u);
+    // The last row removed: one change staged.
+    clickAt(x.display(), browser, table[0] + 60, table[1] + 2 * height + height / 2);
+    xdo(x.display(), "key --delay 60 Delete");
+    ASSERT_TRUE(app.waitFor([](const UiDump& u) { return u.field("browser ", "changes") == 1; }, 10000, &d))
+        << d.line("browser ");
+    unsigned long main = waitForWindow(x.display(), " sonkrate", 5000);
+    ASSERT_NE(main, 0u);
+
+    // Escape, the question's close box and Cancel each keep the program and the edit.
+    auto questionOpen = [](const UiDump& u) { return u.rest("browser-dialog open=1 title=") == "Sonkrate"; };
+    for (const std::string keys : {"Escape", "", "Tab Tab Return"}) {
+        ASSERT_TRUE(closeWindow(x.display(), main));
+        ASSERT_TRUE(app.waitFor(questionOpen, 10000, &d)) << keys << "\n" << d.line("browser-dialog ");
+        if (keys == "Escape" && testkit::haveTool("import")) screenshot(x.display(), "quit_with_edits_question");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        if (keys.empty())
+            closeWindow(x.display(), waitForWindow(x.display(), "Sonkrate", 5000));
+        else
+            xdo(x.display(), "key --delay 60 " + keys);
+        EXPECT_TRUE(app.waitFor([](const UiDump& u) { return u.field("browser-dialog ", "open") == 0; }, 5000)) << keys;
+        EXPECT_FALSE(app.waitExit(500).has_value()) << keys;
+        EXPECT_EQ(app.dump().field("browser ", "changes"), 1) << keys;
+    }
+
+    // Don't save: the program ends and the archive is as it was.
+    ASSERT_TRUE(closeWindow(x.display(), main));
+    ASSERT_TRUE(app.waitFor(questionOpen, 10000, &d));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    xdo(x.display(), "key --delay 60 Tab Return");
+    EXPECT_EQ(app.waitExit(10000), std::optional<int>(0));
+    EXPECT_EQ(testkit::readFile(tpa), before);
 }

@@ -98,7 +98,16 @@ void FltkPlatform::connectWindowEvents() {
             // while a command is running.
             if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
             if (self->blocked_ > 0 || self->dispatching_ > 0 || self->quit_) return;
-            if (self->sink_) self->sink_->onDestroy();
+            if (self->sink_) {
+                // The shell may keep the program running; while it asks,
+                // another close of this window is ignored.
+                ++self->dispatching_;
+                const bool mayClose = self->sink_->onCloseRequest();
+                --self->dispatching_;
+                self->changed();
+                if (!mayClose) return;
+                self->sink_->onDestroy();
+            }
             self->window_->hide();
         },
         this);

@@ -125,6 +125,13 @@ bool HeadlessPlatform::tick(int timerId) {
     return true;
 }
 
+bool HeadlessPlatform::requestClose() {
+    if (!windowAlive()) return false;
+    if (sink_ && !sink_->onCloseRequest()) return false;
+    closeWindow();
+    return true;
+}
+
 void HeadlessPlatform::closeWindow() {
     if (!windowAlive()) return;
     windowDestroyed_ = true;

@@ -124,7 +124,11 @@ public:
     // One tick of a running timer; false (and nothing sent) when it is stopped.
     bool tick(int timerId = kTimer1);
     void advanceClock(std::uint64_t ms) { clock_ += ms; }
-    // Closes the main window: the shell receives the destroy event.
+    // The user closes the main window: the shell is asked first and the
+    // window goes only when it agrees. Returns whether it went.
+    bool requestClose();
+    // Closes the main window with no asking, as the session ending does:
+    // the shell receives the destroy event.
     void closeWindow();
 
     // ---- What the test looks at ----
