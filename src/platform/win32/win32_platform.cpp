@@ -256,6 +256,19 @@ LRESULT Win32Platform::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
     case WM_DPICHANGED:
         changeDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
+    case WM_CLOSE:
+        // The close box, Alt+F4 or the system menu: the shell may keep the
+        // program running (edits not saved and the user cancelled).
+        if (sink && !sink->onCloseRequest()) return 0;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_QUERYENDSESSION:
+        // Log-off or shut-down asks first; FALSE holds it up.
+        return sink && !sink->onCloseRequest() ? FALSE : TRUE;
+    case WM_ENDSESSION:
+        // The session ends and the process with it: the window is destroyed
+        // now so that the shell stops its sound and removes its working files.
+        if (wParam) DestroyWindow(hwnd);
+        return 0;
     case WM_DESTROY:
         if (sink) sink->onDestroy();
         return 0;

@@ -62,6 +62,10 @@ public:
     void onMouseMove(int x, int y) override {
         events.push_back("move " + std::to_string(x) + " " + std::to_string(y));
     }
+    bool onCloseRequest() override {
+        events.push_back("close request");
+        return allowClose;
+    }
     void onDestroy() override {
         events.push_back("destroy");
         platform_.postQuit(7);
@@ -74,6 +78,7 @@ public:
     bool windowKnownInCreate = false;
     bool buttonMadeInCreate = false;
     int ticks = 0;
+    bool allowClose = true;  // the answer to a close request
 
 private:
     Win32Platform& platform_;
@@ -413,6 +418,42 @@ TEST_F(Win32PlatformTest, MessagesReachTheShellAndTheLoopEndsWithTheQuitCode) {
     // Controls of a destroyed window are not used.
     EXPECT_EQ(platform.text(app::kNumberField), "");
     platform.setTrackbarPosition(app::kTrackbar, 2);
+}
+
+// The close box, Alt+F4 (the system menu's Close) and a log-off ask the shell
+// first: refused, the window stays and the log-off is held up; allowed, a
+// close destroys the window, while a log-off's question alone does not.
+TEST_F(Win32PlatformTest, ClosesTheShellRefusesKeepTheWindow) {
+    const HWND h = window();
+    sink.events.clear();
+    sink.allowClose = false;
+    SendMessageW(h, WM_CLOSE, 0, 0);
+    SendMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(SendMessageW(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+    EXPECT_TRUE(IsWindow(h));
+    EXPECT_EQ(sink.events, std::vector<std::string>(3, "close request"));
+
+    sink.events.clear();
+    sink.allowClose = true;
+    EXPECT_EQ(SendMessageW(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(h, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);  // another program held it up
+    EXPECT_TRUE(IsWindow(h));
+    SendMessageW(h, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(sink.events, (std::vector<std::string>{"close request", "close request", "destroy"}));
+    EXPECT_EQ(platform.runMessageLoop(), 7);
+}
+
+// The session ending cannot be refused: the window is destroyed without
+// asking, so that the shell still cleans up.
+TEST_F(Win32PlatformTest, TheSessionEndingDestroysTheWindowUnasked) {
+    const HWND h = window();
+    sink.events.clear();
+    sink.allowClose = false;
+    SendMessageW(h, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(sink.events, std::vector<std::string>{"destroy"});
+    EXPECT_EQ(platform.mainWindow(), nullptr);
 }
 
 TEST_F(Win32PlatformTest, KillSwitchWindowIsClosedByItsTitleAndFoldersAreWhole) {
