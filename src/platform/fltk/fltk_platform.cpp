@@ -268,7 +268,8 @@ void FltkPlatform::keepHouse() {
     player_.reap();
     if (wasPlaying != player_.playing()) changed();
     reapChildren();
-    // A signal to end asks for what the close button does.
+    // A signal to end (a log-off, a kill) closes as the close button does, but
+    // cannot be refused: the shell still offers to save, without Cancel.
     if (gCloseRequested && blocked_ == 0 && dispatching_ == 0 && !quit_ && window_) {
         gCloseRequested = 0;
         if (sink_) sink_->onDestroy();
