@@ -512,7 +512,7 @@ bool ArchiveWindowController::settleEdits(bool canCancel) {
     const int answer = window()->askChoice(
         kBrowserTitle,
         io::fileNameOf(archive_.archivePath) + " has " + std::to_string(changes()) +
-            (changes() == 1 ? " change" : " changes") + " not saved. Save them?",
+            (changes() == 1 ? " change not saved. Save it?" : " changes not saved. Save them?"),
         buttons);
     if (answer == 0) return save(archive_.archivePath);
     if (answer == 1) {
