@@ -50,7 +50,7 @@ constexpr detail::Crc16Tables makeTables16() {
             tables.t[k][i] = (tables.t[k - 1][i] >> 8) ^ kTables.t[0][tables.t[k - 1][i] & 0xFFu];
     }
     std::uint32_t state = kCrcStart;
-    for (int k = 0; k <= 32; ++k) {
+    for (int k = 0; k <= 64; ++k) {
         tables.startBefore[k] = state;
         state = stepBackZero(kTables, state);
         if (k > 16) continue;
@@ -154,13 +154,25 @@ __attribute__((target("pclmul"))) std::uint32_t carrylessLast16(const std::uint8
     return reduce16(_mm_xor_si128(loadLowered(p, zeros), start)) ^ kCrcStart;
 }
 
-__attribute__((target("pclmul"))) std::uint32_t carrylessLast32(const std::uint8_t* p, std::size_t size) {
-    const std::size_t zeros = 32 - (size < 32 ? size : 32);
-    const std::size_t first = zeros < 16 ? zeros : 16, second = zeros < 16 ? 0 : zeros - 16;
-    const __m128i start = _mm_cvtsi32_si128(static_cast<int>(detail::kCrc16Tables.startBefore[zeros]));
-    const std::uint32_t middle = reduce16(_mm_xor_si128(loadLowered(p, first), start));
-    const __m128i rest = _mm_xor_si128(loadLowered(p + 16, second), _mm_cvtsi32_si128(static_cast<int>(middle)));
-    return reduce16(rest) ^ kCrcStart;
+// The last size bytes of the Blocks * 16 bytes at p: each sixteen bytes
+// folded onto the next (carried 128 bits on by two carry-less
+// multiplications, which do not wait on each other), the last reduced.
+template <std::size_t Blocks>
+__attribute__((target("pclmul"))) std::uint32_t carrylessWindow(const std::uint8_t* p, std::size_t size) {
+    constexpr std::size_t kBytes = 16 * Blocks;
+    const std::size_t zeros = kBytes - (size < kBytes ? size : kBytes);
+    const __m128i k3k4 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);  // as in reduce16: 128 bits on
+    auto zerosOf = [zeros](std::size_t block) {
+        const std::size_t before = 16 * block;
+        return zeros <= before ? 0 : zeros - before >= 16 ? 16 : zeros - before;
+    };
+    __m128i x = _mm_xor_si128(loadLowered(p, zerosOf(0)),
+                              _mm_cvtsi32_si128(static_cast<int>(detail::kCrc16Tables.startBefore[zeros])));
+    for (std::size_t b = 1; b < Blocks; ++b) {
+        const __m128i carried = _mm_xor_si128(_mm_clmulepi64_si128(x, k3k4, 0x00), _mm_clmulepi64_si128(x, k3k4, 0x11));
+        x = _mm_xor_si128(carried, loadLowered(p + 16 * b, zerosOf(b)));
+    }
+    return reduce16(x) ^ kCrcStart;
 }
 
 }  // namespace
@@ -179,16 +191,24 @@ ShortCrc fastestShortCrc() {
 }
 
 namespace {
-std::uint32_t tableLast32(const std::uint8_t* p, std::size_t size) {
-    return crcUpdateLower(kCrcStart, p + 32 - size, size) ^ kCrcStart;
+template <std::size_t Bytes>
+std::uint32_t tableLast(const std::uint8_t* p, std::size_t size) {
+    return crcUpdateLower(kCrcStart, p + Bytes - size, size) ^ kCrcStart;
 }
 }  // namespace
 
 ShortCrc fastestShortCrc32() {
 #if SONKRATE_CARRYLESS_CRC
-    if (carrylessShortCrc()) return carrylessLast32;
+    if (carrylessShortCrc()) return carrylessWindow<2>;
 #endif
-    return tableLast32;
+    return tableLast<32>;
+}
+
+ShortCrc fastestShortCrc64() {
+#if SONKRATE_CARRYLESS_CRC
+    if (carrylessShortCrc()) return carrylessWindow<4>;
+#endif
+    return tableLast<64>;
 }
 
 std::uint32_t crcStepBack(std::uint32_t state, std::uint8_t byte) {

@@ -56,8 +56,8 @@ inline std::uint64_t lowerAscii8(std::uint64_t x) {
 // Slicing-by-16, for the fixed sixteen bytes of short names.
 struct Crc16Tables {
     std::uint32_t t[16][256];
-    // The state that k zero bytes take to the starting state, for k = 0..32.
-    std::uint32_t startBefore[33];
+    // The state that k zero bytes take to the starting state, for k = 0..64.
+    std::uint32_t startBefore[65];
     // The bytes kept of each half of 16 when the last 16 - k are, for k = 0..16.
     std::uint64_t keepLow[17], keepHigh[17];
 };
@@ -91,7 +91,9 @@ using ShortCrc = std::uint32_t (*)(const std::uint8_t* p, std::size_t size);
 ShortCrc fastestShortCrc();
 // The carry-less version, or null where this build or processor lacks it.
 ShortCrc carrylessShortCrc();
-// The same for the last size bytes (at most 32) of the 32 bytes at p.
+// The same for the last size bytes (at most 32) of the 32 bytes at p, and
+// (at most 64) of the 64 bytes at p.
 ShortCrc fastestShortCrc32();
+ShortCrc fastestShortCrc64();
 
 }  // namespace sonkrate::ids

@@ -282,20 +282,23 @@ TEST(NameChoice, FoundBeforeVariedBeforeGuessedThenPlainThenShort) {
 
 TEST(FastCrc, ShortNamesHashedAtOnceGiveTheBitwiseIdentifier) {
     // Junk before the name (letters too, which must not be folded in), names
-    // of every size up to 32 with letters of both cases and high bytes.
+    // of every size up to 64 with letters of both cases and high bytes.
     std::mt19937 random(3);
-    std::vector<std::uint8_t> bytes(32 + 32);
+    std::vector<std::uint8_t> bytes(64 + 32);
     std::vector<ShortCrc> sixteen = {crcOfLast16Lower, fastestShortCrc()};
     if (ShortCrc carryless = carrylessShortCrc()) sixteen.push_back(carryless);
     for (int round = 0; round < 200; ++round) {
         for (auto& b : bytes) b = static_cast<std::uint8_t>(round % 2 ? 'A' + random() % 60 : random());
-        for (std::size_t size = 0; size <= 32; ++size) {
-            const std::uint8_t* end = bytes.data() + 48;
+        for (std::size_t size = 0; size <= 64; ++size) {
+            const std::uint8_t* end = bytes.data() + 80;
             const std::uint32_t expected = bitwiseId(end - size, size);
             if (size <= 16) {
                 for (ShortCrc crc : sixteen) ASSERT_EQ(crc(end - 16, size), expected) << size;
             }
-            ASSERT_EQ(fastestShortCrc32()(end - 32, size), expected) << size;
+            if (size <= 32) {
+                ASSERT_EQ(fastestShortCrc32()(end - 32, size), expected) << size;
+            }
+            ASSERT_EQ(fastestShortCrc64()(end - 64, size), expected) << size;
         }
     }
 }

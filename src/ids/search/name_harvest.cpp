@@ -67,7 +67,8 @@ inline void blockMasks(const std::uint8_t* p, std::size_t n, std::uint64_t& brea
 }  // namespace
 
 NameScanner::NameScanner(const SoughtIds& sought, NameMatches& matches)
-    : sought_(sought), matches_(matches), shortCrc_(fastestShortCrc()), shortCrc32_(fastestShortCrc32()) {
+    : sought_(sought), matches_(matches), shortCrc_(fastestShortCrc()), shortCrc32_(fastestShortCrc32()),
+      shortCrc64_(fastestShortCrc64()) {
     carry_.reserve(3 * kSegment);
 }
 
@@ -278,6 +279,7 @@ SoundId NameScanner::hash(const std::uint8_t* name, std::size_t length) const {
     const std::ptrdiff_t readable = readable_ ? end - readable_ : 0;
     if (length <= 16 && readable >= 16) return shortCrc_(end - 16, length);
     if (length <= 32 && readable >= 32) return shortCrc32_(end - 32, length);
+    if (length <= 64 && readable >= 64) return shortCrc64_(end - 64, length);
     return crcUpdateLower(kCrcStart, name, length) ^ kCrcStart;
 }
 

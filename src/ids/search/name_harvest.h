@@ -50,7 +50,7 @@ private:
 
     const SoughtIds& sought_;
     NameMatches& matches_;
-    ShortCrc shortCrc_, shortCrc32_;
+    ShortCrc shortCrc_, shortCrc32_, shortCrc64_;
     std::string path_;
     std::uint64_t position_ = 0;  // stream offset of the next byte fed
     std::vector<std::uint8_t> carry_;
