@@ -69,6 +69,22 @@ inline __attribute__((always_inline)) void sixteenKinds(const std::uint8_t* p, s
 
 }  // namespace
 
+void buildShortRunMasks(const std::uint8_t* run, std::size_t size, std::size_t readable, RunMasks& masks) {
+    using M = RunMasks;
+    std::uint64_t* b = masks.one;
+    for (std::size_t p = 0; p < M::kPlanes; ++p) b[p] = 0;
+    // Sixteen bytes at a time, from the bytes themselves: a table of kinds
+    // stored byte by byte and read back sixteen at a time would stall.
+    for (std::size_t at = 0; at < size; at += 16) {
+        std::uint64_t planes[M::kPlanes];
+        sixteenKinds(run + at, size - at, readable - at >= 16, planes);
+        for (std::size_t p = 0; p < M::kPlanes; ++p) b[p] |= planes[p] << at;
+    }
+    masks.words = 1;
+    masks.kinds = static_cast<std::uint8_t>((b[0] ? kDelimiter : 0) | (b[1] ? kBlank : 0) | (b[2] ? kSeparator : 0) |
+                                            (b[3] ? kDot : 0) | (b[4] ? kDoubleQuote : 0) | (b[5] ? kSingleQuote : 0));
+}
+
 void buildLongRunMasks(const std::uint8_t* run, std::size_t size, std::size_t readable, RunMasks& masks) {
     using M = RunMasks;
     const std::size_t words = (size + 63) / 64;

@@ -147,46 +147,13 @@ struct RunMasks {
 // least size) may be read.
 void buildLongRunMasks(const std::uint8_t* run, std::size_t size, std::size_t readable, RunMasks& masks);
 
-namespace detail {
-
-// The planes of a run of at most 64 bytes: the kinds byte by byte, then each
-// kind's bit gathered sixteen bytes at a time.
-inline void shortRunMasks(const std::uint8_t* run, std::size_t size, RunMasks& masks) {
-    using M = RunMasks;
-    std::uint64_t* b = masks.one;
-    for (std::size_t p = 0; p < M::kPlanes; ++p) b[p] = 0;
-    std::uint8_t any = 0;
-#if defined(__SSE2__)
-    alignas(16) std::uint8_t kinds[64];
-    const std::size_t chunks = (size + 15) / 16;
-    for (std::size_t c = 0; c < chunks; ++c) _mm_store_si128(reinterpret_cast<__m128i*>(kinds + 16 * c), _mm_setzero_si128());
-    for (std::size_t i = 0; i < size; ++i) any |= kinds[i] = kKinds.of[run[i]];
-    for (std::size_t c = 0; c < chunks; ++c) {
-        const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(kinds + 16 * c));
-        auto plane = [&](int bit) {
-            return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_slli_epi16(k, 7 - bit))))
-                   << (16 * c);
-        };
-        b[M::kDelimiterPlane] |= plane(1), b[M::kBlankPlane] |= plane(2), b[M::kSeparatorPlane] |= plane(3);
-        b[M::kDotPlane] |= plane(4), b[M::kDoubleQuotePlane] |= plane(5), b[M::kSingleQuotePlane] |= plane(6);
-    }
-#else
-    for (std::size_t i = 0; i < size; ++i) {
-        const std::uint64_t k = kKinds.of[run[i]];
-        any |= static_cast<std::uint8_t>(k);
-        for (int p = M::kDelimiterPlane; p <= M::kSingleQuotePlane; ++p) b[p] |= ((k >> (p + 1)) & 1) << i;
-    }
-#endif
-    b[M::kShapePlane] = b[M::kBlankPlane] | b[M::kSeparatorPlane] | b[M::kDotPlane];
-    masks.words = 1;
-    masks.kinds = any;
-}
-
-}  // namespace detail
+// Fills masks for a run of at most 64 bytes, of which readable bytes (at
+// least size) may be read.
+void buildShortRunMasks(const std::uint8_t* run, std::size_t size, std::size_t readable, RunMasks& masks);
 
 // Fills masks for the run, of which readable bytes (at least size) may be read.
 inline void buildRunMasks(const std::uint8_t* run, std::size_t size, std::size_t readable, RunMasks& masks) {
-    if (size <= 64) detail::shortRunMasks(run, size, masks);
+    if (size <= 64) buildShortRunMasks(run, size, readable, masks);
     else buildLongRunMasks(run, size, readable, masks);
 }
 
