@@ -284,9 +284,13 @@ SoundId NameScanner::hash(const std::uint8_t* name, std::size_t length) const {
 }
 
 void NameScanner::keep(SoundId id, const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) {
-    std::string name(reinterpret_cast<const char*>(bytes), size);
-    for (char& c : name) c = static_cast<char>(lowerAsciiByte(static_cast<std::uint8_t>(c)));
-    if (matches_.add({id, std::move(name), NameHow::Found, path_, offset})) ++added_;
+    // A name found again, as most are, is known without a copy of it or of the path.
+    char lowered[kMaxNameLength];
+    if (size > kMaxNameLength) return;  // no candidate is
+    for (std::size_t i = 0; i < size; ++i) lowered[i] = static_cast<char>(lowerAsciiByte(bytes[i]));
+    const std::string_view name(lowered, size);
+    if (matches_.has(id, name)) return;
+    if (matches_.add({id, std::string(name), NameHow::Found, path_, offset})) ++added_;
 }
 
 namespace {

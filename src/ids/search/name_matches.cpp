@@ -22,7 +22,7 @@ bool NameMatches::add(NameMatch match) {
     return true;
 }
 
-bool NameMatches::has(SoundId id, const std::string& name) const {
+bool NameMatches::has(SoundId id, std::string_view name) const {
     auto it = byId_.find(id);
     if (it == byId_.end()) return false;
     return std::any_of(it->second.begin(), it->second.end(), [&](const NameMatch& m) { return m.name == name; });

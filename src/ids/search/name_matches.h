@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ids/sound_id.h"
@@ -50,7 +51,7 @@ public:
     // Keeps the match unless its name is already known for its identifier
     // (then the earlier place stays). True when it was new.
     bool add(NameMatch match);
-    bool has(SoundId id, const std::string& name) const;
+    bool has(SoundId id, std::string_view name) const;
     const std::map<SoundId, std::vector<NameMatch>>& byId() const { return byId_; }
     // Distinct (identifier, name) pairs kept.
     std::size_t count() const { return count_; }
