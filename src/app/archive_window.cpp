@@ -37,37 +37,6 @@ const std::vector<platform::TableColumn>& tableColumns() {
     return columns;
 }
 
-const std::vector<platform::MenuPopup>& archiveMenu() {
-    static const std::vector<platform::MenuPopup> menu = {
-        {"File",
-         {{"Save", kCmdBrowserSave, false, "Ctrl+S"},
-          {"Save As...", kCmdBrowserSaveAs, false, "Ctrl+Shift+S"},
-          {"Export selected as WAV...", kCmdBrowserExportWav, false, "Ctrl+E"},
-          {"Export selected as CAU...", kCmdBrowserExportCau, false, "Ctrl+Shift+E"},
-          {"Export all as WAV...", kCmdBrowserExportAllWav},
-          {"Export all as CAU...", kCmdBrowserExportAllCau},
-          {"Close", kCmdBrowserClose, false, "Ctrl+W"}}},
-        {"Edit",
-         {{"Undo", kCmdBrowserUndo, false, "Ctrl+Z"},
-          {"Redo", kCmdBrowserRedo, false, "Ctrl+Y"},
-          {"Replace...", kCmdBrowserReplace, false, "Ctrl+R"},
-          {"Add sounds...", kCmdBrowserAdd, false, "Ctrl+I"},
-          {"Remove", kCmdBrowserRemove, false, "Del"},
-          {"Rename", kCmdBrowserRename, false, "F2"},
-          {"Captions...", kCmdBrowserCaptions},
-          {"Import SubRip...", kCmdBrowserImportSubRip},
-          {"Export SubRip...", kCmdBrowserExportSubRip},
-          {"Revert", kCmdBrowserRevert},
-          {"Select all", kCmdBrowserSelectAll, false, "Ctrl+A"},
-          {"Find...", kCmdBrowserFind, false, "Ctrl+F"}}},
-        {"Sound", {{"Play", kCmdBrowserPlay}, {"Stop", kCmdBrowserStop}}},
-        {"Names", {{"Find names...", kCmdBrowserFindNames}, {"Guess names...", kCmdBrowserGuessNames}}},
-        {"Check", {{"Verify", kCmdBrowserVerify, false, "F5"}}},
-    };
-    return menu;
-}
-
-// Compares two rows by one column; 0 when equal there.
 // The edit state of a record, for the UI dump.
 const char* stateText(archive::RecordState state) {
     switch (state) {
@@ -79,6 +48,7 @@ const char* stateText(archive::RecordState state) {
     return "same";
 }
 
+// Compares two rows by one column; 0 when equal there.
 int compareRows(const archive::ArchiveRow& a, const archive::ArchiveRow& b, const std::string& nameA,
                 const std::string& nameB, int column) {
     auto cmp = [](auto x, auto y) { return x < y ? -1 : (y < x ? 1 : 0); };
@@ -114,7 +84,7 @@ platform::ArchiveWindow* ArchiveWindowController::window() {
         platform::ArchiveWindowDescription d;
         d.title = "Sonkrate";
         d.columns = tableColumns();
-        d.menu = &archiveMenu();
+        d.menu = &archiveWindowMenu();
         d.filterLabel = "Filter:";
         d.playOnSelectText = "Play on select";
         window_ = platform_.archiveWindow(d, *this);
@@ -227,6 +197,7 @@ void ArchiveWindowController::showRows(const std::vector<std::uint32_t>& selecte
     w->selectRows(positions, focus);
     w->refreshRows();
     showStatus();
+    updateMenus();
 }
 
 void ArchiveWindowController::showStatus() {
@@ -330,8 +301,10 @@ void ArchiveWindowController::onArchiveFilterChanged(const std::string& text) {
 
 void ArchiveWindowController::onArchiveSelectionChanged() {
     const std::optional<std::uint32_t> record = recordAt(window()->focusedRow());
-    if (record == focused_) return;
+    const bool moved = record != focused_;
     focused_ = record;
+    updateMenus();
+    if (!moved) return;
     if (!record) {
         showDetails();
         return;
@@ -354,6 +327,7 @@ void ArchiveWindowController::followEntry(int index) {
     if (positionOf_[record] < 0 || focused_ == record) return;
     window()->selectRows({positionOf_[record]}, positionOf_[record]);
     focused_ = record;
+    updateMenus();
     showDetails();
     drawWaveform();
 }

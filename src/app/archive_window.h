@@ -27,6 +27,9 @@ namespace sonkrate::app {
 
 class Shell;
 
+// The archive window's menu, its groups of items parted by dividers.
+const std::vector<platform::MenuPopup>& archiveWindowMenu();
+
 // The columns of the table, in order.
 enum ArchiveColumn {
     kColIndex, kColName, kColId, kColLength, kColRate, kColChannels, kColBits, kColFormat, kColSize,
@@ -95,6 +98,8 @@ private:
     std::string rowTitle(std::uint32_t record) const;
     void showDetails();
     void closeWindow();
+    // Greys the items that cannot act now (archive_window_menu.cpp).
+    void updateMenus();
     // Play and the waveform (archive_window_play.cpp).
     void play(std::uint32_t record, std::uint64_t fromMs);
     void startPlaying(std::uint32_t record, std::uint64_t fromMs, const io::Outcome& written);
@@ -172,6 +177,7 @@ private:
     int sortColumn_ = -1;
     bool descending_ = false;
     std::optional<std::uint32_t> focused_;
+    std::map<int, bool> menuEnabled_;      // the state each item was last given
     bool playOnSelect_ = false;
     std::string workWav_;
     // Play.

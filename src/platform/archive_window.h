@@ -139,6 +139,9 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() = 0;
     virtual void setTitle(const std::string& title) = 0;
+    // Greys a menu item (false) or makes it usable again; a greyed item's
+    // accelerator sends nothing either. Items start as MenuItem::grayed says.
+    virtual void setCommandEnabled(int commandId, bool enabled) = 0;
 
     // The table: how many rows are shown; their cells are asked for anew.
     virtual void setRowCount(int rows) = 0;

@@ -68,6 +68,7 @@ struct ControlDescription {
     std::string_view bitmapWord = {};
 };
 
+// An item with no text is a divider: a line between two groups of items.
 struct MenuItem {
     std::string_view text;
     int commandId = 0;

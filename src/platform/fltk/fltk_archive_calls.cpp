@@ -5,6 +5,7 @@
 #include "platform/fltk/fltk_archive_table.h"
 #include "platform/fltk/fltk_archive_widgets.h"
 #include "platform/fltk/fltk_archive_window.h"
+#include "platform/fltk/fltk_menu.h"
 #include "platform/fltk/fltk_waveform.h"
 
 #include <FL/Fl.H>
@@ -40,6 +41,11 @@ void FltkArchiveWindow::hideForExit() {
 void FltkArchiveWindow::setTitle(const std::string& title) {
     title_ = title;
     window_->copy_label(title_.c_str());
+    host_.changed();
+}
+
+void FltkArchiveWindow::setCommandEnabled(int commandId, bool enabled) {
+    setMenuCommandEnabled(*menu_, commandId, enabled);
     host_.changed();
 }
 

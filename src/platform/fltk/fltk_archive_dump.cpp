@@ -132,6 +132,8 @@ void FltkArchiveWindow::dumpMenu(std::ostream& o) {
         const char* key = item.shortcut() ? fl_shortcut_label(item.shortcut()) : "-";
         o << "browser-menu-item " << reinterpret_cast<std::intptr_t>(item.user_data()) << " " << (item.active() ? 1 : 0)
           << " " << key << " " << escapeDumpText(item.text) << "\n";
+        if (item.flags & FL_MENU_DIVIDER)
+            o << "browser-menu-divider " << reinterpret_cast<std::intptr_t>(item.user_data()) << "\n";
     }
 }
 

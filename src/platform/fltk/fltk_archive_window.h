@@ -46,6 +46,7 @@ public:
     void close() override;
     bool isOpen() override;
     void setTitle(const std::string& title) override;
+    void setCommandEnabled(int commandId, bool enabled) override;
     void setRowCount(int rows) override;
     void refreshRows() override;
     std::vector<int> selectedRows() override;

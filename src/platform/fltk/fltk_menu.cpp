@@ -82,11 +82,19 @@ void fillMenuBar(Fl_Menu_Bar& bar, const std::vector<MenuPopup>& menu, Fl_Callba
             bar.add(menuLabel(popup.title).c_str(), 0, nullptr, nullptr, FL_SUBMENU);
             continue;
         }
+        int last = -1;  // the item added last in this pop-up
+        bool divider = false;
         for (const MenuItem& item : popup.items) {
+            if (item.text.empty()) {
+                divider = last >= 0;
+                continue;
+            }
+            if (divider) bar.mode(last, bar.mode(last) | FL_MENU_DIVIDER);
+            divider = false;
             std::string path = menuLabel(popup.title) + "/" + menuLabel(item.text);
-            bar.add(path.c_str(), menuShortcut(item.shortcut), chosen,
-                    reinterpret_cast<void*>(static_cast<std::intptr_t>(item.commandId)),
-                    item.grayed ? FL_MENU_INACTIVE : 0);
+            last = bar.add(path.c_str(), menuShortcut(item.shortcut), chosen,
+                           reinterpret_cast<void*>(static_cast<std::intptr_t>(item.commandId)),
+                           item.grayed ? FL_MENU_INACTIVE : 0);
         }
     }
     bar.redraw();
@@ -113,10 +121,9 @@ void FltkPlatform::installMenu(const std::vector<MenuPopup>& menu) {
     changed();
 }
 
-void FltkPlatform::setMenuItemEnabled(int commandId, bool enabled) {
-    if (!menuBar_) return;
-    const Fl_Menu_Item* items = menuBar_->menu();
-    for (int i = 0; items && i < menuBar_->size(); ++i) {
+void setMenuCommandEnabled(Fl_Menu_Bar& bar, int commandId, bool enabled) {
+    const Fl_Menu_Item* items = bar.menu();
+    for (int i = 0; items && i < bar.size(); ++i) {
         Fl_Menu_Item& item = const_cast<Fl_Menu_Item&>(items[i]);
         if (!item.text || item.callback() == nullptr) continue;
         if (static_cast<int>(reinterpret_cast<std::intptr_t>(item.user_data())) != commandId) continue;
@@ -125,7 +132,12 @@ void FltkPlatform::setMenuItemEnabled(int commandId, bool enabled) {
         else
             item.deactivate();
     }
-    menuBar_->redraw();
+    bar.redraw();
+}
+
+void FltkPlatform::setMenuItemEnabled(int commandId, bool enabled) {
+    if (!menuBar_) return;
+    setMenuCommandEnabled(*menuBar_, commandId, enabled);
     changed();
 }
 

@@ -22,8 +22,13 @@ std::string menuLabel(std::string_view text);
 int menuShortcut(std::string_view text);
 
 // Fills the bar with the pop-ups; each item calls chosen with its command id
-// as the item's data.
+// as the item's data. An item without text draws a line under the item
+// before it (FL_MENU_DIVIDER); none at a pop-up's start or end.
 void fillMenuBar(Fl_Menu_Bar& bar, const std::vector<MenuPopup>& menu, Fl_Callback* chosen);
+
+// Greys the items of a command or makes them usable; FLTK sends no
+// accelerator of a greyed item.
+void setMenuCommandEnabled(Fl_Menu_Bar& bar, int commandId, bool enabled);
 
 // Where the bar draws each pop-up's title, in window pixels.
 struct MenuTitlePlace {

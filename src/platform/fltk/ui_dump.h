@@ -43,6 +43,7 @@
 //                                       editor while a cell is edited)
 //   browser-menu-title X W TITLE
 //   browser-menu-item ID ENABLED SHORTCUT TEXT   (SHORTCUT as the menu shows it, "-" for none)
+//   browser-menu-divider ID                      (a line under the item of command ID)
 #pragma once
 
 #include <string>

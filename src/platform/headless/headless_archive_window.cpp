@@ -10,7 +10,7 @@ HeadlessArchiveWindow::HeadlessArchiveWindow(const ArchiveWindowDescription& des
         for (const MenuPopup& popup : *description.menu)
             for (const MenuItem& item : popup.items)
                 menu_.push_back({std::string(popup.title), std::string(item.text), item.commandId,
-                                 std::string(item.shortcut)});
+                                 std::string(item.shortcut), !item.grayed, item.text.empty()});
     // The menu's texts live in the shell; the copy above keeps them.
     description_.menu = nullptr;
 }
@@ -190,21 +190,40 @@ void HeadlessArchiveWindow::pressKey(ArchiveKey key, KeyPlace place) {
 }
 
 bool HeadlessArchiveWindow::chooseCommand(int commandId) {
+    if (!commandEnabled(commandId)) return false;
+    sink_.onArchiveCommand(commandId);
+    return true;
+}
+
+// As on a desktop, a greyed item's accelerator does nothing.
+bool HeadlessArchiveWindow::pressShortcut(const std::string& shortcut) {
+    if (shortcut.empty()) return false;
     for (const HeadlessArchiveMenuItem& item : menu_)
-        if (item.commandId == commandId) {
-            sink_.onArchiveCommand(commandId);
+        if (item.shortcut == shortcut && item.enabled && !item.divider) {
+            sink_.onArchiveCommand(item.commandId);
             return true;
         }
     return false;
 }
 
-bool HeadlessArchiveWindow::pressShortcut(const std::string& shortcut) {
+bool HeadlessArchiveWindow::commandEnabled(int commandId) const {
     for (const HeadlessArchiveMenuItem& item : menu_)
-        if (item.shortcut == shortcut) {
-            sink_.onArchiveCommand(item.commandId);
-            return true;
-        }
+        if (item.commandId == commandId && !item.divider) return item.enabled;
     return false;
+}
+
+std::vector<std::string> HeadlessArchiveWindow::popupItems(const std::string& popup) const {
+    std::vector<std::string> items;
+    for (const HeadlessArchiveMenuItem& item : menu_)
+        if (item.popup == popup) items.push_back(item.divider ? "-" : item.enabled ? item.text : "(" + item.text + ")");
+    return items;
+}
+
+void HeadlessArchiveWindow::setCommandEnabled(int commandId, bool enabled) {
+    bool found = false;
+    for (HeadlessArchiveMenuItem& item : menu_)
+        if (item.commandId == commandId && !item.divider) item.enabled = enabled, found = true;
+    if (!found) faults_.push_back("setCommandEnabled of unknown command " + std::to_string(commandId));
 }
 
 void HeadlessArchiveWindow::clickWaveform(double fraction) { sink_.onWaveformClick(std::clamp(fraction, 0.0, 1.0)); }

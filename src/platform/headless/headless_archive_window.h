@@ -16,11 +16,14 @@
 
 namespace sonkrate::platform {
 
+// One item of the window's menu in order; a divider has no text and no command.
 struct HeadlessArchiveMenuItem {
     std::string popup;
     std::string text;
     int commandId = 0;
     std::string shortcut;
+    bool enabled = true;
+    bool divider = false;
 };
 
 class HeadlessArchiveWindow : public ArchiveWindow {
@@ -36,9 +39,10 @@ public:
     // Types text into the filter field (replacing what it holds).
     void typeFilter(const std::string& text);
     void pressKey(ArchiveKey key, KeyPlace place);
-    // A menu item or its accelerator; false when the window has no such command.
+    // A menu item or its accelerator; false when the window has no such
+    // command or its item is greyed (nothing is sent then).
     bool chooseCommand(int commandId);
-    // By the accelerator's text ("Ctrl+E"); false when no item has it.
+    // By the accelerator's text ("Ctrl+E"); false when no usable item has it.
     bool pressShortcut(const std::string& shortcut);
     void clickWaveform(double fraction);
     void resizeWaveform(int columns);
@@ -63,6 +67,10 @@ public:
     // ---- What the test looks at ----
     const ArchiveWindowDescription& description() const { return description_; }
     const std::vector<HeadlessArchiveMenuItem>& menu() const { return menu_; }
+    // Whether the item of this command is usable; false when there is none.
+    bool commandEnabled(int commandId) const;
+    // A popup's items as "Text" (greyed: "(Text)") and "-" for a divider.
+    std::vector<std::string> popupItems(const std::string& popup) const;
     const std::string& title() const { return title_; }
     int rowCount() const { return rows_; }
     // The text of a cell as the window would draw it now.
@@ -102,6 +110,7 @@ public:
     void close() override { open_ = false; }
     bool isOpen() override { return open_; }
     void setTitle(const std::string& title) override { title_ = title; }
+    void setCommandEnabled(int commandId, bool enabled) override;
     void setRowCount(int rows) override;
     void refreshRows() override { ++refreshes_; }
     std::vector<int> selectedRows() override { return selected_; }

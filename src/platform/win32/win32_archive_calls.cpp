@@ -55,6 +55,14 @@ void Win32ArchiveWindow::setTitle(const std::string& title) {
     if (window_) SetWindowTextW(window_, shownWide(title).c_str());
 }
 
+// A greyed item's accelerator sends nothing: TranslateAccelerator skips the
+// commands of disabled menu items.
+void Win32ArchiveWindow::setCommandEnabled(int commandId, bool enabled) {
+    if (!menu_) return;
+    EnableMenuItem(menu_, static_cast<UINT>(commandId), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    if (window_) DrawMenuBar(window_);
+}
+
 void Win32ArchiveWindow::setRowCount(int rows) {
     Quiet quiet(quiet_);
     // Positions name other records now: an open editor and a waiting click mean nothing.
