@@ -10,6 +10,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/command_ids.h"
 #include "archive/format/tpa_loader.h"
 #include "desktop_archives.h"
 #include "desktop_session.h"
@@ -134,6 +135,14 @@ TEST(ArchiveWindowOfTheProgram, AWavDroppedOnARowReplacesItAndCtrlSSavesTheArchi
     ASSERT_NE(browser, 0u) << "no archive window; log: " << testkit::readText(app.logPath);
     UiDump d;
     ASSERT_TRUE(app.waitFor([](const UiDump& u) { return u.all("browser-row ").size() == 3; }, 10000, &d));
+    // Nothing to undo or save yet: those items are greyed, Save As is not.
+    auto usable = [](const UiDump& u, int command) {
+        return words(u.line("browser-menu-item " + std::to_string(command) + " ")).at(2);
+    };
+    EXPECT_EQ(usable(d, sonkrate::app::kCmdBrowserUndo), "0");
+    EXPECT_EQ(usable(d, sonkrate::app::kCmdBrowserSave), "0");
+    EXPECT_EQ(usable(d, sonkrate::app::kCmdBrowserSaveAs), "1");
+    EXPECT_FALSE(d.line("browser-menu-divider " + std::to_string(sonkrate::app::kCmdBrowserSaveAs)).empty());
     std::vector<int> table = d.numbers("browser-table ");
     int height = d.field("browser-table ", "row-height");
     ASSERT_EQ(table.size(), 4u);
@@ -146,6 +155,8 @@ TEST(ArchiveWindowOfTheProgram, AWavDroppedOnARowReplacesItAndCtrlSSavesTheArchi
     EXPECT_EQ(words(d.line("browser-row 0 ")).at(9), "same");
     EXPECT_EQ(words(d.line("browser-row 1 ")).at(4), "500");  // the staged sound's length
     EXPECT_NE(d.line("browser ").find(" title=edited.tpa* - Sonkrate"), std::string::npos) << d.line("browser ");
+    EXPECT_EQ(usable(d, sonkrate::app::kCmdBrowserUndo), "1");
+    EXPECT_EQ(usable(d, sonkrate::app::kCmdBrowserSave), "1");
     if (testkit::haveTool("import")) screenshot(x.display(), "archive_window_of_the_program_edited");
 
     // Ctrl+S in the window writes the archive; it loads with its three records.
@@ -155,6 +166,7 @@ TEST(ArchiveWindowOfTheProgram, AWavDroppedOnARowReplacesItAndCtrlSSavesTheArchi
         return u.field("browser ", "changes") == 0 && u.line("browser ").find(" title=edited.tpa - Sonkrate") != std::string::npos;
     }, 15000, &d)) << d.line("browser ");
     EXPECT_NE(testkit::readFile(tpa), before);
+    EXPECT_EQ(usable(d, sonkrate::app::kCmdBrowserUndo), "0");
     sonkrate::archive::TpaLoad saved = sonkrate::archive::loadTpaArchive(tpa, root.file("wavs"));
     ASSERT_TRUE(saved.outcome.ok) << saved.outcome.reason;
     EXPECT_EQ(saved.archive.entryCount, 3u);

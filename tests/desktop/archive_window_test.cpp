@@ -613,3 +613,41 @@ TEST(ArchiveWindow, ChoosesFilesAsksQuestionsAndEditsLongText) {
     s.key("Escape");
     EXPECT_TRUE(s.waitEvent("captions -"));
 }
+
+TEST(ArchiveWindow, AGreyedItemIsShownGreyAndItsKeySendsNothing) {
+    DemoSession s;
+    START_DEMO_OR_SKIP(s, 300);
+    UiDump d = s.dump();
+    // The empty item of the table parts Verify from Long work, and only there.
+    EXPECT_EQ(d.all("browser-menu-divider "), std::vector<std::string>{"browser-menu-divider 103"});
+    s.clickRow(1);
+    s.key("ctrl+shift+g");
+    ASSERT_TRUE(s.waitEvent("command 119"));
+    ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return u.line("browser-menu-item 103 ").rfind("browser-menu-item 103 0 ", 0) == 0; },
+                               5000, &d))
+        << d.line("browser-menu-item 103 ");
+    // F5 reaches no one, but the next accelerator still does.
+    s.clearEvents();
+    s.key("F5 ctrl+e");
+    ASSERT_TRUE(s.waitEvent("command 101"));
+    EXPECT_FALSE(s.waitEvent("command 103", 300));
+    // Opened, the pop-up draws the greyed item and the divider under it.
+    int toolsX = -1, toolsW = 0;
+    for (const std::string& l : d.all("browser-menu-title "))
+        if (l.substr(l.rfind(' ') + 1) == "Tools") std::istringstream(l.substr(19)) >> toolsX >> toolsW;
+    ASSERT_GE(toolsX, 0);
+    s.click(toolsX + toolsW / 2, 12);
+    pause(400);
+    if (testkit::haveTool("import")) screenshot(s.display(), "archive_window_greyed_item");
+    // The keys of the pop-up pass over the greyed item: Down and Return choose Long work.
+    s.key("Down Return");
+    EXPECT_TRUE(s.waitEvent("command 104"));
+    EXPECT_FALSE(s.waitEvent("command 103", 300));
+    // Usable again: F5 is the command once more.
+    s.key("ctrl+shift+g");
+    ASSERT_TRUE(s.app->waitFor([](const UiDump& u) { return u.line("browser-menu-item 103 ").rfind("browser-menu-item 103 1 ", 0) == 0; },
+                               5000, &d));
+    s.clearEvents();
+    s.key("F5");
+    EXPECT_TRUE(s.waitEvent("command 103"));
+}

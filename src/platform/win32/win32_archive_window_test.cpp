@@ -10,6 +10,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <set>
 #include <string>
@@ -436,6 +437,43 @@ TEST_F(ArchiveWindowTest, AcceleratorsOfTheMenuBecomeCommandsInTheMessageLoop) {
     platform.startTimer(kArchiveTimer, 10);
     EXPECT_EQ(platform.runMessageLoop(), 3);
     EXPECT_EQ(mainSink.timers, std::vector<int>{kArchiveTimer});
+}
+
+TEST_F(ArchiveWindowTest, AnItemGreyedByTheShellReadsGrayedAndItsAcceleratorSendsNothing) {
+    HMENU popup = GetSubMenu(GetMenu(made->window()), 0);
+    ASSERT_NE(popup, nullptr);
+    window->setRowCount(5);
+    window->show();
+    pump();
+    sink.events.clear();
+    HWND list = item(kArchiveList);
+    window->setCommandEnabled(902, false);
+    window->setCommandEnabled(905, false);
+    EXPECT_EQ(GetMenuState(popup, 902, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED), static_cast<UINT>(MF_GRAYED));
+    EXPECT_NE(GetMenuState(popup, 905, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_EQ(GetMenuState(popup, 901, MF_BYCOMMAND) & MF_GRAYED, 0u) << "the others stay";
+    // The divider keeps its place: greying by command touches no separator.
+    EXPECT_NE(GetMenuState(popup, 2, MF_BYPOSITION) & MF_SEPARATOR, 0u);
+    // F5 and Delete reach no command; Ctrl+E, which stays usable, does.
+    PostMessageW(list, WM_KEYDOWN, VK_F5, 0);
+    PostMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+    setKeys({VK_CONTROL});
+    PostMessageW(list, WM_KEYDOWN, 'E', 0);
+    PostQuitMessage(0);
+    EXPECT_EQ(platform.runMessageLoop(), 0);
+    setKeys({});
+    std::vector<std::string> commands;
+    for (const auto& e : sink.events)
+        if (e.rfind("command", 0) == 0) commands.push_back(e);
+    EXPECT_EQ(commands, std::vector<std::string>{"command 901"});
+    // Usable again.
+    window->setCommandEnabled(902, true);
+    EXPECT_EQ(GetMenuState(popup, 902, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    sink.events.clear();
+    PostMessageW(list, WM_KEYDOWN, VK_F5, 0);
+    PostQuitMessage(0);
+    EXPECT_EQ(platform.runMessageLoop(), 0);
+    EXPECT_NE(std::find(sink.events.begin(), sink.events.end(), "command 902"), sink.events.end());
 }
 
 TEST(ArchiveRows, EveryMarkHasItsOwnLook) {

@@ -24,7 +24,8 @@ const std::vector<MenuPopup>& demoMenu() {
                   {"Rename", kRename, false, "F2"}, {"Captions...", kCaptions, false, "Ctrl+Shift+C"}}},
         {"Save", {{"Save", kSave, false, "Ctrl+S"}, {"Save As...", kSaveAs, false, "Ctrl+Shift+S"},
                   {"Ask a question", kChoice, false, "Ctrl+Shift+Q"}, {"Show a message", kMessage, false, "Ctrl+Shift+M"}}},
-        {"Tools", {{"Verify", kVerify, false, "F5"}, {"Long work", kLongWork, false, "Ctrl+Shift+P"}}},
+        {"Tools", {{"Verify", kVerify, false, "F5"}, {}, {"Long work", kLongWork, false, "Ctrl+Shift+P"},
+                   {"Grey Verify", kGreyVerify, false, "Ctrl+Shift+G"}}},
     };
     return menu;
 }

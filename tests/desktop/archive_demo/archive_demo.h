@@ -16,7 +16,8 @@ using sonkrate::platform::desktop::FltkPlatform;
 
 enum Command {
     kFind = 100, kExport, kSelectAll, kVerify, kLongWork, kFolder, kAsk, kClose,
-    kUndo, kRedo, kReplace, kAddSounds, kRemove, kRename, kSave, kSaveAs, kChoice, kMessage, kCaptions
+    kUndo, kRedo, kReplace, kAddSounds, kRemove, kRename, kSave, kSaveAs, kChoice, kMessage, kCaptions,
+    kGreyVerify
 };
 
 struct Row {
@@ -95,6 +96,7 @@ private:
     std::uint64_t cursorMs_ = 0;
     int progress_ = -1;
     int changes_ = 0;
+    bool verifyUsable_ = true;
 };
 
 

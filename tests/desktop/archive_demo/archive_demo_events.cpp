@@ -214,6 +214,10 @@ void Demo::onArchiveCommand(int id) {
         break;
     }
     case kClose: onArchiveCloseRequest(); break;
+    case kGreyVerify:
+        verifyUsable_ = !verifyUsable_;
+        window_->setCommandEnabled(kVerify, verifyUsable_);
+        break;
     default: editCommand(id); break;
     }
 }
