@@ -516,7 +516,9 @@ bool ArchiveWindowController::settleEdits(bool canCancel) {
         buttons);
     if (answer == 0) return save(archive_.archivePath);
     if (answer == 1) {
+        // The window may stay (the same archive loaded again): it shows the archive as it is.
         edits_.revert();
+        rebuildRows();
         return true;
     }
     return !canCancel;

@@ -130,6 +130,28 @@ TEST_F(ArchiveMenuTest, UndoRedoSaveAndRevertFollowTheEdits) {
     EXPECT_TRUE(w().faults().empty()) << w().faults().front();
 }
 
+// Loading the same archive again in the main window asks about the edits;
+// dropped, the window shows the archive as it is, with nothing to undo or save.
+TEST_F(ArchiveMenuTest, EditsDroppedOnReloadingLeaveNothingToUndoOrSave) {
+    start();
+    const std::string path = writeThree();
+    shell->openFiles({path});
+    rename(0, "alpha2");
+    ASSERT_EQ(w().title(), "Ambient.tpa* - Sonkrate");
+    platform.answerDialog(path);
+    w().answerChoice(1);  // Don't save
+    ASSERT_TRUE(platform.chooseMenu(kCmdLoadTpa));
+    ASSERT_EQ(w().questions().size(), 1u);
+    EXPECT_TRUE(w().isOpen());
+    EXPECT_EQ(w().title(), "Ambient.tpa - Sonkrate");
+    EXPECT_EQ(w().cell(0, kColName), "alpha");
+    EXPECT_EQ(w().mark(0), sonkrate::platform::RowMark::None);
+    EXPECT_EQ(w().status().find("not saved"), std::string::npos) << w().status();
+    EXPECT_FALSE(w().commandEnabled(kCmdBrowserUndo));
+    EXPECT_FALSE(w().commandEnabled(kCmdBrowserSave));
+    EXPECT_TRUE(w().faults().empty()) << w().faults().front();
+}
+
 TEST_F(ArchiveMenuTest, AnArchiveThatCannotBeEditedGreysEveryEditButStillSaysWhyOnAKey) {
     start();
     shell->openFiles({writeThree(true)});
