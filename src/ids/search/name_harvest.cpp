@@ -121,6 +121,7 @@ void NameScanner::scanRuns(const std::uint8_t* data, std::size_t size, std::size
     struct Noted {
         std::uint32_t start, end;
         bool cutting;
+        std::int32_t cutAt;  // the one byte of the run that gives it pieces, or -1
     };
     Noted noted[65];
     for (; base < size; base += 64) {
@@ -142,17 +143,24 @@ void NameScanner::scanRuns(const std::uint8_t* data, std::size_t size, std::size
             const std::int64_t start = 1 + (breaksBefore ? top - __builtin_clzll(breaksBefore) : lastBreak);
             const bool cuts = cuttingBefore ? top - __builtin_clzll(cuttingBefore) >= start : lastCutting >= start;
             const std::size_t length = end - static_cast<std::size_t>(start);
+            // A run with one byte to cut at, as most that have any: its bytes in
+            // this block have one, those before it none.
+            const bool within = static_cast<std::size_t>(start) >= base;
+            const unsigned from = within ? static_cast<unsigned>(static_cast<std::size_t>(start) - base) : 0;
+            const std::uint64_t runCuts = (cuttingBefore >> from) << from;
+            const bool one = (runCuts != 0) & ((runCuts & (runCuts - 1)) == 0) & (within | (lastCutting < start));
+            const int cutAt = one ? static_cast<int>(base + __builtin_ctzll(runCuts) - static_cast<std::size_t>(start)) : -1;
             const std::uint8_t* last16 = end >= 16 ? data + end - 16 : kZeros;
             const bool maybe = sought_.mayContain(shortCrc_(last16, length)) | (end < 16) | (length > 16) | cuts;
             const int character = end > 0 ? data[end - 1] : previous_;
             const bool wide = (data[end] == 0) & (character >= 0) & kWide[static_cast<std::uint8_t>(character)];
-            noted[count] = {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end), cuts};
+            noted[count] = {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end), cuts, cutAt};
             count += ((length >= kMinNameLength) & maybe) | wide;
         }
         if (breaks) lastBreak = static_cast<std::int64_t>(base + 63) - __builtin_clzll(breaks);
         if (cutting) lastCutting = static_cast<std::int64_t>(base + 63) - __builtin_clzll(cutting);
         runBytesBefore = runBytes << (64 - n);
-        for (std::size_t i = 0; i < count; ++i) runEnds(data, noted[i].start, noted[i].end, noted[i].cutting);
+        for (std::size_t i = 0; i < count; ++i) runEnds(data, noted[i].start, noted[i].end, noted[i].cutting, noted[i].cutAt);
     }
     runStart = static_cast<std::size_t>(lastBreak + 1);
     if (runStart < size) {
@@ -163,7 +171,7 @@ void NameScanner::scanRuns(const std::uint8_t* data, std::size_t size, std::size
 
 // The run [start, end) of data ends at data[end]; a zero there after a
 // character may also go on a UTF-16 run.
-void NameScanner::runEnds(const std::uint8_t* data, std::size_t start, std::size_t end, bool cutting) {
+void NameScanner::runEnds(const std::uint8_t* data, std::size_t start, std::size_t end, bool cutting, int cutAt) {
     const std::uint8_t* run = data + start;
     const std::size_t size = end - start;
     if (!carry_.empty()) {
@@ -177,7 +185,8 @@ void NameScanner::runEnds(const std::uint8_t* data, std::size_t start, std::size
         if (sought_.contains(id)) keep(id, run, size, position_ + start);
     } else if (size >= kMinNameLength) {
         readable_ = data;
-        narrowRun(run, size, position_ + start, cutting ? kCutting : std::uint8_t{kRunByte});
+        if (cutAt >= 0 && size <= kSegment) oneCutRun(run, size, position_ + start, static_cast<std::size_t>(cutAt));
+        else narrowRun(run, size, position_ + start, cutting ? kCutting : std::uint8_t{kRunByte});
         readable_ = nullptr;
     }
     if (data[end] == 0) {
@@ -266,6 +275,31 @@ void NameScanner::tryRun(const std::uint8_t* run, std::size_t size, std::uint64_
     const std::uint8_t* bufferEnd = readable_ ? readableEnd_ : run + size;
     buildRunMasks(run, size, static_cast<std::size_t>(bufferEnd - run), masks_);
     forEachCandidateSpanOfMasks(size, wholeRun, masks_, each);
+}
+
+// The candidates of a whole run that one byte gives pieces, in the order the
+// cutter gives them: the run, trimmed of a blank at either end, the file name
+// after a separator, the name before a dot, the pieces on either side of a
+// delimiter (of a quotation mark too: pieces between quotation marks count
+// only when they hold a delimiter).
+void NameScanner::oneCutRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, std::size_t at) {
+    auto tryOne = [&](std::size_t start, std::size_t end) {
+        const std::size_t length = end - start;
+        if (length < kMinNameLength || length > kMaxNameLength) return;
+        ++candidates_;
+        const SoundId id = hash(run + start, length);
+        if (sought_.contains(id)) keep(id, run + start, length, offset + start);
+    };
+    const std::uint8_t kinds = nameByteKinds()[run[at]];
+    tryOne(0, size);
+    if ((kinds & kBlank) && at == 0) tryOne(1, size);
+    if ((kinds & kBlank) && at == size - 1) tryOne(0, size - 1);
+    if (kinds & kSeparator) tryOne(at + 1, size);
+    if ((kinds & kDot) && at > 0) tryOne(0, at);
+    if (kinds & kDelimiter) {
+        tryOne(0, at);
+        tryOne(at + 1, size);
+    }
 }
 
 void NameScanner::tryWhole(const std::uint8_t* run, std::size_t size, std::uint64_t offset) {

@@ -35,7 +35,9 @@ private:
         std::uint64_t offset = 0;         // of the first character
     };
     void scanRuns(const std::uint8_t* data, std::size_t size, std::size_t base, std::size_t runStart);
-    void runEnds(const std::uint8_t* data, std::size_t start, std::size_t end, bool cutting);
+    // cutAt: the one byte of the run that gives it pieces, when it has one and is known; or -1.
+    void runEnds(const std::uint8_t* data, std::size_t start, std::size_t end, bool cutting, int cutAt = -1);
+    void oneCutRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, std::size_t at);
     void narrowRun(const std::uint8_t* run, std::size_t size, std::uint64_t offset, std::uint8_t kinds);
     void carry(const std::uint8_t* data, std::size_t size, std::uint64_t offset, std::uint8_t kinds);
     void flushCarry();
