@@ -194,6 +194,8 @@ void ArchiveWindowController::showRows(const std::vector<std::uint32_t>& selecte
         if (positionOf_[record] >= 0) positions.push_back(positionOf_[record]);
     std::sort(positions.begin(), positions.end());
     const int focus = focused_ && positionOf_[*focused_] >= 0 ? positionOf_[*focused_] : -1;
+    // A filter that hid every row emptied the selection; the chosen row, shown again, is selected again.
+    if (positions.empty() && focus >= 0) positions.push_back(focus);
     w->selectRows(positions, focus);
     w->refreshRows();
     showStatus();

@@ -88,8 +88,12 @@ TEST_F(ArchiveMenuTest, GroupsArePartedByDividersAndOpeningGreysWhatCannotAct) {
     w().typeFilter("zzz");
     EXPECT_EQ(w().rowCount(), 0);
     EXPECT_TRUE(usable(kOnTheRow).empty());
-    // Select all over the rows shown again: the commands of the selection come back.
+    // The rows shown again: the chosen row is selected again, with every command on it.
     w().typeFilter("");
+    EXPECT_EQ(w().selectedRows(), std::vector<int>{1});
+    EXPECT_EQ(usable(kOnTheRow), kOnTheRow);
+    EXPECT_TRUE(w().commandEnabled(kCmdBrowserRemove));
+    // Select all: the commands of the selection.
     ASSERT_TRUE(w().pressShortcut("Ctrl+A"));
     EXPECT_EQ(w().selectedRows().size(), 3u);
     EXPECT_TRUE(w().commandEnabled(kCmdBrowserExportWav));
