@@ -202,6 +202,16 @@ TEST_F(ArchiveWindowTest, OpensHiddenThenShowsFiftyThousandRowsAskingOnlyForTheC
         SendMessageW(list, LVM_GETITEMTEXTW, 49999, reinterpret_cast<LPARAM>(&cell));
         EXPECT_EQ(std::wstring(text), column < 0 ? L"" : L"r49999c" + std::to_wstring(column));
     }
+    window->close();
+    EXPECT_FALSE(window->isOpen());
+    EXPECT_NE(made->window(), nullptr) << "closing hides";
+    SendMessageW(made->window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(sink.events.back(), "close");
+    EXPECT_TRUE(IsWindow(made->window())) << "the close box only asks the shell";
+}
+
+TEST_F(ArchiveWindowTest, ColumnsHaveTheirTitlesWidthsAndAlignment) {
+    HWND list = item(kArchiveList);
     // The columns: titles, widths at 96 DPI, "#" aligned right; the empty one without width.
     ASSERT_EQ(SendMessageW(header(), HDM_GETITEMCOUNT, 0, 0), 14);
     EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 0);
@@ -216,12 +226,6 @@ TEST_F(ArchiveWindowTest, OpensHiddenThenShowsFiftyThousandRowsAskingOnlyForTheC
         EXPECT_EQ(column.cx, scaledForDpi(40 + 10 * i, made->dpi()));
         EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, (i == 0 || i == 3) ? LVCFMT_RIGHT : LVCFMT_LEFT) << i;
     }
-    window->close();
-    EXPECT_FALSE(window->isOpen());
-    EXPECT_NE(made->window(), nullptr) << "closing hides";
-    SendMessageW(made->window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(sink.events.back(), "close");
-    EXPECT_TRUE(IsWindow(made->window())) << "the close box only asks the shell";
 }
 
 TEST_F(ArchiveWindowTest, HeaderClicksKeysAndDoubleClicksReachTheShellAndSortArrowsShow) {

@@ -103,6 +103,15 @@ struct TextDialog {
     std::wstring prompt;
 };
 
+// OK takes the text field's text and ends the dialog; Cancel ends it. TRUE
+// when the command was one of the two.
+INT_PTR endTextDialog(HWND dialog, WORD command, std::wstring& text) {
+    if (command != IDOK && command != IDCANCEL) return FALSE;
+    if (command == IDOK) text = io::toWide(windowText(GetDlgItem(dialog, kTextId)));
+    EndDialog(dialog, command);
+    return TRUE;
+}
+
 INT_PTR CALLBACK textDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* state = reinterpret_cast<TextDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (message == WM_INITDIALOG) {
@@ -114,19 +123,7 @@ INT_PTR CALLBACK textDialogProcedure(HWND dialog, UINT message, WPARAM wParam, L
         return TRUE;  // the focus goes to the first tab stop: the text
     }
     if (message != WM_COMMAND || !state) return FALSE;
-    if (LOWORD(wParam) == IDOK) {
-        HWND edit = GetDlgItem(dialog, kTextId);
-        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-        state->text = text;
-        EndDialog(dialog, IDOK);
-        return TRUE;
-    }
-    if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
+    return endTextDialog(dialog, LOWORD(wParam), state->text);
 }
 
 // DLGTEMPLATE: the dialog's font is the shell's (DS_SHELLFONT), and
@@ -204,16 +201,7 @@ INT_PTR CALLBACK longTextDialogProcedure(HWND dialog, UINT message, WPARAM wPara
         return TRUE;
     }
     if (message != WM_COMMAND || !state) return FALSE;
-    if (LOWORD(wParam) == IDOK) {
-        state->text = io::toWide(windowText(GetDlgItem(dialog, kTextId)));
-        EndDialog(dialog, IDOK);
-        return TRUE;
-    }
-    if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
+    return endTextDialog(dialog, LOWORD(wParam), state->text);
 }
 
 std::vector<WORD> longTextDialogTemplate(const std::wstring& title) {
