@@ -164,8 +164,9 @@ TEST(NameHarvest, WalksFoldersWithoutLoopingAndReportsWhatItCannotRead) {
     SoughtIds sought({computeSoundId("wind-01"), computeSoundId("rain-02")});
     NameMatches matches;
     std::vector<std::string> problems;
-    HarvestResult r = harvestNames({dir.file("a"), dir.file("absent")}, sought, matches, {},
-                                   [&](const std::string& p) { problems.push_back(p); });
+    HarvestHooks hooks;
+    hooks.onProblem = [&](const std::string& p) { problems.push_back(p); };
+    HarvestResult r = harvestNames({dir.file("a"), dir.file("absent")}, sought, matches, hooks);
     EXPECT_EQ(r.filesRead, 2u);
     EXPECT_EQ(matches.count(), 2u);
     ASSERT_EQ(problems.size(), 1u);

@@ -161,7 +161,7 @@ void harvest(Run& run, const ids::SoughtIds& sought) {
         progress.finish();
         reportError(sentence + " (skipped)");
     };
-    ids::HarvestResult r = ids::harvestNames(run.from, sought, run.matches, shown, problem);
+    ids::HarvestResult r = ids::harvestNames(run.from, sought, run.matches, {shown, problem});
     progress.finish();
     say(stderr, "%llu files read (%s, %llu candidates), %llu names found\n",
         static_cast<unsigned long long>(r.filesRead), formatByteSize(r.bytesRead).c_str(),

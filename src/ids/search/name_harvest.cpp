@@ -8,8 +8,6 @@
 #endif
 
 #include "ids/crc32_fast.h"
-#include "io/file.h"
-#include "io/tree_walk.h"
 
 namespace sonkrate::ids {
 
@@ -325,57 +323,6 @@ void NameScanner::keep(SoundId id, const std::uint8_t* bytes, std::size_t size, 
     const std::string_view name(lowered, size);
     if (matches_.has(id, name)) return;
     if (matches_.add({id, std::string(name), NameHow::Found, path_, offset})) ++added_;
-}
-
-namespace {
-
-void noteProblem(HarvestResult& result, const std::string& sentence,
-                 const std::function<void(const std::string&)>& onProblem) {
-    if (result.problems.size() < kMaxProblemsKept) result.problems.push_back(sentence);
-    ++result.problemCount;
-    if (onProblem) onProblem(sentence);
-}
-
-}  // namespace
-
-HarvestResult harvestNames(const std::vector<std::string>& paths, const SoughtIds& sought, NameMatches& matches,
-                           const std::function<void(const HarvestProgress&)>& progress,
-                           const std::function<void(const std::string&)>& onProblem) {
-    HarvestResult result;
-    HarvestProgress shown;
-    if (progress)
-        io::walkFiles(paths, [&](const io::WalkedFile& f) { shown.bytesTotal += f.size; return true; },
-                      [](const std::string&) {});
-    NameScanner scanner(sought, matches);
-    std::vector<std::uint8_t> buffer(io::kCopyBufferSize);
-    auto scanFile = [&](const io::WalkedFile& f) {
-        io::File file;
-        if (io::Outcome opened = file.open(f.path, io::FileMode::Read); !opened) {
-            noteProblem(result, opened.reason, onProblem);
-            return true;
-        }
-        scanner.begin(f.path);
-        for (;;) {
-            const std::size_t got = file.readSome(buffer.data(), buffer.size());
-            if (got == 0) break;
-            scanner.feed(buffer.data(), got);
-            result.bytesRead += got;
-            shown.bytesDone += got;
-            shown.namesFound = matches.count();
-            if (progress) progress(shown);
-        }
-        scanner.finish();
-        if (file.failed()) noteProblem(result, io::systemError("Cannot read", f.path), onProblem);
-        ++result.filesRead;
-        ++shown.filesDone;
-        return true;
-    };
-    io::walkFiles(paths, scanFile, [&](const std::string& s) { noteProblem(result, s, onProblem); });
-    result.candidates = scanner.candidates();
-    result.namesFound = scanner.matchesAdded();
-    shown.namesFound = matches.count();
-    if (progress) progress(shown);
-    return result;
 }
 
 }  // namespace sonkrate::ids

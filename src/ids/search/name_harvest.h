@@ -1,9 +1,10 @@
 // Names found in files: every run of printable bytes (and of UTF-16LE
 // characters) of any file is cut into candidates, each hashed as the game
 // hashes names and kept when its identifier is sought. Files are streamed in
-// fixed buffers; only the matches are kept.
+// fixed buffers, several at once; only the matches are kept.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -86,15 +87,32 @@ struct HarvestResult {
     // (the first kMaxProblemsKept), and how many there were in all.
     std::vector<std::string> problems;
     std::uint64_t problemCount = 0;
+    bool cancelled = false;  // stopped by cancel before every file was read
 };
 
 inline constexpr std::size_t kMaxProblemsKept = 1000;
 
-// Scans every file below paths (recursively) once. The total for progress
-// is measured first by a walk that only asks for sizes. onProblem, when
-// given, hears each problem as it happens.
+struct HarvestHooks {
+    // Hears the bytes read so far, a few times a second and after each file.
+    std::function<void(const HarvestProgress&)> progress;
+    // Hears each problem as it happens, in the order of the walk.
+    std::function<void(const std::string&)> onProblem;
+    // Looked at during the walk and between the reads; when set, the harvest
+    // stops with what the files taken so far gave.
+    const std::atomic<bool>* cancel = nullptr;
+    // Files read at once, each by a thread of its own; 0 for one per
+    // processor core (at most kMaxHarvestThreads).
+    unsigned threads = 0;
+};
+
+inline constexpr unsigned kMaxHarvestThreads = 8;
+
+// Scans every file below paths (recursively) once, several files at a time.
+// The matches, problems and progress are taken in the order of the walk, so
+// that they are the same whatever the number of threads: each name keeps the
+// first place where the walk meets it. All the calls of hooks come from the
+// calling thread.
 HarvestResult harvestNames(const std::vector<std::string>& paths, const SoughtIds& sought, NameMatches& matches,
-                           const std::function<void(const HarvestProgress&)>& progress = {},
-                           const std::function<void(const std::string&)>& onProblem = {});
+                           const HarvestHooks& hooks = {});
 
 }  // namespace sonkrate::ids

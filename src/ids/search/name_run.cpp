@@ -5,7 +5,6 @@
 #include "ids/search/name_matches.h"
 #include "ids/search/name_search.h"
 #include "ids/search/name_variations.h"
-#include "io/tree_walk.h"
 
 namespace sonkrate::ids {
 
@@ -16,30 +15,15 @@ void keepProblem(NameRunResult& result, const std::string& sentence) {
     if (result.problems.size() < kMaxProblemsKept) result.problems.push_back(sentence);
 }
 
-// Harvests file by file, so that a cancel is taken between two files.
 void harvestFolders(const NameRunRequest& request, const SoughtIds& sought, NameMatches& matches,
                     const std::atomic<bool>& cancel, const std::function<void(const NameRunProgress&)>& progress,
                     NameRunResult& result) {
-    std::vector<io::WalkedFile> files;
-    NameRunProgress shown;
-    io::walkFiles(request.folders, [&](const io::WalkedFile& f) {
-        files.push_back(f);
-        shown.bytesTotal += f.size;
-        return !cancel.load();
-    }, [&](const std::string& problem) { keepProblem(result, problem); });
-    for (const io::WalkedFile& f : files) {
-        if (cancel.load()) return;
-        const std::uint64_t before = shown.bytesDone;
-        HarvestResult r = harvestNames({f.path}, sought, matches, [&](const HarvestProgress& p) {
-            shown.bytesDone = before + p.bytesDone;
-            if (progress) progress(shown);
-        }, [&](const std::string& problem) { keepProblem(result, problem); });
-        result.filesRead += r.filesRead;
-        shown.bytesDone = before + f.size;
-        shown.filesDone += 1;
-        shown.namesFound += r.namesFound;
-        if (progress) progress(shown);
-    }
+    HarvestHooks hooks;
+    if (progress)
+        hooks.progress = [&](const HarvestProgress& p) { progress({p.bytesDone, p.bytesTotal, p.filesDone, p.namesFound}); };
+    hooks.onProblem = [&](const std::string& problem) { keepProblem(result, problem); };
+    hooks.cancel = &cancel;
+    result.filesRead += harvestNames(request.folders, sought, matches, hooks).filesRead;
 }
 
 }  // namespace
