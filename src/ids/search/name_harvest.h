@@ -105,7 +105,7 @@ struct HarvestHooks {
     unsigned threads = 0;
 };
 
-inline constexpr unsigned kMaxHarvestThreads = 8;
+inline constexpr unsigned kMaxHarvestThreads = 16;
 
 // Scans every file below paths (recursively) once, several files at a time.
 // The matches, problems and progress are taken in the order of the walk, so
