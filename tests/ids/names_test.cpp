@@ -345,6 +345,7 @@ TEST(NameScanner, FindsEveryCandidateOfATrickyStreamAtItsFirstPlace) {
     // The definition: each run's candidates in order, the first place of each.
     std::map<std::string, std::uint64_t> expected;
     std::vector<SoundId> ids;
+    std::uint64_t tried = 0;
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     for (std::size_t start = 0, end = 0; end <= bytes.size(); ++end) {
         if (end < bytes.size() && (nameByteKinds()[data[end]] & kRunByte)) continue;
@@ -355,6 +356,7 @@ TEST(NameScanner, FindsEveryCandidateOfATrickyStreamAtItsFirstPlace) {
             expected.emplace(name, start + s);
             ids.push_back(computeSoundId(name));
             ids.push_back(computeSoundId(name) ^ 0x10000u);  // passes the filter, sought by nothing here
+            ++tried;
         });
         start = end + 1;
     }
@@ -362,6 +364,15 @@ TEST(NameScanner, FindsEveryCandidateOfATrickyStreamAtItsFirstPlace) {
     ASSERT_GT(expected.size(), 1000u);
     for (std::size_t piece : {1u, 7u, 15u, 16u, 17u, 64u, 65u, 4096u, 20000u * 2})
         ASSERT_EQ(scan(bytes, sought, piece), expected) << "pieces of " << piece;
+    // Every candidate is counted once, whether the filter lets it through or not.
+    for (const SoughtIds& s : {sought, SoughtIds({computeSoundId("not in the stream")})}) {
+        NameMatches matches;
+        NameScanner scanner(s, matches);
+        scanner.begin("f");
+        scanner.feed(data, bytes.size());
+        scanner.finish();
+        EXPECT_EQ(scanner.candidates(), tried);
+    }
 }
 
 // Runs longer than a word of masks (pieces spanning words, quotation marks far

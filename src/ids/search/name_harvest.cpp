@@ -154,6 +154,7 @@ void NameScanner::scanRuns(const std::uint8_t* data, std::size_t size, std::size
             const bool wide = (data[end] == 0) & (character >= 0) & kWide[static_cast<std::uint8_t>(character)];
             noted[count] = {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end), cuts, cutAt};
             count += ((length >= kMinNameLength) & maybe) | wide;
+            candidates_ += (length >= kMinNameLength) & !maybe & !wide;  // passed over here, tried all the same
         }
         if (breaks) lastBreak = static_cast<std::int64_t>(base + 63) - __builtin_clzll(breaks);
         if (cutting) lastCutting = static_cast<std::int64_t>(base + 63) - __builtin_clzll(cutting);
