@@ -51,6 +51,23 @@ settle() {
     timeout 120 wineserver -w || fail "Wine programs still run two minutes after $1"
 }
 
+# Runs an uninstaller silently and waits for the copy of itself that it runs
+# on from. Under Wine the start of that copy from the temporary folder has
+# failed once in many runs: the uninstaller then ends with 2 before it has
+# touched anything (its folder is whole), and it is run once more. The exit
+# status is left in rc.
+uninstall() {
+    timeout 180 wine "$1/uninstall.exe" /S
+    rc=$?
+    settle "the uninstall ($2)"
+    if [ $rc -eq 2 ] && [ -f "$1/uninstall.exe" ] && [ -f "$1/sonkrate.exe" ]; then
+        echo "uninstall.exe /S ($2) ended with 2 and left everything in place; run once more"
+        timeout 180 wine "$1/uninstall.exe" /S
+        rc=$?
+        settle "the second uninstall ($2)"
+    fi
+}
+
 # A display nobody uses: no lock file, and a server that comes up.
 n=${INSTALLER_DISPLAY:-81}
 last=$((n + 9))
@@ -134,10 +151,7 @@ rc=$?
 settle "window_smoke.exe"
 [ $rc -eq 0 ] || fail "window_smoke.exe installed ended with $rc"
 
-timeout 180 wine "$program_dir/uninstall.exe" /S
-rc=$?
-# The uninstaller runs on from a copy of itself; wait for every Wine process.
-settle "the uninstall"
+uninstall "$program_dir" "for every user"
 [ $rc -eq 0 ] || fail "uninstall.exe /S ended with $rc"
 [ ! -e "$program_dir" ] || fail "Program Files\\Sonkrate is still there: $(ls "$program_dir" | tr '\n' ' ')"
 [ ! -e "$start_menu" ] || fail "the Start-menu entry is still there"
@@ -158,8 +172,8 @@ settle "the install for this user"
 [ -f "$user_dir/sonkrate.exe" ] || fail "a per-user install put no sonkrate.exe into AppData\\Local\\Programs\\Sonkrate"
 [ "$(reg_value 'HKCU\Software\Classes\.tpa')" = "Sonkrate.tpa" ] || fail "a per-user install did not register .tpa for the user"
 [ "$(reg_value "$user_key" DisplayName)" = "Sonkrate" ] || fail "a per-user install has no Uninstall entry of the user"
-timeout 180 wine "$user_dir/uninstall.exe" /S
-settle "the uninstall for this user"
+uninstall "$user_dir" "for this user"
+[ $rc -eq 0 ] || fail "uninstall.exe /S for this user ended with $rc"
 [ ! -e "$user_dir" ] || fail "the per-user folder is still there after its uninstall"
 reg_exists "$user_key" && fail "the user's Uninstall entry is still there"
 reg_exists 'HKCU\Software\Classes\Sonkrate.tpa' && fail "the user's type Sonkrate.tpa is still registered"
