@@ -113,6 +113,8 @@ TEST(NameHarvestThreads, FindWhatOneThreadFindsInTheOrderOfTheWalk) {
         const Harvest many = harvestWith(paths, sought, threads);
         EXPECT_EQ(many.matches, one.matches) << threads << " threads";
         EXPECT_EQ(many.problems, one.problems) << threads << " threads";
+        EXPECT_EQ(many.result.problems, many.problems);  // kept as they were heard
+        EXPECT_EQ(many.result.problemCount, many.problems.size());
         EXPECT_EQ(many.result.filesRead, one.result.filesRead);
         EXPECT_EQ(many.result.bytesRead, one.result.bytesRead);
         EXPECT_EQ(many.result.candidates, one.result.candidates);

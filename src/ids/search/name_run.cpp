@@ -1,5 +1,7 @@
 #include "ids/search/name_run.h"
 
+#include <utility>
+
 #include "ids/search/name_choice.h"
 #include "ids/search/name_harvest.h"
 #include "ids/search/name_matches.h"
@@ -10,20 +12,17 @@ namespace sonkrate::ids {
 
 namespace {
 
-void keepProblem(NameRunResult& result, const std::string& sentence) {
-    ++result.problemCount;
-    if (result.problems.size() < kMaxProblemsKept) result.problems.push_back(sentence);
-}
-
 void harvestFolders(const NameRunRequest& request, const SoughtIds& sought, NameMatches& matches,
                     const std::atomic<bool>& cancel, const std::function<void(const NameRunProgress&)>& progress,
                     NameRunResult& result) {
     HarvestHooks hooks;
     if (progress)
         hooks.progress = [&](const HarvestProgress& p) { progress({p.bytesDone, p.bytesTotal, p.filesDone, p.namesFound}); };
-    hooks.onProblem = [&](const std::string& problem) { keepProblem(result, problem); };
     hooks.cancel = &cancel;
-    result.filesRead += harvestNames(request.folders, sought, matches, hooks).filesRead;
+    HarvestResult harvest = harvestNames(request.folders, sought, matches, hooks);
+    result.filesRead = harvest.filesRead;
+    result.problems = std::move(harvest.problems);
+    result.problemCount = harvest.problemCount;
 }
 
 }  // namespace
